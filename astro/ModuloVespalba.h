@@ -1,0 +1,11 @@
+// ModuloVespalba: the whole computation of Vespalba, free of any window.
+//   astro/tiempo.h   angles, fractions, modified Julian date, sidereal time
+//   astro/solluna.h  low-precision Sun and Moon positions
+//   astro/eventos.h  the day's event search and its records
+//   astro/formato.h  the hours-and-minutes text
+#pragma once
+
+#include "astro/eventos.h"
+#include "astro/formato.h"
+#include "astro/solluna.h"
+#include "astro/tiempo.h"

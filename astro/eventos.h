@@ -1,0 +1,104 @@
+// The day's event search: for one local calendar day at one place, the
+// moments at which the Moon and the Sun cross five threshold altitudes
+// (moonrise and moonset, sunrise and sunset, and the beginning of dawn and
+// end of twilight for the civil, nautical and astronomical twilights).
+//
+// Method: the sine of the body's altitude less the sine of the threshold is
+// sampled at whole local hours 0 to 24; a parabola through three consecutive
+// samples (Cuadratica) locates the crossings in each two-hour stretch.
+#pragma once
+
+#include <array>
+#include <chrono>
+
+namespace ModuloVespalba {
+
+// Validated inputs of one calculation.
+struct DatosCalculo {
+    double Dia = 0.0;   // day of the month, as read (unrounded), (0, 31]
+    double Mes = 0.0;   // month, as read (unrounded), (0, 12]
+    double Anio = 0.0;  // year, as read (unrounded), [1980, 2040]
+    // Calendar date composed from the rounded day, month and year with carry;
+    // for display only, the search does not read it.
+    std::chrono::year_month_day Fecha{};
+    double Latitud = 0.0;   // decimal degrees, north positive, |value| < 76
+    double Longitud = 0.0;  // decimal degrees, WEST positive, |value| < 181
+    double Zona = 0.0;      // hours, east positive: local = universal + Zona
+};
+
+// Event classes, in the order in which the search runs and the display
+// reads them.
+enum class ClaseEvento : int {
+    Luna = 1,         // Moon, threshold +8'
+    Sol = 2,          // Sun, threshold -50' (radius and refraction)
+    Civil = 3,        // Sun, -6 degrees
+    Nautico = 4,      // Sun, -12 degrees
+    Astronomico = 5,  // Sun, -18 degrees
+};
+
+inline constexpr int NumClases = 5;
+
+// What a class did during the day.
+enum class EstadoClase : int {
+    SiempreBajo = 0,   // no crossing; not above the threshold at hour 0
+    SiempreSobre = 1,  // no crossing; above the threshold at hour 0
+    ConEventos = 2,    // at least one crossing found
+};
+
+// Result of one class. A time is meaningful only when its flag is true.
+struct EventoClase {
+    EstadoClase estado = EstadoClase::SiempreBajo;
+    bool hayOrto = false;    // an upward crossing (rise, beginning of dawn)
+    double horaOrto = 0.0;   // its local time, hours after local midnight, [0, 24]
+    bool hayOcaso = false;   // a downward crossing (set, end of twilight)
+    double horaOcaso = 0.0;  // its local time, hours after local midnight, [0, 24]
+};
+
+// Result of one day's search: one record per class, indexed by ClaseEvento.
+struct EventosDia {
+    std::array<EventoClase, NumClases> clases{};
+
+    EventoClase& operator[](ClaseEvento c) { return clases[static_cast<int>(c) - 1]; }
+    const EventoClase& operator[](ClaseEvento c) const {
+        return clases[static_cast<int>(c) - 1];
+    }
+};
+
+// Threshold altitude of a class, degrees: +8' for the Moon's upper limb
+// with parallax and refraction, -50' for the Sun's upper limb with
+// refraction, then the three twilight depressions.
+double AlturaUmbral(ClaseEvento clase);
+
+// Sine of the altitude of the class's body (the Moon for Luna, the Sun for
+// every other class).
+//   clase:          event class; only whether it is Luna matters.
+//   mjdMedianoche:  modified Julian date (universal time) of the local midnight.
+//   hora:           hours after that midnight (any real value).
+//   longitud:       degrees, west positive.
+//   cosLat, senLat: cosine and sine of the latitude.
+double SenAltura(ClaseEvento clase, double mjdMedianoche, double hora, double longitud,
+                 double cosLat, double senLat);
+
+// Parabola through three equally spaced samples at x = -1, 0, +1.
+struct ResultadoCuadratica {
+    double xe = 0.0;     // abscissa of the extremum
+    double ye = 0.0;     // value at the extremum
+    double raiz1 = 0.0;  // first root; when exactly one root lies in [-1, 1], it is here
+    double raiz2 = 0.0;  // second root
+    int nRaices = 0;     // number of roots in [-1, +1], 0 to 2
+};
+
+// Roots of the parabola through (yMenos, yCero, yMas). A discriminant of
+// exactly 0 (a curve that only touches zero) yields no root. Three samples
+// on a straight line (a = 0) are solved as a line: its root counts when it
+// lies in [-1, 1]; a flat line has none; xe is then 0 and ye is yCero.
+ResultadoCuadratica Cuadratica(double yMenos, double yCero, double yMas);
+
+// Runs the whole search for one day: classes Luna to Astronomico, each on
+// its own. Every time is in local hours of the zone counted from the local
+// midnight that starts the date, in [0, 24]. The search ends a class at the
+// first two-hour stretch after which both directions have been seen; a
+// newer crossing of one direction replaces an older one.
+EventosDia BuscaEventos(const DatosCalculo& datos);
+
+}  // namespace ModuloVespalba

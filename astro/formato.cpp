@@ -1,0 +1,31 @@
+#include "astro/formato.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace ModuloVespalba {
+namespace {
+
+// " 12" or "-12" for a whole number held in a double.
+std::string TextoConSigno(double entero) {
+    char digitos[400];
+    const auto fin = std::to_chars(digitos, digitos + sizeof digitos, std::fabs(entero),
+                                   std::chars_format::fixed, 0)
+                         .ptr;
+    std::string texto(1, entero < 0.0 ? '-' : ' ');
+    texto.append(digitos, fin);
+    return texto;
+}
+
+}  // namespace
+
+std::string HoraMinuto(double x) {
+    if (!std::isfinite(x)) {
+        return {};
+    }
+    const double horas = std::floor(x);
+    const double minutos = std::floor((x - horas) * 60.0);
+    return TextoConSigno(horas) + ":" + TextoConSigno(minutos);
+}
+
+}  // namespace ModuloVespalba
