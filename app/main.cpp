@@ -1,26 +1,15 @@
-// Prints the results of the worked example (2 July 2003 at Valparaíso,
-// 33° 16' S, 71° 36' W, zone 4 hours west) until the window takes over.
-#include <cstdio>
+// Vespalba's start: prepare the application, create its one window (whose
+// load handler runs before it is first shown), show it and dispatch events
+// until the window is closed or "Salir" is chosen.
+#include <QApplication>
 
-#include "astro/ModuloVespalba.h"
+#include "window/FormVespalbaCivilNautico.h"
+#include "window/aplicacion.h"
 
-int main() {
-    using namespace ModuloVespalba;
-    DatosCalculo datos;
-    datos.Dia = 2;
-    datos.Mes = 7;
-    datos.Anio = 2003;
-    datos.Latitud = -(33 + 16 / 60.0);
-    datos.Longitud = 71 + 36 / 60.0;
-    datos.Zona = -4;
-    const EventosDia ev = BuscaEventos(datos);
-    const char* nombres[] = {"Luna", "Sol", "Civil", "Nautico", "Astronomico"};
-    std::printf("2 jul 2003, 33°16'S 71°36'W, zona -4\n");
-    for (int c = 1; c <= NumClases; ++c) {
-        const EventoClase& e = ev[static_cast<ClaseEvento>(c)];
-        std::printf("%-12s orto %-8s ocaso %-8s\n", nombres[c - 1],
-                    e.hayOrto ? HoraMinuto(e.horaOrto).c_str() : "-",
-                    e.hayOcaso ? HoraMinuto(e.horaOcaso).c_str() : "-");
-    }
-    return 0;
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    PreparaAplicacion(app);
+    FormVespalbaCivilNautico ventana;
+    ventana.show();
+    return QApplication::exec();
 }

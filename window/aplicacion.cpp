@@ -1,0 +1,76 @@
+#include "window/aplicacion.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QStyleFactory>
+#include <QTranslator>
+
+// The resources live in a static library: their registration must be called
+// by name, from outside any namespace.
+static void RegistraRecursos() { Q_INIT_RESOURCE(ventana); }
+
+namespace {
+
+// The face the window was drawn for.
+constexpr const char* kLetraPedida = "MS Sans Serif";
+
+// Its size where the window gives none, in points (11 pixels at 96 dpi).
+constexpr double kPuntosLetra = 8.25;
+
+// Faces that may stand in for MS Sans Serif, in order of preference, with the
+// narrowing (percent of normal width) that makes their widest words fit the
+// boxes measured for MS Sans Serif ("Autor" in 25 pixels, "Año (AAAA)" in 56).
+struct Sustituta {
+    const char* familia;
+    int anchura;
+};
+constexpr Sustituta kSustitutas[] = {
+    {"Liberation Sans", 93},
+    {"DejaVu Sans", 82},
+};
+
+}  // namespace
+
+QFont LetraVentana() {
+    QFont letra(QString::fromLatin1(kLetraPedida));
+    letra.setPointSizeF(kPuntosLetra);
+    if (QFontDatabase::hasFamily(QString::fromLatin1(kLetraPedida))) {
+        return letra;
+    }
+    for (const Sustituta& s : kSustitutas) {
+        if (QFontDatabase::hasFamily(QString::fromLatin1(s.familia))) {
+            QFont::insertSubstitution(QString::fromLatin1(kLetraPedida),
+                                      QString::fromLatin1(s.familia));
+            letra.setStretch(s.anchura);
+            return letra;
+        }
+    }
+    return letra;
+}
+
+void PreparaAplicacion(QApplication& app) {
+    RegistraRecursos();
+    // The application name also serves as the display name (message box
+    // captions); setting the display name itself would make Qt append it to
+    // the window caption on X11.
+    QApplication::setApplicationName(QStringLiteral("Vespalba"));
+
+    // The classic style draws a frame's caption in its border and lays out
+    // buttons and boxes as the window was designed for.
+    if (QStyle* estilo = QStyleFactory::create(QStringLiteral("Windows"))) {
+        QApplication::setStyle(estilo);
+    }
+
+    auto* traductor = new QTranslator(&app);
+    if (traductor->load(QLocale(QLocale::Spanish, QLocale::Spain), QStringLiteral("qtbase"),
+                        QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(traductor);
+    }
+
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/vespalba/vespalba.png")));
+    QApplication::setFont(LetraVentana());
+}

@@ -1,0 +1,16 @@
+#include "window/colores.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
+QColor ColorFondoVentana() {
+    return QGuiApplication::palette().color(QPalette::Active, QPalette::Base);
+}
+
+QColor ColorMarcoVentana() {
+    return QGuiApplication::palette().color(QPalette::Active, QPalette::Shadow);
+}
+
+QColor ColorBordeActivo() {
+    return QGuiApplication::palette().color(QPalette::Active, QPalette::Button);
+}

@@ -1,0 +1,16 @@
+// The platform's system colours that the window uses, taken from the
+// application palette so that the window follows the desktop's theme.
+#pragma once
+
+#include <QColor>
+
+// Window background (system colour 5): the normal back colour of a text box.
+QColor ColorFondoVentana();
+
+// Window frame (system colour 6): the back colour that marks a dawn box whose
+// dawn never comes. A dark colour, clearly apart from ColorFondoVentana().
+QColor ColorMarcoVentana();
+
+// Active border (system colour 10): the panels behind the title banner, the
+// input frame and the credits, the banner lines and the result frame.
+QColor ColorBordeActivo();
