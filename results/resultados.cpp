@@ -13,8 +13,8 @@ using ModuloVespalba::HoraMinuto;
 namespace {
 
 constexpr std::array<std::string_view, NumCajas> nombresCaja = {
-    "OcasoLuna",      "OrtoLuna",  "Orto",    "Ocaso",          "ComAuroraCivil",
-    "FinCrepCivil",   "ComAurora", "FinCrep", "ComAuroraAstro", "FinCrepAstro",
+    "OcasoLuna",    "OrtoLuna",  "Orto",    "Ocaso",          "ComAuroraCivil",
+    "FinCrepCivil", "ComAurora", "FinCrep", "ComAuroraAstro", "FinCrepAstro",
 };
 
 // Status sentence of a class without events, indexed by class 1 to 5 (0 unused).

@@ -42,7 +42,7 @@ inline constexpr std::string_view CaptionOrtoLuna = "Orto Luna";
 inline constexpr std::string_view CaptionOcasoLuna = "Ocaso Luna";
 inline constexpr std::string_view MarcaNoHay = "No hay";                  // body never sets
 inline constexpr std::string_view MarcaBajoHorizonte = "Bajo horizonte";  // body never rises
-inline constexpr std::string_view MarcaSinFin = "////";  // twilight never ends
+inline constexpr std::string_view MarcaSinFin = "////";                   // twilight never ends
 
 // Final state of one time box.
 struct CajaResultado {
@@ -56,7 +56,7 @@ struct CajaResultado {
 
 // Everything the display writes for one day, except the date.
 struct PantallaResultados {
-    std::array<CajaResultado, NumCajas> cajas;  // indexed by Caja, in write order
+    std::array<CajaResultado, NumCajas> cajas;   // indexed by Caja, in write order
     std::string_view Label1 = CaptionOcasoLuna;  // caption beside OcasoLuna
     std::string_view Label8 = CaptionOrtoLuna;   // caption beside OrtoLuna
     std::string_view TextInfo;                   // status sentence; "" when hidden
