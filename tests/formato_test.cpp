@@ -1,7 +1,9 @@
 // The hours-and-minutes text shown for every time and duration.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
+#include <string>
 
 #include "astro/formato.h"
 
@@ -27,6 +29,28 @@ TEST(HoraMinuto, TextosDeReferencia) {
     for (const auto& c : casos) {
         EXPECT_EQ(HoraMinuto(c.horas), c.texto) << "HoraMinuto(" << c.horas << ")";
     }
+}
+
+// Over a dense spread of times and durations, positive and negative: the
+// hours are floor(x) with their sign, the minutes the truncated remainder,
+// each with its blank or "-" and no zero filling.
+TEST(HoraMinuto, HorasPorDefectoYMinutosTruncadosEnTodoElRango) {
+    auto conSigno = [](double n) {
+        return std::string(n < 0 ? "-" : " ") + std::to_string(static_cast<long long>(std::fabs(n)));
+    };
+    int revisados = 0;
+    for (long i = -200000; i <= 200000; ++i) {
+        const double x = i * 0.000731 + 1e-9 * static_cast<double>(i % 7);  // about -146 h to 146 h
+        const double h = std::floor(x);
+        const double m = std::floor((x - h) * 60.0);
+        ASSERT_EQ(HoraMinuto(x), conSigno(h) + ":" + conSigno(m)) << "x = " << x;
+        ++revisados;
+    }
+    // Large whole numbers keep every digit.
+    EXPECT_EQ(HoraMinuto(1e17), " 100000000000000000: 0");
+    EXPECT_EQ(HoraMinuto(-1e17), "-100000000000000000: 0");
+    EXPECT_EQ(HoraMinuto(-0.0), " 0: 0");
+    EXPECT_EQ(revisados, 400001);
 }
 
 TEST(HoraMinuto, SinValorNoHayTexto) {

@@ -1,0 +1,115 @@
+// Cost of what vespalba-tabla does: the day's search and the display texts
+// for a whole year at each of the forty places of the table, and the
+// printing of one place's year in each format. Run: build/bench/tabla_bench
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "astro/eventos.h"
+#include "results/resultados.h"
+#include "tools/tabla/salida.h"
+#include "window/lugares.h"
+
+using namespace std::chrono;
+
+namespace {
+
+// A place of the table as the search takes it, with the zone of its
+// meridian (hours east positive).
+ModuloVespalba::DatosCalculo DatosDeLugar(int i) {
+    const Vespalba::Lugar& l = Vespalba::Lugares[i];
+    ModuloVespalba::DatosCalculo d;
+    d.Latitud = (l.LatGrados + l.LatMinutos / 60.0) * (l.LatHemisferio == "S" ? -1 : 1);
+    d.Longitud = (l.LonGrados + l.LonMinutos / 60.0) * (l.LonHemisferio == "W" ? 1 : -1);
+    d.Zona = std::round(-d.Longitud / 15);
+    return d;
+}
+
+// 2026 at the forty places: 14,600 place-days; the search only, or the
+// search and the display texts.
+template <bool conTextos>
+void AnioCuarentaLugares(benchmark::State& state) {
+    const sys_days primero = sys_days{2026y / January / 1};
+    for (auto _ : state) {
+        for (int i = 1; i <= Vespalba::NumLugares; ++i) {
+            ModuloVespalba::DatosCalculo d = DatosDeLugar(i);
+            for (int n = 0; n < 365; ++n) {
+                const year_month_day f{primero + days{n}};
+                d.Dia = unsigned(f.day());
+                d.Mes = unsigned(f.month());
+                d.Anio = int(f.year());
+                const ModuloVespalba::EventosDia ev = ModuloVespalba::BuscaEventos(d);
+                if constexpr (conTextos) {
+                    const Vespalba::PantallaResultados p = Vespalba::ComponeResultados(ev);
+                    benchmark::DoNotOptimize(p);
+                } else {
+                    benchmark::DoNotOptimize(ev);
+                }
+            }
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * Vespalba::NumLugares * 365);
+}
+BENCHMARK(AnioCuarentaLugares<false>)
+    ->Name("AnioCuarentaLugares/busqueda")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(AnioCuarentaLugares<true>)
+    ->Name("AnioCuarentaLugares/busqueda_y_textos")
+    ->Unit(benchmark::kMillisecond);
+
+// The display texts alone, for the same 14,600 place-days searched once
+// beforehand.
+void AnioCuarentaLugaresSoloTextos(benchmark::State& state) {
+    std::vector<ModuloVespalba::EventosDia> eventos;
+    const sys_days primero = sys_days{2026y / January / 1};
+    for (int i = 1; i <= Vespalba::NumLugares; ++i) {
+        ModuloVespalba::DatosCalculo d = DatosDeLugar(i);
+        for (int n = 0; n < 365; ++n) {
+            const year_month_day f{primero + days{n}};
+            d.Dia = unsigned(f.day());
+            d.Mes = unsigned(f.month());
+            d.Anio = int(f.year());
+            eventos.push_back(ModuloVespalba::BuscaEventos(d));
+        }
+    }
+    for (auto _ : state) {
+        for (const ModuloVespalba::EventosDia& ev : eventos) {
+            const Vespalba::PantallaResultados p = Vespalba::ComponeResultados(ev);
+            benchmark::DoNotOptimize(p);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * std::int64_t(eventos.size()));
+}
+BENCHMARK(AnioCuarentaLugaresSoloTextos)
+    ->Name("AnioCuarentaLugares/solo_textos")
+    ->Unit(benchmark::kMillisecond);
+
+// A year at Valparaíso, computed and printed in one format (the work of
+// one vespalba-tabla run, without starting the process).
+void AnioEnFormato(benchmark::State& state, Vespalba::Tabla::Formato formato) {
+    Vespalba::Tabla::Peticion p;
+    p.lugar = QStringLiteral("Valparaíso        ");
+    p.latitud = -(33 + 16 / 60.0);
+    p.longitud = 71 + 34 / 60.0;
+    p.zona = -4;
+    p.desde = sys_days{2026y / January / 1};
+    p.hasta = sys_days{2026y / December / 31};
+    p.formato = formato;
+    for (auto _ : state) {
+        const QByteArray salida = Vespalba::Tabla::Escribe(p);
+        benchmark::DoNotOptimize(salida.constData());
+    }
+    state.SetItemsProcessed(state.iterations() * 365);
+}
+BENCHMARK_CAPTURE(AnioEnFormato, texto, Vespalba::Tabla::Formato::Texto)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(AnioEnFormato, csv, Vespalba::Tabla::Formato::Csv)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(AnioEnFormato, json, Vespalba::Tabla::Formato::Json)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,134 @@
+#include "results/resultados.h"
+
+#include "astro/formato.h"
+
+namespace Vespalba {
+
+using ModuloVespalba::ClaseEvento;
+using ModuloVespalba::EstadoClase;
+using ModuloVespalba::EventoClase;
+using ModuloVespalba::EventosDia;
+using ModuloVespalba::HoraMinuto;
+
+namespace {
+
+constexpr std::array<std::string_view, NumCajas> nombresCaja = {
+    "OcasoLuna",    "OrtoLuna",  "Orto",    "Ocaso",          "ComAuroraCivil",
+    "FinCrepCivil", "ComAurora", "FinCrep", "ComAuroraAstro", "FinCrepAstro",
+};
+
+// Status sentence of a class without events, indexed by class 1 to 5 (0 unused).
+constexpr std::array<std::string_view, 6> frasesSiempreSobre = {
+    "",
+    "Luna Sobre el Horizonte.",
+    "Siempre Sobre el Horizonte.",
+    "Siempre Brillante.",
+    "Siempre Brillante.",
+    "Siempre Brillante.",
+};
+constexpr std::array<std::string_view, 6> frasesSiempreBajo = {
+    "",
+    "Luna Bajo el Horizonte.",
+    "Siempre Bajo el Horizonte.",
+    "Obscuridad Absoluta.",
+    "Obscuridad Absoluta.",
+    "Obscuridad Absoluta.",
+};
+
+// Boxes of the upward and downward crossings of the Sun and twilight classes.
+struct CajasClase {
+    ClaseEvento clase;
+    Caja orto;
+    Caja ocaso;
+};
+constexpr CajasClase cajasSol[] = {
+    {ClaseEvento::Sol, Caja::Orto, Caja::Ocaso},
+    {ClaseEvento::Civil, Caja::ComAuroraCivil, Caja::FinCrepCivil},
+    {ClaseEvento::Nautico, Caja::ComAurora, Caja::FinCrep},
+    {ClaseEvento::Astronomico, Caja::ComAuroraAstro, Caja::FinCrepAstro},
+};
+
+}  // namespace
+
+std::string_view NombreCaja(Caja caja) { return nombresCaja[static_cast<int>(caja)]; }
+
+PantallaResultados ComponeResultados(const EventosDia& eventos) {
+    PantallaResultados p;
+    for (int i = 0; i < NumCajas; ++i) {
+        p.cajas[i].control = nombresCaja[i];
+    }
+
+    // Status line: a later class overwrites an earlier one.
+    for (int c = 1; c <= ModuloVespalba::NumClases; ++c) {
+        const EstadoClase estado = eventos[static_cast<ClaseEvento>(c)].estado;
+        if (estado == EstadoClase::SiempreSobre) {
+            p.TextInfo = frasesSiempreSobre[c];
+            p.TextInfoVisible = true;
+        } else if (estado == EstadoClase::SiempreBajo) {
+            p.TextInfo = frasesSiempreBajo[c];
+            p.TextInfoVisible = true;
+        }
+    }
+
+    // Moon: the earlier event in the upper box, each label naming its event.
+    const EventoClase& luna = eventos[ClaseEvento::Luna];
+    if (luna.hayOrto && luna.hayOcaso && luna.horaOrto < luna.horaOcaso) {
+        p[Caja::OcasoLuna].texto = HoraMinuto(luna.horaOrto);
+        p[Caja::OrtoLuna].texto = HoraMinuto(luna.horaOcaso);
+        p.Label1 = CaptionOrtoLuna;
+        p.Label8 = CaptionOcasoLuna;
+    } else {
+        if (luna.hayOcaso) {
+            p[Caja::OcasoLuna].texto = HoraMinuto(luna.horaOcaso);
+        }
+        if (luna.hayOrto) {
+            p[Caja::OrtoLuna].texto = HoraMinuto(luna.horaOrto);
+        }
+        p.Label1 = CaptionOcasoLuna;
+        p.Label8 = CaptionOrtoLuna;
+    }
+
+    // Sun and twilights, each event in its own box.
+    for (const CajasClase& k : cajasSol) {
+        const EventoClase& e = eventos[k.clase];
+        if (e.hayOrto) {
+            p[k.orto].texto = HoraMinuto(e.horaOrto);
+        }
+        if (e.hayOcaso) {
+            p[k.ocaso].texto = HoraMinuto(e.horaOcaso);
+        }
+    }
+
+    // Hours of daylight.
+    const EventoClase& sol = eventos[ClaseEvento::Sol];
+    if (sol.hayOrto && sol.hayOcaso) {
+        p.HorasLuz = HoraMinuto(sol.horaOcaso - sol.horaOrto);
+    } else if (sol.estado == EstadoClase::SiempreSobre) {
+        p.HorasLuz = HoraMinuto(24.0);
+    } else if (sol.estado == EstadoClase::SiempreBajo) {
+        p.HorasLuz = HoraMinuto(0.0);
+    }  // else: only one of sunrise and sunset; no daylight to show
+
+    // Marks for the classes without events.
+    if (luna.estado == EstadoClase::SiempreSobre) {
+        p[Caja::OcasoLuna].texto = MarcaNoHay;
+    } else if (luna.estado == EstadoClase::SiempreBajo) {
+        p[Caja::OrtoLuna].texto = MarcaBajoHorizonte;
+    }
+    for (const CajasClase& k : cajasSol) {
+        const EstadoClase estado = eventos[k.clase].estado;
+        const bool esSol = k.clase == ClaseEvento::Sol;
+        if (estado == EstadoClase::SiempreSobre) {
+            p[k.ocaso].texto = esSol ? MarcaNoHay : MarcaSinFin;
+        } else if (estado == EstadoClase::SiempreBajo) {
+            if (esSol) {
+                p[k.orto].texto = MarcaBajoHorizonte;
+            } else {
+                p[k.orto].colorMarco = true;
+            }
+        }
+    }
+    return p;
+}
+
+}  // namespace Vespalba

@@ -1,0 +1,115 @@
+// The place table: its size, its names with their blanks, a few rows field
+// by field (reference: the table of forty places the window's list shows),
+// and that every place passes the window's coordinate checks.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "window/lugares.h"
+
+using namespace Vespalba;
+
+namespace {
+
+// Characters, not bytes, of a UTF-8 text: continuation bytes are not counted.
+int Caracteres(std::string_view s) {
+    int n = 0;
+    for (unsigned char c : s) {
+        n += (c & 0xC0) != 0x80;
+    }
+    return n;
+}
+
+TEST(Lugares, CuarentaEntradasDesdeElIndiceUno) {
+    EXPECT_EQ(NumLugares, 40);
+    EXPECT_EQ(Lugares.size(), 101u);
+    EXPECT_TRUE(Lugares[0].Nombre.empty()) << "index 0 is never used";
+    for (int i = 1; i <= NumLugares; ++i) {
+        EXPECT_FALSE(Lugares[i].Nombre.empty()) << "entry " << i;
+    }
+    for (std::size_t i = NumLugares + 1; i < Lugares.size(); ++i) {
+        EXPECT_TRUE(Lugares[i].Nombre.empty()) << "entry " << i;
+    }
+    EXPECT_EQ(Lugares[1].Nombre, "Arica");
+    EXPECT_EQ(Lugares[NumLugares].Nombre, "San Francisco     ");
+}
+
+TEST(Lugares, NombresDeDieciochoCaracteresYUnicos) {
+    std::set<std::string_view> vistos;
+    for (int i = 1; i <= NumLugares; ++i) {
+        const std::string_view n = Lugares[i].Nombre;
+        SCOPED_TRACE("entry " + std::to_string(i) + " \"" + std::string(n) + "\"");
+        if (n == "Arica" || n == "Vitor") {
+            EXPECT_EQ(Caracteres(n), 5);
+        } else {
+            EXPECT_EQ(Caracteres(n), 18);
+            EXPECT_EQ(n.back(), ' ') << "padded with blanks";
+        }
+        EXPECT_NE(n.front(), ' ');
+        EXPECT_TRUE(vistos.insert(n).second) << "repeated name";
+    }
+    // Accented names: 18 characters in 19 bytes.
+    EXPECT_EQ(Lugares[21].Nombre, "Valparaíso        ");
+    EXPECT_EQ(Lugares[21].Nombre.size(), 19u);
+    EXPECT_EQ(Lugares[14].Nombre, "Chañaral          ");
+}
+
+struct Fila {
+    int indice;
+    const char* nombre;
+    int latGrados, latMinutos;
+    const char* latHemisferio;
+    int lonGrados, lonMinutos;
+    const char* lonHemisferio;
+};
+
+void PrintTo(const Fila& f, std::ostream* os) { *os << f.indice << " \"" << f.nombre << '"'; }
+
+class FilaLugar : public testing::TestWithParam<Fila> {};
+
+TEST_P(FilaLugar, CampoPorCampo) {
+    const Fila& f = GetParam();
+    const Lugar& l = Lugares[f.indice];
+    EXPECT_EQ(l.Nombre, f.nombre);
+    EXPECT_EQ(l.LatGrados, f.latGrados);
+    EXPECT_EQ(l.LatMinutos, f.latMinutos);
+    EXPECT_EQ(l.LatHemisferio, f.latHemisferio);
+    EXPECT_EQ(l.LonGrados, f.lonGrados);
+    EXPECT_EQ(l.LonMinutos, f.lonMinutos);
+    EXPECT_EQ(l.LonHemisferio, f.lonHemisferio);
+}
+
+const Fila filas[] = {
+    {1, "Arica", 18, 29, "S", 70, 19, "W"},
+    {2, "Vitor", 18, 45, "S", 70, 21, "W"},
+    {10, "San Félix         ", 26, 20, "S", 80, 5, "W"},
+    {21, "Valparaíso        ", 33, 16, "S", 71, 34, "W"},
+    {29, "Punta Arenas      ", 53, 10, "S", 70, 54, "W"},
+    {31, "Puerto Soberanía  ", 62, 29, "S", 59, 38, "W"},
+    {32, "Honolulo          ", 21, 18, "N ", 157, 52, "W"},
+    {35, "Manila            ", 15, 0, "N ", 121, 0, "E"},
+    {36, "Rabaul            ", 4, 0, "S", 152, 30, "E"},
+    {39, "Capetown          ", 33, 56, "S", 18, 29, "E"},
+    {40, "San Francisco     ", 37, 48, "N ", 122, 24, "W"},
+};
+INSTANTIATE_TEST_SUITE_P(Tabla, FilaLugar, testing::ValuesIn(filas));
+
+TEST(Lugares, TodosPasanLasComprobacionesDeLaVentana) {
+    for (int i = 1; i <= NumLugares; ++i) {
+        const Lugar& l = Lugares[i];
+        SCOPED_TRACE(std::string(l.Nombre));
+        EXPECT_GE(l.LatGrados, 0);
+        EXPECT_LT(l.LatGrados, 75);
+        EXPECT_GE(l.LatMinutos, 0);
+        EXPECT_LT(l.LatMinutos, 60);
+        EXPECT_GE(l.LonGrados, 0);
+        EXPECT_LT(l.LonGrados, 180);
+        EXPECT_GE(l.LonMinutos, 0);
+        EXPECT_LT(l.LonMinutos, 60);
+        EXPECT_TRUE(l.LatHemisferio == "S" || l.LatHemisferio == "N ") << l.LatHemisferio;
+        EXPECT_TRUE(l.LonHemisferio == "W" || l.LonHemisferio == "E") << l.LonHemisferio;
+    }
+}
+
+}  // namespace

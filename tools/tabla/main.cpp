@@ -1,0 +1,50 @@
+// vespalba-tabla: the window's results from the command line, for a day, a
+// month, a year or a range of days. Needs no display.
+#include <QCoreApplication>
+#include <QDate>
+
+#include <cstdio>
+
+#include "tools/tabla/orden.h"
+#include "tools/tabla/salida.h"
+
+namespace {
+
+// Exit statuses.
+constexpr int SalidaBien = 0;
+constexpr int SalidaNoEscrita = 1;  // standard output could not be written
+constexpr int SalidaDatoInvalido = 2;
+
+int Imprime(const QByteArray& texto) {
+    const bool escrito = std::fwrite(texto.constData(), 1, std::size_t(texto.size()), stdout) ==
+                         std::size_t(texto.size());
+    return (escrito && std::fflush(stdout) == 0) ? SalidaBien : SalidaNoEscrita;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vespalba-tabla"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VESPALBA_VERSION));
+
+    using namespace std::chrono;
+    const QDate hoy = QDate::currentDate();
+    const year_month_day fechaHoy{year{hoy.year()}, month{unsigned(hoy.month())},
+                                  day{unsigned(hoy.day())}};
+    const Vespalba::Tabla::Orden orden =
+        Vespalba::Tabla::LeeOrden(QCoreApplication::arguments(), fechaHoy);
+
+    switch (orden.accion) {
+        case Vespalba::Tabla::Accion::Error:
+            std::fprintf(stderr, "vespalba-tabla: %s\n", orden.mensaje.toUtf8().constData());
+            return SalidaDatoInvalido;
+        case Vespalba::Tabla::Accion::Ayuda: return Imprime(Vespalba::Tabla::TextoAyuda().toUtf8());
+        case Vespalba::Tabla::Accion::Version:
+            return Imprime("vespalba-tabla " VESPALBA_VERSION "\n");
+        case Vespalba::Tabla::Accion::ListaLugares:
+            return Imprime(Vespalba::Tabla::ListaDeLugares());
+        case Vespalba::Tabla::Accion::Calcular: break;
+    }
+    return Imprime(Vespalba::Tabla::Escribe(orden.peticion));
+}

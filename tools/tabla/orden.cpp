@@ -1,0 +1,652 @@
+#include "tools/tabla/orden.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "window/lugares.h"
+
+namespace Vespalba::Tabla {
+
+namespace {
+
+using namespace std::chrono;
+
+// Years the computation accepts, as in the window.
+constexpr int AnioMinimo = 1980;
+constexpr int AnioMaximo = 2040;
+
+// Largest whole degrees (excluded) and minutes (excluded) the window accepts.
+constexpr double LatitudMaxima = 75.0;
+constexpr double LongitudMaxima = 180.0;
+constexpr double MinutosMaximos = 60.0;
+constexpr double ZonaMaxima = 12.0;  // hours, included
+
+// What each option accepts, said after the reason of a refusal.
+const QString rangoLugar = QStringLiteral("uno de los 40 lugares (vea --lugares)");
+const QString rangoLat = QStringLiteral(
+    "se acepta grados:minutos y hemisferio, como 33:16S (grados de 0 a 74, minutos "
+    "menores que 60), o grados decimales con el norte positivo, mayores que -75 y "
+    "menores que 75");
+const QString rangoLon = QStringLiteral(
+    "se acepta grados:minutos y hemisferio, como 71:36W (grados de 0 a 179, minutos "
+    "menores que 60), o grados decimales con el este positivo, mayores que -180 y "
+    "menores que 180");
+const QString rangoZona = QStringLiteral(
+    "se aceptan horas entre -12 y 12, el este positivo (hora local = hora universal + "
+    "zona; Chile continental en invierno: -4)");
+const QString rangoFecha =
+    QStringLiteral("se acepta una fecha del calendario AAAA-MM-DD entre 1980-01-01 y 2040-12-31");
+const QString rangoMes = QStringLiteral("se acepta AAAA-MM entre 1980-01 y 2040-12");
+const QString rangoAnio = QStringLiteral("se acepta un año AAAA entre 1980 y 2040");
+const QString rangoFormato = QStringLiteral("se acepta texto, csv o json");
+
+// The options that take a value, with what they accept.
+struct OpcionConValor {
+    const char* nombre;
+    const char* valor;  // name of the value in --help
+    const QString* rango;
+};
+const std::array<OpcionConValor, 10> opcionesConValor = {{
+    {"lugar", "NOMBRE", &rangoLugar},
+    {"lat", "LATITUD", &rangoLat},
+    {"lon", "LONGITUD", &rangoLon},
+    {"zona", "HORAS", &rangoZona},
+    {"fecha", "AAAA-MM-DD", &rangoFecha},
+    {"mes", "AAAA-MM", &rangoMes},
+    {"anio", "AAAA", &rangoAnio},
+    {"desde", "AAAA-MM-DD", &rangoFecha},
+    {"hasta", "AAAA-MM-DD", &rangoFecha},
+    {"formato", "FORMATO", &rangoFormato},
+}};
+
+const OpcionConValor* BuscaOpcionConValor(const QString& nombre) {
+    for (const OpcionConValor& o : opcionesConValor) {
+        if (nombre == QLatin1String(o.nombre)) {
+            return &o;
+        }
+    }
+    return nullptr;
+}
+
+// The options without a value.
+const std::array<QStringList, 4> opcionesSinValor = {{
+    {QStringLiteral("hoy")},
+    {QStringLiteral("lugares")},
+    {QStringLiteral("h"), QStringLiteral("help")},
+    {QStringLiteral("v"), QStringLiteral("version")},
+}};
+
+QString ConGuiones(const QString& nombre) {
+    return (nombre.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + nombre;
+}
+
+QString FaltaValor(const OpcionConValor& o) {
+    return QStringLiteral("falta el valor de --%1; %2").arg(QLatin1String(o.nombre), *o.rango);
+}
+
+QString Rechazo(const QString& opcion, const QString& valor, const QString& problema,
+                const QString& rango) {
+    return QStringLiteral("%1 «%2»: %3; %4").arg(opcion, valor, problema, rango);
+}
+
+// A signed decimal number: digits with an optional fraction, no exponent,
+// no letters (so "nan" and "inf" are not numbers).
+std::optional<double> LeeDecimal(const QString& texto) {
+    static const QRegularExpression forma(QStringLiteral(R"(^[+-]?(\d+(\.\d*)?|\.\d+)$)"));
+    if (!forma.match(texto).hasMatch()) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const double v = texto.toDouble(&ok);  // "." as decimal mark, whatever the locale
+    if (!ok || !std::isfinite(v)) {
+        return std::nullopt;
+    }
+    return v + 0.0;  // -0 becomes 0
+}
+
+// Degrees, minutes and hemisphere as the window takes them, "33:16S" or
+// "71:36.5W". Gives degrees + minutes / 60 and the hemisphere letter, in
+// upper case; nothing when the text does not have this form.
+struct GradosMinutos {
+    double grados = 0.0;
+    double minutos = 0.0;
+    QChar hemisferio;
+};
+std::optional<GradosMinutos> LeeGradosMinutos(const QString& texto, const QString& letras) {
+    static const QRegularExpression forma(
+        QStringLiteral(R"(^(\d+)\s*:\s*(\d+(?:\.\d*)?)\s*([A-Za-z])$)"));
+    const QRegularExpressionMatch m = forma.match(texto);
+    if (!m.hasMatch()) {
+        return std::nullopt;
+    }
+    const QChar letra = m.captured(3).at(0).toUpper();
+    if (!letras.contains(letra)) {
+        return std::nullopt;
+    }
+    return GradosMinutos{m.captured(1).toDouble(), m.captured(2).toDouble(), letra};
+}
+
+// A calendar date AAAA-MM-DD between 1980-01-01 and 2040-12-31.
+struct LecturaFecha {
+    std::optional<year_month_day> fecha;
+    QString problema;
+};
+LecturaFecha LeeFecha(const QString& texto) {
+    static const QRegularExpression forma(QStringLiteral(R"(^(\d{4})-(\d{1,2})-(\d{1,2})$)"));
+    const QRegularExpressionMatch m = forma.match(texto);
+    if (!m.hasMatch()) {
+        return {std::nullopt, QStringLiteral("no tiene la forma AAAA-MM-DD")};
+    }
+    const year_month_day f{year{m.captured(1).toInt()},
+                           month{static_cast<unsigned>(m.captured(2).toInt())},
+                           day{static_cast<unsigned>(m.captured(3).toInt())}};
+    if (!f.ok()) {
+        return {std::nullopt, QStringLiteral("no existe en el calendario")};
+    }
+    if (int(f.year()) < AnioMinimo || int(f.year()) > AnioMaximo) {
+        return {std::nullopt, QStringLiteral("año fuera de rango")};
+    }
+    return {f, {}};
+}
+
+int DistanciaEdicion(const QString& a, const QString& b) {
+    std::vector<int> fila(b.size() + 1);
+    for (qsizetype j = 0; j <= b.size(); ++j) {
+        fila[j] = int(j);
+    }
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        int diagonal = fila[0];
+        fila[0] = int(i);
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const int arriba = fila[j];
+            fila[j] =
+                std::min({fila[j] + 1, fila[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = arriba;
+        }
+    }
+    return fila[b.size()];
+}
+
+QString NombreLugar(int i) {
+    const std::string_view n = Lugares[i].Nombre;
+    return QString::fromUtf8(n.data(), qsizetype(n.size()));
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------ places
+
+QString NombreComparable(const QString& nombre) {
+    const QString descompuesto = nombre.normalized(QString::NormalizationForm_D);
+    QString sinMarcas;
+    sinMarcas.reserve(descompuesto.size());
+    for (const QChar c : descompuesto) {
+        if (c.category() != QChar::Mark_NonSpacing && c.category() != QChar::Mark_Enclosing &&
+            c.category() != QChar::Mark_SpacingCombining) {
+            sinMarcas.append(c);
+        }
+    }
+    return sinMarcas.toCaseFolded().simplified();
+}
+
+std::optional<int> BuscaLugar(const QString& nombre) {
+    const QString buscado = NombreComparable(nombre);
+    for (int i = 1; i <= NumLugares; ++i) {
+        if (NombreComparable(NombreLugar(i)) == buscado) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<int> LugaresParecidos(const QString& nombre) {
+    const QString buscado = NombreComparable(nombre);
+    std::vector<int> parecidos;
+    if (buscado.isEmpty()) {
+        return parecidos;
+    }
+    // Letters that may differ: one in four, at least two.
+    const int tolerancia = std::max<int>(2, int(buscado.size()) / 4);
+    for (int i = 1; i <= NumLugares; ++i) {
+        const QString n = NombreComparable(NombreLugar(i));
+        const bool contiene = buscado.size() >= 2 && (n.contains(buscado) || buscado.contains(n));
+        const bool mismoComienzo = buscado.size() >= 4 && n.startsWith(buscado.left(4));
+        if (contiene || mismoComienzo || DistanciaEdicion(buscado, n) <= tolerancia) {
+            parecidos.push_back(i);
+        }
+    }
+    return parecidos;
+}
+
+// ----------------------------------------------------------------- numbers
+
+Lectura LeeLatitud(const QString& textoDado) {
+    const QString texto = textoDado.trimmed();
+    if (const auto gm = LeeGradosMinutos(texto, QStringLiteral("NS"))) {
+        if (gm->grados >= LatitudMaxima) {
+            return {std::nullopt, QStringLiteral("grados fuera de rango")};
+        }
+        if (gm->minutos >= MinutosMaximos) {
+            return {std::nullopt, QStringLiteral("minutos fuera de rango")};
+        }
+        // As the window: degrees + minutes / 60, negated unless north.
+        double latitud = gm->grados + gm->minutos / 60;
+        if (gm->hemisferio != QLatin1Char('N')) {
+            latitud = -latitud;
+        }
+        return {latitud + 0.0, {}};
+    }
+    const auto v = LeeDecimal(texto);
+    if (!v) {
+        return {std::nullopt, QStringLiteral("no es una latitud")};
+    }
+    if (std::fabs(*v) >= LatitudMaxima) {
+        return {std::nullopt, QStringLiteral("fuera de rango")};
+    }
+    return {*v, {}};
+}
+
+Lectura LeeLongitud(const QString& textoDado) {
+    const QString texto = textoDado.trimmed();
+    if (const auto gm = LeeGradosMinutos(texto, QStringLiteral("EW"))) {
+        if (gm->grados >= LongitudMaxima) {
+            return {std::nullopt, QStringLiteral("grados fuera de rango")};
+        }
+        if (gm->minutos >= MinutosMaximos) {
+            return {std::nullopt, QStringLiteral("minutos fuera de rango")};
+        }
+        // As the window: east positive first, then the sign turned, so that
+        // the search gets west positive.
+        double l = gm->grados + gm->minutos / 60;
+        if (gm->hemisferio != QLatin1Char('E')) {
+            l = -l;
+        }
+        return {-l + 0.0, {}};
+    }
+    const auto v = LeeDecimal(texto);
+    if (!v) {
+        return {std::nullopt, QStringLiteral("no es una longitud")};
+    }
+    if (std::fabs(*v) >= LongitudMaxima) {
+        return {std::nullopt, QStringLiteral("fuera de rango")};
+    }
+    return {-*v + 0.0, {}};  // east positive given, west positive kept
+}
+
+Lectura LeeZona(const QString& texto) {
+    const auto v = LeeDecimal(texto.trimmed());
+    if (!v) {
+        return {std::nullopt, QStringLiteral("no es un número")};
+    }
+    if (std::fabs(*v) > ZonaMaxima) {
+        return {std::nullopt, QStringLiteral("fuera de rango")};
+    }
+    return {*v, {}};
+}
+
+// ------------------------------------------------------------ command line
+
+namespace {
+
+// Each of the following reads one part of the request into p and gives
+// the reason of a refusal, or an empty text when the part is good.
+
+// --lugar, or --lat and --lon.
+QString LeeLugarPedido(const QCommandLineParser& parser, Peticion& p) {
+    auto valor = [&](const char* nombre) { return parser.value(QLatin1String(nombre)); };
+    auto dada = [&](const char* nombre) { return parser.isSet(QLatin1String(nombre)); };
+    if (dada("lugar") && (dada("lat") || dada("lon"))) {
+        return QStringLiteral(
+            "--lugar no puede ir junto con --lat y --lon: un lugar ya "
+            "trae sus coordenadas");
+    }
+    if (dada("lugar")) {
+        const QString nombre = valor("lugar");
+        const std::optional<int> i = BuscaLugar(nombre);
+        if (!i) {
+            QStringList parecidos;
+            for (int j : LugaresParecidos(nombre)) {
+                parecidos << NombreLugar(j).trimmed();
+            }
+            const QString pista =
+                parecidos.isEmpty()
+                    ? rangoLugar
+                    : QStringLiteral("parecidos: %1 (vea --lugares)").arg(parecidos.join(", "));
+            return Rechazo(QStringLiteral("--lugar"), nombre, QStringLiteral("lugar desconocido"),
+                           pista);
+        }
+        const Lugar& l = Lugares[*i];
+        p.lugar = NombreLugar(*i);
+        // As the window reads a picked place: degrees + minutes / 60; "S"
+        // selects south and "W" west, anything else north and east.
+        double latitud = l.LatGrados + l.LatMinutos / 60.0;
+        if (l.LatHemisferio == "S") {
+            latitud = -latitud;
+        }
+        double lon = l.LonGrados + l.LonMinutos / 60.0;
+        if (l.LonHemisferio == "W") {
+            lon = -lon;
+        }
+        p.latitud = latitud + 0.0;
+        p.longitud = -lon + 0.0;
+    } else if (dada("lat") || dada("lon")) {
+        if (!dada("lat") || !dada("lon")) {
+            return dada("lat") ? QStringLiteral("--lat necesita también --lon; ") + rangoLon
+                               : QStringLiteral("--lon necesita también --lat; ") + rangoLat;
+        }
+        const Lectura lat = LeeLatitud(valor("lat"));
+        if (!lat.valor) {
+            return Rechazo(QStringLiteral("--lat"), valor("lat"), lat.problema, rangoLat);
+        }
+        const Lectura lon = LeeLongitud(valor("lon"));
+        if (!lon.valor) {
+            return Rechazo(QStringLiteral("--lon"), valor("lon"), lon.problema, rangoLon);
+        }
+        p.latitud = *lat.valor;
+        p.longitud = *lon.valor;
+    } else {
+        return QStringLiteral(
+            "falta el lugar: --lugar NOMBRE (vea --lugares), o --lat y "
+            "--lon");
+    }
+
+    return {};
+}
+
+// --zona, required.
+QString LeeZonaPedida(const QCommandLineParser& parser, Peticion& p) {
+    auto valor = [&](const char* nombre) { return parser.value(QLatin1String(nombre)); };
+    auto dada = [&](const char* nombre) { return parser.isSet(QLatin1String(nombre)); };
+    if (!dada("zona")) {
+        return QStringLiteral("falta --zona (un lugar no trae zona); ") + rangoZona;
+    }
+    const Lectura zona = LeeZona(valor("zona"));
+    if (!zona.valor) {
+        return Rechazo(QStringLiteral("--zona"), valor("zona"), zona.problema, rangoZona);
+    }
+    p.zona = *zona.valor;
+
+    return {};
+}
+
+// One of --fecha, --mes, --anio, --desde and --hasta, --hoy.
+QString LeeFechasPedidas(const QCommandLineParser& parser, year_month_day hoy, Peticion& p) {
+    auto valor = [&](const char* nombre) { return parser.value(QLatin1String(nombre)); };
+    auto dada = [&](const char* nombre) { return parser.isSet(QLatin1String(nombre)); };
+    // Exactly one way of giving the dates.
+    const int formasFecha = int(dada("fecha")) + int(dada("mes")) + int(dada("anio")) +
+                            int(dada("desde") || dada("hasta")) + int(dada("hoy"));
+    if (formasFecha == 0) {
+        return QStringLiteral(
+            "falta la fecha: --fecha AAAA-MM-DD, --mes AAAA-MM, --anio "
+            "AAAA, --desde y --hasta, o --hoy");
+    }
+    if (formasFecha > 1) {
+        return QStringLiteral(
+            "use una sola de --fecha, --mes, --anio, --desde/--hasta y "
+            "--hoy");
+    }
+    if (dada("fecha")) {
+        const LecturaFecha f = LeeFecha(valor("fecha"));
+        if (!f.fecha) {
+            return Rechazo(QStringLiteral("--fecha"), valor("fecha"), f.problema, rangoFecha);
+        }
+        p.desde = p.hasta = sys_days{*f.fecha};
+    } else if (dada("mes")) {
+        static const QRegularExpression forma(QStringLiteral(R"(^(\d{4})-(\d{1,2})$)"));
+        const QRegularExpressionMatch m = forma.match(valor("mes"));
+        if (!m.hasMatch()) {
+            return Rechazo(QStringLiteral("--mes"), valor("mes"),
+                           QStringLiteral("no tiene la forma AAAA-MM"), rangoMes);
+        }
+        const int a = m.captured(1).toInt();
+        const int mes = m.captured(2).toInt();
+        if (mes < 1 || mes > 12) {
+            return Rechazo(QStringLiteral("--mes"), valor("mes"),
+                           QStringLiteral("no existe ese mes"), rangoMes);
+        }
+        if (a < AnioMinimo || a > AnioMaximo) {
+            return Rechazo(QStringLiteral("--mes"), valor("mes"),
+                           QStringLiteral("año fuera de rango"), rangoMes);
+        }
+        const year_month ym{year{a}, month{static_cast<unsigned>(mes)}};
+        p.desde = sys_days{ym / 1};
+        p.hasta = sys_days{ym / last};
+    } else if (dada("anio")) {
+        static const QRegularExpression forma(QStringLiteral(R"(^\d{4}$)"));
+        const QString texto = valor("anio");
+        if (!forma.match(texto).hasMatch()) {
+            return Rechazo(QStringLiteral("--anio"), texto,
+                           QStringLiteral("no tiene la forma AAAA"), rangoAnio);
+        }
+        const int a = texto.toInt();
+        if (a < AnioMinimo || a > AnioMaximo) {
+            return Rechazo(QStringLiteral("--anio"), texto, QStringLiteral("fuera de rango"),
+                           rangoAnio);
+        }
+        p.desde = sys_days{year{a} / January / 1};
+        p.hasta = sys_days{year{a} / December / 31};
+    } else if (dada("hoy")) {
+        if (!hoy.ok() || int(hoy.year()) < AnioMinimo || int(hoy.year()) > AnioMaximo) {
+            return QStringLiteral(
+                       "--hoy: la fecha de hoy queda fuera de los años 1980 a "
+                       "2040; ") +
+                   rangoFecha;
+        }
+        p.desde = p.hasta = sys_days{hoy};
+    } else {
+        if (!dada("desde") || !dada("hasta")) {
+            return dada("desde")
+                       ? QStringLiteral("--desde necesita también --hasta; ") + rangoFecha
+                       : QStringLiteral("--hasta necesita también --desde; ") + rangoFecha;
+        }
+        const LecturaFecha d = LeeFecha(valor("desde"));
+        if (!d.fecha) {
+            return Rechazo(QStringLiteral("--desde"), valor("desde"), d.problema, rangoFecha);
+        }
+        const LecturaFecha h = LeeFecha(valor("hasta"));
+        if (!h.fecha) {
+            return Rechazo(QStringLiteral("--hasta"), valor("hasta"), h.problema, rangoFecha);
+        }
+        if (sys_days{*h.fecha} < sys_days{*d.fecha}) {
+            return QStringLiteral(
+                       "--hasta %1 es anterior a --desde %2; el intervalo va de "
+                       "la fecha menor a la mayor")
+                .arg(valor("hasta"), valor("desde"));
+        }
+        p.desde = sys_days{*d.fecha};
+        p.hasta = sys_days{*h.fecha};
+    }
+
+    return {};
+}
+
+// --formato, texto when not given.
+QString LeeFormatoPedido(const QCommandLineParser& parser, Peticion& p) {
+    auto valor = [&](const char* nombre) { return parser.value(QLatin1String(nombre)); };
+    auto dada = [&](const char* nombre) { return parser.isSet(QLatin1String(nombre)); };
+    if (dada("formato")) {
+        const QString f = valor("formato").trimmed().toLower();
+        if (f == QLatin1String("texto")) {
+            p.formato = Formato::Texto;
+        } else if (f == QLatin1String("csv")) {
+            p.formato = Formato::Csv;
+        } else if (f == QLatin1String("json")) {
+            p.formato = Formato::Json;
+        } else {
+            return Rechazo(QStringLiteral("--formato"), valor("formato"),
+                           QStringLiteral("formato desconocido"), rangoFormato);
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+Orden LeeOrden(const QStringList& argumentos, year_month_day hoy) {
+    auto error = [](QString m) {
+        Orden o;
+        o.accion = Accion::Error;
+        o.mensaje = std::move(m);
+        return o;
+    };
+
+    // Caught before Qt's parser, which words its complaints in English: a
+    // value option with nothing after it, and a value given to an option
+    // that takes none ("--hoy=1"). The parser takes the argument after a
+    // value option as its value whatever it looks like, so "--zona -4"
+    // works; a value that is itself an option ("--zona --hoy") is caught
+    // after parsing.
+    for (qsizetype i = 1; i < argumentos.size(); ++i) {
+        const QString& a = argumentos[i];
+        if (a == QLatin1String("--")) {
+            break;
+        }
+        if (!a.startsWith(QLatin1String("--"))) {
+            continue;
+        }
+        const QString nombre = a.mid(2).section(QLatin1Char('='), 0, 0);
+        if (a.contains(QLatin1Char('='))) {
+            for (const QStringList& sinValor : opcionesSinValor) {
+                if (sinValor.contains(nombre)) {
+                    return error(QStringLiteral("--%1 no lleva valor; vea vespalba-tabla --help")
+                                     .arg(nombre));
+                }
+            }
+            continue;
+        }
+        if (const OpcionConValor* o = BuscaOpcionConValor(nombre)) {
+            if (i + 1 == argumentos.size()) {
+                return error(FaltaValor(*o));
+            }
+            ++i;
+        }
+    }
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    for (const OpcionConValor& o : opcionesConValor) {
+        parser.addOption(
+            QCommandLineOption(QLatin1String(o.nombre), QString(), QLatin1String(o.valor)));
+    }
+    for (const QStringList& nombres : opcionesSinValor) {
+        parser.addOption(QCommandLineOption(nombres, QString()));
+    }
+    if (!parser.parse(argumentos)) {
+        const QStringList desconocidas = parser.unknownOptionNames();
+        if (!desconocidas.isEmpty()) {
+            return error(QStringLiteral("opción desconocida «%1»; vea vespalba-tabla --help")
+                             .arg(ConGuiones(desconocidas.first())));
+        }
+        // Unknown options and missing or unwanted values are caught above;
+        // anything else the parser refuses is reported in its own words.
+        return error(QStringLiteral("línea de órdenes no válida (%1); vea vespalba-tabla --help")
+                         .arg(parser.errorText()));
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        return Orden{Accion::Ayuda, {}, {}};
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        return Orden{Accion::Version, {}, {}};
+    }
+    if (parser.isSet(QStringLiteral("lugares"))) {
+        return Orden{Accion::ListaLugares, {}, {}};
+    }
+
+    // Every option once; every value present (a value that is itself an
+    // option means the real value is missing: "--zona --hoy").
+    const QStringList dadas = parser.optionNames();
+    for (const QString& nombre : dadas) {
+        if (dadas.count(nombre) > 1) {
+            return error(QStringLiteral("%1 se dio más de una vez").arg(ConGuiones(nombre)));
+        }
+    }
+    for (const OpcionConValor& o : opcionesConValor) {
+        const QStringList valores = parser.values(QLatin1String(o.nombre));
+        if (valores.size() == 1 &&
+            (valores[0].trimmed().isEmpty() || valores[0].startsWith(QLatin1String("--")))) {
+            return error(FaltaValor(o));
+        }
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return error(QStringLiteral("argumento inesperado «%1»; las opciones empiezan con -- "
+                                    "(vea vespalba-tabla --help)")
+                         .arg(parser.positionalArguments().first()));
+    }
+    Orden orden;
+    orden.accion = Accion::Calcular;
+    Peticion& p = orden.peticion;
+    // In this order; the first refusal ends the reading.
+    QString problema = LeeLugarPedido(parser, p);
+    if (problema.isEmpty()) {
+        problema = LeeZonaPedida(parser, p);
+    }
+    if (problema.isEmpty()) {
+        problema = LeeFechasPedidas(parser, hoy, p);
+    }
+    if (problema.isEmpty()) {
+        problema = LeeFormatoPedido(parser, p);
+    }
+    if (!problema.isEmpty()) {
+        return error(problema);
+    }
+    return orden;
+}
+
+QString TextoAyuda() {
+    return QStringLiteral(
+        "Uso: vespalba-tabla LUGAR --zona HORAS FECHAS [--formato texto|csv|json]\n"
+        "\n"
+        "Calcula, para cada día, el orto y el ocaso de la Luna y del Sol, la aurora y el fin\n"
+        "del crepúsculo civil, náutico y astronómico, y las horas de luz, en la hora local\n"
+        "de la zona, con los mismos textos y marcas que la ventana de Vespalba.\n"
+        "\n"
+        "Lugar (uno de los dos):\n"
+        "  --lugar NOMBRE        uno de los 40 lugares de --lugares; da igual mayúsculas,\n"
+        "                        acentos y blancos finales (\"valparaiso\", \"punta arenas\")\n"
+        "  --lat LAT --lon LON   coordenadas, como en la ventana: grados:minutos y\n"
+        "                        hemisferio (\"33:16S\", \"71:36W\", minutos con decimales);\n"
+        "                        o grados decimales con el norte y el ESTE positivos, como\n"
+        "                        en los mapas y el GPS (\"-33.27\", \"-71.6\" es 71.6 al oeste).\n"
+        "                        Latitud menor que 75 grados, longitud menor que 180.\n"
+        "\n"
+        "Zona (obligatoria):\n"
+        "  --zona HORAS          hora local = hora universal + HORAS, el este positivo,\n"
+        "                        entre -12 y 12, con medias y cuartos (Chile continental en\n"
+        "                        invierno: --zona -4 o --zona=-4)\n"
+        "\n"
+        "Fechas (una de estas formas, años 1980 a 2040):\n"
+        "  --fecha AAAA-MM-DD    un día\n"
+        "  --mes AAAA-MM         un mes\n"
+        "  --anio AAAA           un año\n"
+        "  --desde AAAA-MM-DD --hasta AAAA-MM-DD\n"
+        "                        los días entre ambas fechas, incluidas\n"
+        "  --hoy                 la fecha de hoy\n"
+        "\n"
+        "Salida:\n"
+        "  --formato texto       tabla alineada para leer e imprimir (por omisión)\n"
+        "  --formato csv         RFC 4180: una fila de títulos y una fila por día; las horas\n"
+        "                        como en la ventana y también en horas decimales\n"
+        "  --formato json        JSON Lines: un objeto por día\n"
+        "\n"
+        "Otras:\n"
+        "  --lugares             lista los 40 lugares con sus coordenadas\n"
+        "  -h, --help            esta ayuda\n"
+        "  -v, --version         la versión\n"
+        "\n"
+        "Estado de salida: 0 si todo va bien, 2 si un dato no es válido (el motivo sale en\n"
+        "una línea por la salida de errores y nada por la salida normal), 1 si no se pudo\n"
+        "escribir la salida.\n"
+        "\n"
+        "Ejemplos:\n"
+        "  vespalba-tabla --lugar valparaiso --zona -4 --fecha 2003-07-02\n"
+        "  vespalba-tabla --lat 53:10S --lon 70:55W --zona=-4 --mes 2003-06 --formato csv\n"
+        "  vespalba-tabla --lat 70 --lon 0 --zona 0 --anio 2003 --formato json\n");
+}
+
+}  // namespace Vespalba::Tabla

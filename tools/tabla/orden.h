@@ -1,0 +1,90 @@
+// Reading vespalba-tabla's command line: the place, the zone, the dates and
+// the output format, checked against the ranges the window accepts.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <optional>
+#include <vector>
+
+namespace Vespalba::Tabla {
+
+enum class Formato { Texto, Csv, Json };
+
+// A checked request: everything needed to compute and print the days.
+struct Peticion {
+    // Name of the picked place as stored in the table (with its trailing
+    // blanks), or empty when the coordinates were given.
+    QString lugar;
+    double latitud = 0.0;           // decimal degrees, north positive, |value| < 75 (+ minutes)
+    double longitud = 0.0;          // decimal degrees, WEST positive, as the search takes it
+    double zona = 0.0;              // hours, east positive: local = universal + zona, [-12, 12]
+    std::chrono::sys_days desde{};  // first day
+    std::chrono::sys_days hasta{};  // last day, included; never before desde
+    Formato formato = Formato::Texto;
+};
+
+// What the command line asks for.
+enum class Accion {
+    Calcular,      // print the days of the Peticion
+    Ayuda,         // --help
+    Version,       // --version
+    ListaLugares,  // --lugares
+    Error,         // bad input: mensaje holds the one-line reason
+};
+
+struct Orden {
+    Accion accion = Accion::Error;
+    Peticion peticion;  // meaningful for Calcular
+    QString mensaje;    // for Error: one line, without the program's name
+};
+
+// Reads the arguments (the first one is the program's name).
+//   hoy: the local date that --hoy stands for.
+Orden LeeOrden(const QStringList& argumentos, std::chrono::year_month_day hoy);
+
+// The text of --help.
+QString TextoAyuda();
+
+// ----------------------------------------------------------------- places
+
+// A name reduced for comparison: accents and other combining marks dropped,
+// case folded, blanks around it removed ("Valparaíso        " and
+// " VALPARAISO" both become "valparaiso").
+QString NombreComparable(const QString& nombre);
+
+// Index (1 to NumLugares) of the place whose name equals the given one once
+// both are reduced with NombreComparable; none when no name does.
+std::optional<int> BuscaLugar(const QString& nombre);
+
+// Indices of the places whose names come close to the given one: names
+// that contain it, or that are a few letters away from it. Table order.
+std::vector<int> LugaresParecidos(const QString& nombre);
+
+// -------------------------------------------------------------- numbers
+
+// Result of reading one value: the number, or the reason it was refused.
+struct Lectura {
+    std::optional<double> valor;
+    QString problema;  // why it was refused, e.g. "no es un número"
+};
+
+// Latitude, either as the window takes it, "33:16S" (whole degrees 0 to 74,
+// minutes under 60 with optional decimals, hemisphere N or S), computed as
+// degrees + minutes / 60 and then negated for the south; or as signed decimal
+// degrees, north positive, |value| < 75.
+// Gives decimal degrees, north positive.
+Lectura LeeLatitud(const QString& texto);
+
+// Longitude, either as the window takes it, "71:36W" (whole degrees 0 to
+// 179, minutes under 60, hemisphere W or E), or as signed decimal degrees,
+// EAST positive as maps and GPS give it, |value| < 180.
+// Gives decimal degrees, WEST positive, the sign the search takes.
+Lectura LeeLongitud(const QString& texto);
+
+// Zone, hours east positive, |value| <= 12; fractions allowed (5.5, 5.75).
+Lectura LeeZona(const QString& texto);
+
+}  // namespace Vespalba::Tabla

@@ -1,0 +1,56 @@
+// vespalba-tabla's computation and its three printed forms: an aligned text
+// table, CSV (RFC 4180) and JSON Lines. Every time and mark comes from the
+// same display rules as the window's result area.
+#pragma once
+
+#include <QByteArray>
+
+#include <chrono>
+#include <vector>
+
+#include "astro/eventos.h"
+#include "results/resultados.h"
+#include "tools/tabla/orden.h"
+
+namespace Vespalba::Tabla {
+
+// One computed day: the search's result and what the window would show.
+struct DiaCalculado {
+    std::chrono::year_month_day fecha;
+    ModuloVespalba::EventosDia eventos;
+    PantallaResultados pantalla;
+};
+
+// The search and the display rules for one day of the request.
+DiaCalculado CalculaDia(const Peticion& peticion, std::chrono::sys_days dia);
+
+// Every day of the request, from desde to hasta.
+std::vector<DiaCalculado> CalculaDias(const Peticion& peticion);
+
+// The aligned table: a header with the place, coordinates and zone; one row
+// per day (date, the two moon events in the window's order with their names,
+// the eight Sun and twilight times, the daylight and the status sentence);
+// the column titles again at each new month; a legend of the marks. UTF-8.
+QByteArray EscribeTexto(const Peticion& peticion, const std::vector<DiaCalculado>& dias);
+
+// RFC 4180: one title row and one row per day, CRLF line ends. Texts as the
+// window shows them, quoted; times also as decimal hours (empty when the
+// event was not found); latitude north positive, longitude WEST positive.
+QByteArray EscribeCsv(const Peticion& peticion, const std::vector<DiaCalculado>& dias);
+
+// JSON Lines: one object per day, members in this order:
+//   {"fecha":"2003-07-02","latitud":-33.266666666666666,"longitud":71.6,
+//    "zona":-4,"clases":{"luna":{"estado":..,"orto":H|null,"ocaso":H|null},
+//    "sol":{..},"civil":{..},"nautico":{..},"astronomico":{..}},
+//    "textos":{<the ten boxes>,"Label1":..,"Label8":..,"HorasLuz":..,
+//    "TextInfo":..|null,"ColorMarco":[..]}}
+// Hours are shortest round-trip decimals; longitud is west positive.
+QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>& dias);
+
+// The request computed and written in its format.
+QByteArray Escribe(const Peticion& peticion);
+
+// The forty places with their coordinates, one per line, for --lugares.
+QByteArray ListaDeLugares();
+
+}  // namespace Vespalba::Tabla

@@ -1,0 +1,41 @@
+// The place table: forty ports, islands and cities whose latitude and
+// longitude the user can pick instead of typing them. One table for the
+// window's place list and for the command-line program. No Qt here.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace Vespalba {
+
+// One place. Degrees and minutes are whole numbers; the hemisphere texts are
+// compared as they stand ("S" and "W" select south and west, anything else
+// north and east).
+struct Lugar {
+    // Name shown in the list and key of a pick, UTF-8, exactly as stored:
+    // padded with blanks to 18 characters (characters, not bytes: "Valparaíso
+    // " is 18 characters in 19 bytes), except "Arica" and "Vitor", which
+    // have no trailing blanks.
+    std::string_view Nombre;
+    std::int16_t LatGrados = 0;      // whole degrees of latitude, 0 to 74
+    std::int16_t LatMinutos = 0;     // whole minutes of latitude, 0 to 59
+    std::string_view LatHemisferio;  // "S" south, "N " (N and one blank) north
+    std::int16_t LonGrados = 0;      // whole degrees of longitude, 0 to 179
+    std::int16_t LonMinutos = 0;     // whole minutes of longitude, 0 to 59
+    std::string_view LonHemisferio;  // "W" west, "E" east
+};
+
+// Number of places in the table: entries 1 to NumLugares are filled.
+inline constexpr int NumLugares = 40;
+
+// Room in the table: indices 0 to 100. Index 0 is never used, and the
+// entries after NumLugares are empty (blank name, zero coordinates).
+inline constexpr int CapacidadLugares = 101;
+
+// The places, in the order of the list: Chilean ports and islands from north
+// to south, then ports and cities elsewhere. Built at compile time; never
+// changes.
+extern const std::array<Lugar, CapacidadLugares> Lugares;
+
+}  // namespace Vespalba
