@@ -1,10 +1,16 @@
 #include "window/FormVespalbaCivilNautico.h"
 
 #include <QLayout>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QScreen>
 
+#include <variant>
+
+#include "astro/eventos.h"
+#include "results/area_resultados.h"
 #include "window/colores.h"
+#include "window/validacion.h"
 
 FormVespalbaCivilNautico::FormVespalbaCivilNautico(QWidget* parent) : QMainWindow(parent) {
     ui.setupUi(this);
@@ -60,7 +66,43 @@ void FormVespalbaCivilNautico::CentraEnPantalla() {
 
 void FormVespalbaCivilNautico::Form_Load() {}
 
-void FormVespalbaCivilNautico::Command1_Click() {}
+void FormVespalbaCivilNautico::Command1_Click() {
+    update();
+    Vespalba::LimpiaResultados(*this);
+
+    Vespalba::EntradasCalculo entradas;
+    entradas.FE1 = ui.FE1->text();
+    entradas.FE2 = ui.FE2->text();
+    entradas.FE3 = ui.FE3->text();
+    entradas.L3 = ui.L3->text();
+    entradas.L4 = ui.L4->text();
+    entradas.G3 = ui.G3->text();
+    entradas.G4 = ui.G4->text();
+    entradas.Z = ui.Z->text();
+    entradas.Lnn = ui.Lnn->isChecked();
+    entradas.Gee = ui.Gee->isChecked();
+    entradas.Option2 = ui.Option2->isChecked();
+
+    const auto validado = Vespalba::ValidaDatos(entradas, QLocale());
+    if (const auto* fallo = std::get_if<Vespalba::FalloValidacion>(&validado)) {
+        // The focus goes first, so that after the message the user types
+        // straight into the box at fault.
+        if (QWidget* caja = findChild<QWidget*>(QString::fromLatin1(
+                Vespalba::NombreControl(fallo->control)))) {
+            caja->setFocus();
+        }
+        MuestraMensaje(fallo->mensaje);
+        return;
+    }
+    const auto& datos = std::get<ModuloVespalba::DatosCalculo>(validado);
+    Vespalba::MuestraResultados(*this, ModuloVespalba::BuscaEventos(datos), datos.Fecha);
+}
+
+void FormVespalbaCivilNautico::MuestraMensaje(const QString& mensaje) {
+    QMessageBox caja(QMessageBox::NoIcon, QStringLiteral("Vespalba"), mensaje, QMessageBox::Ok,
+                     this);
+    caja.exec();
+}
 
 void FormVespalbaCivilNautico::Command4_Click() {}
 

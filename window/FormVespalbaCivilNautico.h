@@ -38,6 +38,9 @@ public slots:
     void Salir_Click();
 
 private:
+    // The modal message of a failed check: its text alone, one OK button, no
+    // icon, caption "Vespalba".
+    void MuestraMensaje(const QString& mensaje);
     // Gives the panels, banner lines and result frame the platform's
     // active-border colour, which a .ui file cannot name.
     void AplicaColoresSistema();

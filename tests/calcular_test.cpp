@@ -1,0 +1,333 @@
+// "Calcular" through the real widgets: typed inputs, the button, and every
+// box, caption, colour and message the user then reads. The expected texts
+// are the worked days' hours (computed with the calendar, sidereal-time and
+// Sun and Moon routines as written) in the hours-and-minutes form.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/ventana_fixture.h"
+#include "window/colores.h"
+
+namespace {
+
+// What a message box showed before the test closed it.
+struct MensajeVisto {
+    QString titulo;
+    QString texto;
+    QMessageBox::Icon icono = QMessageBox::NoIcon;
+    QStringList botones;
+    QString focoAlAbrir;   // the window's focus control while the box is open
+    QString focoAlCerrar;  // control with the focus once the box is closed
+};
+
+class CalcularTest : public VentanaTest {
+protected:
+    void SetUp() override {
+        QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Chile));
+        VentanaTest::SetUp();
+    }
+    void TearDown() override {
+        VentanaTest::TearDown();
+        QLocale::setDefault(QLocale::c());
+    }
+
+    // Empties a box and types a text into it, as the user does.
+    void Escribe(const char* nombre, const QString& texto) {
+        QLineEdit* caja = Control<QLineEdit>(nombre);
+        ASSERT_NE(caja, nullptr);
+        caja->setFocus();
+        caja->selectAll();
+        QTest::keyClick(caja, Qt::Key_Delete);
+        QTest::keyClicks(caja, texto);
+        ASSERT_EQ(caja->text(), texto) << nombre;
+    }
+
+    struct Entradas {
+        const char *dia, *mes, *anio, *latGrados, *latMinutos;
+        bool norte;
+        const char *lonGrados, *lonMinutos;
+        bool este;
+        const char* zona;
+        bool zonaEste;
+    };
+
+    void EscribeTodo(const Entradas& e) {
+        Escribe("FE1", e.dia);
+        Escribe("FE2", e.mes);
+        Escribe("FE3", e.anio);
+        Escribe("L3", e.latGrados);
+        Escribe("L4", e.latMinutos);
+        Escribe("G3", e.lonGrados);
+        Escribe("G4", e.lonMinutos);
+        Escribe("Z", e.zona);
+        QTest::mouseClick(Control<QRadioButton>(e.norte ? "Lnn" : "Lss"), Qt::LeftButton);
+        QTest::mouseClick(Control<QRadioButton>(e.este ? "Gee" : "Gww"), Qt::LeftButton);
+        QTest::mouseClick(Control<QRadioButton>(e.zonaEste ? "Option2" : "Option1"),
+                          Qt::LeftButton);
+    }
+
+    // Presses "Calcular". When a message box opens, records it, closes it
+    // with its button, and returns what it showed.
+    std::optional<MensajeVisto> Calcula() {
+        std::optional<MensajeVisto> visto;
+        QTimer vigia;
+        vigia.setInterval(10);
+        QObject::connect(&vigia, &QTimer::timeout, [&] {
+            auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (caja == nullptr) {
+                return;
+            }
+            vigia.stop();
+            MensajeVisto m;
+            m.titulo = caja->windowTitle();
+            m.texto = caja->text();
+            m.icono = caja->icon();
+            for (QAbstractButton* b : caja->buttons()) {
+                m.botones << b->text();
+            }
+            QWidget* foco = Ventana().focusWidget();
+            m.focoAlAbrir = foco ? foco->objectName() : QString();
+            QTest::mouseClick(caja->buttons().value(0), Qt::LeftButton);
+            visto = m;
+        });
+        vigia.start();
+        QTest::mouseClick(Control<QPushButton>("Command1"), Qt::LeftButton);
+        vigia.stop();
+        if (visto) {
+            // The offscreen platform has no window manager to give the
+            // window back its activation when the box closes: do it here.
+            Ventana().activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&Ventana()));
+            visto->focoAlCerrar = NombreConFoco();
+        }
+        return visto;
+    }
+
+    QString Texto(const char* nombre) {
+        if (auto* caja = Ventana().findChild<QLineEdit*>(nombre)) return caja->text();
+        if (auto* etiqueta = Ventana().findChild<QLabel*>(nombre)) return etiqueta->text();
+        ADD_FAILURE() << "no hay control " << nombre;
+        return {};
+    }
+
+    bool Visible(const char* nombre) { return Control<QWidget>(nombre)->isVisible(); }
+
+    // The colour actually drawn inside a box, a few pixels in from its
+    // left edge, where no text stands in a right-aligned box.
+    QColor ColorPintado(const char* nombre) {
+        QLineEdit* caja = Control<QLineEdit>(nombre);
+        const QImage imagen = caja->grab().toImage();
+        return imagen.pixelColor(6, imagen.height() / 2);
+    }
+
+    QColor Fondo(const char* nombre) {
+        return Control<QLineEdit>(nombre)->palette().color(QPalette::Base);
+    }
+};
+
+const char* const cajasTiempo[] = {"OcasoLuna",      "OrtoLuna",     "Orto",      "Ocaso",
+                                   "ComAuroraCivil", "FinCrepCivil", "ComAurora", "FinCrep",
+                                   "ComAuroraAstro", "FinCrepAstro"};
+
+TEST_F(CalcularTest, CaminoDelEjemplo) {
+    EXPECT_FALSE(Visible("Resultado"));
+    EscribeTodo({"2", "7", "2003", "33", "16", false, "71", "36", false, "4", false});
+    ASSERT_FALSE(Calcula()) << "no message for valid inputs";
+
+    EXPECT_TRUE(Visible("Resultado"));
+    EXPECT_FALSE(Visible("TextInfo"));
+    const std::map<std::string, QString> esperado = {
+        {"OcasoLuna", " 10: 15"},      {"Label1", "Orto Luna"},
+        {"OrtoLuna", " 20: 41"},       {"Label8", "Ocaso Luna"},
+        {"Orto", " 7: 50"},            {"Ocaso", " 17: 50"},
+        {"ComAuroraCivil", " 7: 23"},  {"FinCrepCivil", " 18: 17"},
+        {"ComAurora", " 6: 52"},       {"FinCrep", " 18: 48"},
+        {"ComAuroraAstro", " 6: 21"},  {"FinCrepAstro", " 19: 18"},
+        {"HorasLuz", " 9: 59"},        {"TextAl", "2 jul 2003"},
+    };
+    for (const auto& [nombre, texto] : esperado) {
+        EXPECT_EQ(Texto(nombre.c_str()), texto) << nombre;
+    }
+    for (const char* aurora : {"ComAuroraCivil", "ComAurora", "ComAuroraAstro"}) {
+        EXPECT_EQ(Fondo(aurora), ColorFondoVentana()) << aurora;
+    }
+    // The inputs are never changed by a calculation.
+    EXPECT_EQ(Texto("L4"), "16");
+    EXPECT_EQ(Texto("G4"), "36");
+}
+
+struct DiaEnPantalla {
+    const char* que;
+    const char *dia, *mes, *anio, *latGrados, *latMinutos;
+    bool norte;
+    const char *lonGrados, *lonMinutos, *zona;
+    std::map<std::string, QString> textos;  // box or label -> text
+    std::optional<QString> info;            // TextInfo when shown
+    std::vector<std::string> marco;         // dawn boxes in the frame colour
+};
+
+
+const DiaEnPantalla diasTrabajados[] = {
+    {"moonset only, 53 10 S",
+     "21", "6", "2003", "53", "10", false, "70", "55", "4",
+     {{"OcasoLuna", " 13: 15"}, {"Label1", "Ocaso Luna"}, {"OrtoLuna", ""},
+      {"Label8", "Orto Luna"}, {"Orto", " 8: 59"}, {"Ocaso", " 16: 31"},
+      {"ComAuroraCivil", " 8: 16"}, {"FinCrepCivil", " 17: 14"}, {"ComAurora", " 7: 31"},
+      {"FinCrep", " 17: 59"}, {"ComAuroraAstro", " 6: 49"}, {"FinCrepAstro", " 18: 41"},
+      {"HorasLuz", " 7: 31"}, {"TextAl", "21 jun 2003"}},
+     std::nullopt, {}},
+    {"polar night with twilights, 70 N",
+     "21", "12", "2003", "70", "0", true, "0", "0", "0",
+     {{"OcasoLuna", ""}, {"Label1", "Ocaso Luna"}, {"OrtoLuna", "Bajo horizonte"},
+      {"Label8", "Orto Luna"}, {"Orto", "Bajo horizonte"}, {"Ocaso", ""},
+      {"ComAuroraCivil", " 9: 54"}, {"FinCrepCivil", " 14: 1"}, {"ComAurora", " 8: 5"},
+      {"FinCrep", " 15: 50"}, {"ComAuroraAstro", " 6: 45"}, {"FinCrepAstro", " 17: 10"},
+      {"HorasLuz", " 0: 0"}, {"TextAl", "21 dic 2003"}},
+     QString("Siempre Bajo el Horizonte."), {}},
+    {"midnight sun, 70 N",
+     "21", "6", "2003", "70", "0", true, "0", "0", "0",
+     {{"OcasoLuna", " 1: 9"}, {"Label1", "Orto Luna"}, {"OrtoLuna", " 11: 5"},
+      {"Label8", "Ocaso Luna"}, {"Orto", ""}, {"Ocaso", "No hay"}, {"ComAuroraCivil", ""},
+      {"FinCrepCivil", "////"}, {"ComAurora", ""}, {"FinCrep", "////"}, {"ComAuroraAstro", ""},
+      {"FinCrepAstro", "////"}, {"HorasLuz", " 24: 0"}},
+     QString("Siempre Brillante."), {}},
+    {"civil dawn never comes, 74 59 N",
+     "21", "12", "2003", "74", "59", true, "0", "0", "0",
+     {{"Orto", "Bajo horizonte"}, {"Ocaso", ""}, {"ComAuroraCivil", ""}, {"FinCrepCivil", ""},
+      {"HorasLuz", " 0: 0"}},
+     QString("Obscuridad Absoluta."), {"ComAuroraCivil"}},
+};
+
+TEST_F(CalcularTest, DiasTrabajadosEnPantalla) {
+    for (const DiaEnPantalla& d : diasTrabajados) {
+        SCOPED_TRACE(d.que);
+        EscribeTodo({d.dia, d.mes, d.anio, d.latGrados, d.latMinutos, d.norte, d.lonGrados,
+                     d.lonMinutos, false, d.zona, false});
+        ASSERT_FALSE(Calcula());
+        for (const auto& [nombre, texto] : d.textos) {
+            EXPECT_EQ(Texto(nombre.c_str()), texto) << nombre;
+        }
+        EXPECT_EQ(Visible("TextInfo"), d.info.has_value());
+        if (d.info) {
+            EXPECT_EQ(Texto("TextInfo"), *d.info);
+        }
+        for (const char* aurora : {"ComAuroraCivil", "ComAurora", "ComAuroraAstro"}) {
+            const bool marcada = std::find(d.marco.begin(), d.marco.end(), aurora) != d.marco.end();
+            EXPECT_EQ(Fondo(aurora), marcada ? ColorMarcoVentana() : ColorFondoVentana())
+                << aurora;
+        }
+    }
+}
+
+// ------------------------------------------------------------------ checks
+
+struct Rechazo {
+    const char* control;
+    const char* texto;
+    const char* mensaje;
+};
+
+const Rechazo rechazos[] = {
+    {"FE1", "32", "Verifique Ingreso del Día, (entre 1 y 31."},
+    {"FE2", "13", "Verifique Ingreso del Mes. (entre 1 y 12)"},
+    {"FE3", "1979", "Verifique Ingreso del Año. (entre 1980 y 2040)"},
+    {"L3", "75", "Verifique Ingreso el Grado de Latitud. (entre 0 y 75°)"},
+    {"L4", "60", "Verifique Ingreso del minuto de Latitud. (entre 0 y 59'.99999)"},
+    {"G3", "180", "Verifique Ingreso el Grado de Longitud. (entre 0 y 179°)"},
+    {"G4", "60", "Verifique Ingreso del minuto de Longitud. (entre 0 y 59.9999')"},
+    {"Z", "12,5", "Verifique Ingreso de la Zona Horaria. (entre 0 y 12 horas)"},
+    {"FE1", "5abc", "Verifique Ingreso del Día, (entre 1 y 31."},
+    {"L3", "nan", "Verifique Ingreso el Grado de Latitud. (entre 0 y 75°)"},
+    {"Z", "", "Verifique Ingreso de la Zona Horaria. (entre 0 y 12 horas)"},
+};
+
+TEST_F(CalcularTest, CadaRechazoConSuMensajeYFoco) {
+    // A successful calculation first: a failed check after it leaves the
+    // previous daylight and date, and empties the time boxes.
+    EscribeTodo({"2", "7", "2003", "33", "16", false, "71", "36", false, "4", false});
+    ASSERT_FALSE(Calcula());
+    for (const Rechazo& r : rechazos) {
+        SCOPED_TRACE(std::string(r.control) + " = \"" + r.texto + "\"");
+        EscribeTodo({"2", "7", "2003", "33", "16", false, "71", "36", false, "4", false});
+        Escribe(r.control, QString::fromUtf8(r.texto));
+        Control<QLineEdit>("FE1")->setFocus();  // the focus elsewhere before the press
+        const std::optional<MensajeVisto> m = Calcula();
+        ASSERT_TRUE(m) << "a message box must open";
+        EXPECT_EQ(m->titulo, "Vespalba");
+        EXPECT_EQ(m->texto, QString::fromUtf8(r.mensaje));
+        EXPECT_EQ(m->icono, QMessageBox::NoIcon);
+        EXPECT_EQ(m->botones, QStringList{"Aceptar"});
+        EXPECT_EQ(m->focoAlAbrir, r.control) << "focus moved before the box opens";
+        EXPECT_EQ(m->focoAlCerrar, r.control);
+        EXPECT_TRUE(Visible("Resultado"));
+        EXPECT_FALSE(Visible("TextInfo"));
+        for (const char* caja : cajasTiempo) {
+            EXPECT_EQ(Texto(caja), "") << caja;
+        }
+        EXPECT_EQ(Texto("HorasLuz"), " 9: 59");
+        EXPECT_EQ(Texto("TextAl"), "2 jul 2003");
+        EXPECT_EQ(Texto(r.control), QString::fromUtf8(r.texto)) << "what was typed stays";
+    }
+}
+
+TEST_F(CalcularTest, LimitesAceptados) {
+    const struct {
+        const char* control;
+        const char* texto;
+    } aceptados[] = {
+        {"FE1", "31"},   {"FE2", "12"},      {"FE3", "1980"},    {"FE3", "2040"},
+        {"L3", "74"},    {"L4", "59,99"},    {"G4", "59,9999"},  {"L4", "59.9999"},
+        {"Z", "12"},     {"Z", "-12"},       {"G3", "179,5"},
+    };
+    for (const auto& a : aceptados) {
+        SCOPED_TRACE(std::string(a.control) + " = \"" + a.texto + "\"");
+        EscribeTodo({"2", "7", "2003", "33", "16", false, "71", "36", false, "4", false});
+        Escribe(a.control, QString::fromUtf8(a.texto));
+        EXPECT_FALSE(Calcula()) << "no message";
+        EXPECT_NE(Texto("Orto"), "");
+    }
+}
+
+TEST_F(CalcularTest, AlAbrirCalcularPideElDia) {
+    // The boxes start with a blank: the day is rejected first.
+    const std::optional<MensajeVisto> m = Calcula();
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->texto, "Verifique Ingreso del Día, (entre 1 y 31.");
+    EXPECT_EQ(m->focoAlCerrar, "FE1");
+    EXPECT_TRUE(Visible("Resultado"));
+    EXPECT_EQ(Texto("HorasLuz"), "");
+}
+
+TEST_F(CalcularTest, UnDiaPolarNoDejaLasHorasDeLuzAnteriores) {
+    EscribeTodo({"2", "7", "2003", "33", "16", false, "71", "36", false, "4", false});
+    ASSERT_FALSE(Calcula());
+    ASSERT_EQ(Texto("HorasLuz"), " 9: 59");
+    EscribeTodo({"21", "6", "2003", "70", "0", true, "0", "0", false, "0", false});
+    ASSERT_FALSE(Calcula());
+    EXPECT_EQ(Texto("HorasLuz"), " 24: 0");
+    // And the frame colour of a dawn box goes at the next calculation.
+    EscribeTodo({"21", "12", "2003", "74", "59", true, "0", "0", false, "0", false});
+    ASSERT_FALSE(Calcula());
+    EXPECT_EQ(Fondo("ComAuroraCivil"), ColorMarcoVentana());
+    EXPECT_EQ(ColorPintado("ComAuroraCivil").rgb(), ColorMarcoVentana().rgb())
+        << "the mark is drawn";
+    EXPECT_EQ(ColorPintado("ComAurora").rgb(), ColorFondoVentana().rgb());
+    EscribeTodo({"2", "7", "2003", "33", "16", false, "71", "36", false, "4", false});
+    ASSERT_FALSE(Calcula());
+    EXPECT_EQ(Fondo("ComAuroraCivil"), ColorFondoVentana());
+    EXPECT_EQ(Texto("Label1"), "Orto Luna");
+}
+
+}  // namespace
