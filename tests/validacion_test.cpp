@@ -190,13 +190,13 @@ TEST(ValidaDatos, ElPrimerFalloDetieneLasComprobaciones) {
     e.G4 = "x";
     e.Z = "99";
     const ControlEntrada orden[] = {C::FE1, C::FE2, C::FE3, C::L3, C::L4, C::G3, C::G4, C::Z};
-    const EntradasCalculo buenas = Ejemplo();
+    EntradasCalculo buenas = Ejemplo();
     // Mend the boxes one at a time, in order: the next bad box is reported.
     for (ControlEntrada esperado : orden) {
         const auto r = ValidaDatos(e, QLocale::c());
         ASSERT_TRUE(std::holds_alternative<FalloValidacion>(r));
         EXPECT_EQ(std::get<FalloValidacion>(r).control, esperado);
-        *Campo(e, esperado) = *Campo(const_cast<EntradasCalculo&>(buenas), esperado);
+        *Campo(e, esperado) = *Campo(buenas, esperado);
     }
     EXPECT_TRUE(std::holds_alternative<DatosCalculo>(ValidaDatos(e, QLocale::c())));
 }
