@@ -8,7 +8,9 @@
 # vespalba-tabla must print exactly what the freshly built one in BUILD
 # (default build/) prints, and the installed window must open and close as in
 # the end-to-end test. Ends with lintian, failing on any error. Every check
-# runs; the script fails if any did.
+# runs; the script fails if any did. Output is captured before grep -q reads
+# it: grep -q stops at the first match, and under pipefail the writer's
+# SIGPIPE would count as a failure.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 referencia=${1:-build}
@@ -85,8 +87,9 @@ for prog in vespalba vespalba-tabla; do
     pagina=$raiz/usr/share/man/es/man1/$prog.1.gz
     [ -x "$raiz/usr/bin/$prog" ] || falla "la página $prog.1 no tiene programa en usr/bin"
     gzip -t "$pagina" || { falla "$prog.1.gz no es gzip"; continue; }
-    zcat "$pagina" | tr -d '\\' | grep -q "^\.TH ${prog^^} 1 " || falla "$prog.1: sin .TH ${prog^^} 1"
-    zcat "$pagina" | grep -q "\"Vespalba $version\"" || falla "$prog.1: no dice la versión $version"
+    fuente=$(zcat "$pagina")
+    grep -q "^\.TH ${prog^^} 1 " <<<"${fuente//\\/}" || falla "$prog.1: sin .TH ${prog^^} 1"
+    grep -qF "\"Vespalba $version\"" <<<"$fuente" || falla "$prog.1: no dice la versión $version"
     avisos=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$pagina" 2>&1 >/dev/null)
     [ -z "$avisos" ] || falla "$prog.1: avisos de man: $avisos"
 done
@@ -100,9 +103,11 @@ faltan=$(for o in $opciones; do grep -qF -- "$o" <<<"$texto_pagina" || echo "$o"
 # --- Binaries: stripped, no RUNPATH, every library found ---------------------
 for prog in vespalba vespalba-tabla; do
     b=$raiz/usr/bin/$prog
-    file -b "$b" | grep -q ', stripped' || falla "$prog sin despojar: $(file -b "$b")"
-    if readelf -d "$b" | grep -Eq 'RPATH|RUNPATH'; then falla "$prog lleva RPATH/RUNPATH"; fi
-    if ldd "$b" | grep -q 'not found'; then falla "$prog: $(ldd "$b" | grep 'not found')"; fi
+    tipo=$(file -b "$b")
+    grep -q ', stripped' <<<"$tipo" || falla "$prog sin despojar: $tipo"
+    if grep -Eq 'RPATH|RUNPATH' <<<"$(readelf -d "$b")"; then falla "$prog lleva RPATH/RUNPATH"; fi
+    bibliotecas=$(ldd "$b")
+    if grep -q 'not found' <<<"$bibliotecas"; then falla "$prog: $(grep 'not found' <<<"$bibliotecas")"; fi
 done
 
 # --- The installed vespalba-tabla --------------------------------------------
