@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# prueba_paquete.sh [BUILD]
+# Builds the Debian package with scripts/paquete, unpacks it into a scratch
+# root with dpkg-deb -x and checks it as an installed program: the control
+# fields, the file list, that the desktop entry's program and icon and the
+# manual pages are where their names say, and that the installed programs
+# run on the machine's own Qt (LD_LIBRARY_PATH untouched). The installed
+# vespalba-tabla must print exactly what the freshly built one in BUILD
+# (default build/) prints, and the installed window must open and close as in
+# the end-to-end test. Ends with lintian, failing on any error. Every check
+# runs; the script fails if any did. Output is captured before grep -q reads
+# it: grep -q stops at the first match, and under pipefail the writer's
+# SIGPIPE would count as a failure.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+referencia=${1:-build}
+tabla_ref=$referencia/tools/vespalba-tabla
+cierra=$referencia/tests/cierra_ventana
+for f in "$tabla_ref" "$cierra"; do
+    [ -x "$f" ] || { echo "prueba_paquete: falta $f (compile antes $referencia/)" >&2; exit 1; }
+done
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+raiz=$tmp/raiz
+inicio=$SECONDS
+deb=$(timeout 900 scripts/paquete 2>"$tmp/paquete.log") || {
+    tail -n 40 "$tmp/paquete.log" >&2
+    echo "prueba_paquete: scripts/paquete falló" >&2
+    exit 1
+}
+echo "paquete: $deb ($(stat -c %s "$deb") bytes, $((SECONDS - inicio)) s)"
+mkdir "$raiz"
+dpkg-deb -x "$deb" "$raiz"
+
+fallos=0
+falla() {
+    echo "FALLO: $*" >&2
+    fallos=$((fallos + 1))
+}
+bien() { echo "  bien: $*"; }
+
+# --- Control fields: one version, from CMake, everywhere ---------------------
+version=$("$tabla_ref" --version | awk '{print $2}')
+arq=$(dpkg --print-architecture)
+[ "$(basename "$deb")" = "vespalba_${version}_${arq}.deb" ] \
+    && bien "nombre $(basename "$deb")" || falla "nombre $(basename "$deb"), se esperaba vespalba_${version}_${arq}.deb"
+[ "$(dpkg-deb -f "$deb" Package)" = vespalba ] || falla "Package: $(dpkg-deb -f "$deb" Package)"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || falla "Version: $(dpkg-deb -f "$deb" Version), vespalba-tabla dice $version"
+[ "$(dpkg-deb -f "$deb" Architecture)" = "$arq" ] || falla "Architecture: $(dpkg-deb -f "$deb" Architecture)"
+depende=$(dpkg-deb -f "$deb" Depends)
+echo "  Depends: $depende"
+# Found by dpkg-shlibdeps in the binaries, each with a minimum version.
+for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
+    grep -Eq "(^|, )${lib//+/\\+} \(>= [^)]+\)" <<<"$depende" || falla "Depends sin $lib (>= ...)"
+done
+
+# --- The files, and nothing else ---------------------------------------------
+esperados="./usr/bin/vespalba
+./usr/bin/vespalba-tabla
+./usr/share/applications/vespalba.desktop
+./usr/share/doc/vespalba/changelog.gz
+./usr/share/doc/vespalba/copyright
+./usr/share/icons/hicolor/64x64/apps/vespalba.png
+./usr/share/icons/hicolor/scalable/apps/vespalba.svg
+./usr/share/man/es/man1/vespalba-tabla.1.gz
+./usr/share/man/es/man1/vespalba.1.gz"
+hay=$(cd "$raiz" && find . -type f -o -type l | LC_ALL=C sort)
+[ "$hay" = "$esperados" ] && bien "los 9 archivos esperados" \
+    || falla "archivos del paquete:"$'\n'"$(diff <(echo "$esperados") <(echo "$hay") || true)"
+
+# --- Desktop entry: its program and icon are the installed ones --------------
+escritorio=$raiz/usr/share/applications/vespalba.desktop
+desktop-file-validate "$escritorio" || falla "desktop-file-validate"
+clave() { sed -n "s/^$1=//p" "$escritorio"; }
+programa=$(clave Exec | awk '{print $1}')
+[ -x "$raiz/usr/bin/$programa" ] && bien "Exec=$programa está en usr/bin" \
+    || falla "Exec=$programa no está en usr/bin"
+icono=$(clave Icon)
+cmp -s "$raiz/usr/share/icons/hicolor/scalable/apps/$icono.svg" window/iconos/vespalba.svg \
+    && bien "Icon=$icono está en hicolor/scalable/apps" || falla "Icon=$icono: falta o difiere hicolor/scalable/apps/$icono.svg"
+[ -f "$raiz/usr/share/icons/hicolor/64x64/apps/$icono.png" ] || falla "Icon=$icono: falta hicolor/64x64/apps/$icono.png"
+[ "$(clave Name)" = Vespalba ] || falla "Name=$(clave Name)"
+
+# --- Manual pages: one per program, named after it, readable by man ----------
+for prog in vespalba vespalba-tabla; do
+    pagina=$raiz/usr/share/man/es/man1/$prog.1.gz
+    [ -x "$raiz/usr/bin/$prog" ] || falla "la página $prog.1 no tiene programa en usr/bin"
+    gzip -t "$pagina" || { falla "$prog.1.gz no es gzip"; continue; }
+    fuente=$(zcat "$pagina")
+    grep -q "^\.TH ${prog^^} 1 " <<<"${fuente//\\/}" || falla "$prog.1: sin .TH ${prog^^} 1"
+    grep -qF "\"Vespalba $version\"" <<<"$fuente" || falla "$prog.1: no dice la versión $version"
+    avisos=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$pagina" 2>&1 >/dev/null)
+    [ -z "$avisos" ] || falla "$prog.1: avisos de man: $avisos"
+done
+# Every option the installed vespalba-tabla's --help names is in its page.
+texto_pagina=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$raiz/usr/share/man/es/man1/vespalba-tabla.1.gz" 2>/dev/null)
+opciones=$("$raiz/usr/bin/vespalba-tabla" --help | grep -oE -- '(^|[ ,])--?[a-z]+' | tr -d ' ,' | sort -u)
+faltan=$(for o in $opciones; do grep -qF -- "$o" <<<"$texto_pagina" || echo "$o"; done)
+[ -z "$faltan" ] && bien "la página de vespalba-tabla nombra sus $(wc -w <<<"$opciones") opciones" \
+    || falla "opciones de --help que no están en la página: $faltan"
+
+# --- Binaries: stripped, no RUNPATH, every library found ---------------------
+for prog in vespalba vespalba-tabla; do
+    b=$raiz/usr/bin/$prog
+    tipo=$(file -b "$b")
+    grep -q ', stripped' <<<"$tipo" || falla "$prog sin despojar: $tipo"
+    if grep -Eq 'RPATH|RUNPATH' <<<"$(readelf -d "$b")"; then falla "$prog lleva RPATH/RUNPATH"; fi
+    bibliotecas=$(ldd "$b")
+    if grep -q 'not found' <<<"$bibliotecas"; then falla "$prog: $(grep 'not found' <<<"$bibliotecas")"; fi
+done
+
+# --- The installed vespalba-tabla --------------------------------------------
+tabla=$raiz/usr/bin/vespalba-tabla
+[ "$("$tabla" --version)" = "vespalba-tabla $version" ] || falla "--version: $("$tabla" --version)"
+# Worked example, 2 July 2003 at 33° 16' S, 71° 36' W, zone 4 h west: sunrise
+# 7:50, sunset 17:50, moonrise 10:15 before moonset 20:41, 9:59 hours of
+# daylight. The place table's Valparaíso lies 2' of longitude further east
+# (71° 34' W), which moves every event 8 s earlier: the minutes stay the same
+# (the example's times fall 0.76 min or more after their minute, the
+# hours of daylight do not move).
+esperado='Orto 10: 15  Ocaso 20: 41   7: 50   17: 50 '
+luz='  9: 59'  # the last column (no warning that day)
+for args in "--fecha 2003-07-02 --lat 33:16S --lon 71:36W --zona -4" \
+            "--fecha 2003-07-02 --lugar valparaiso --zona -4"; do
+    # shellcheck disable=SC2086
+    salida=$("$tabla" $args) || falla "vespalba-tabla $args: estado $?"
+    # shellcheck disable=SC2086
+    ref=$("$tabla_ref" $args)
+    [ "$salida" = "$ref" ] || falla "vespalba-tabla $args difiere de $tabla_ref:"$'\n'"$(diff <(echo "$ref") <(echo "$salida") || true)"
+    fila=$(grep '^2003-07-02' <<<"$salida" || true)
+    if grep -qF -- "$esperado" <<<"$fila" && grep -qE -- "$luz\$" <<<"$fila"; then
+        bien "vespalba-tabla $args: $(tr -s ' ' <<<"$fila" | cut -c1-60)..."
+    else
+        falla "vespalba-tabla $args: fila «$fila», se esperaba «$esperado» y «$luz»"
+    fi
+done
+grep -q '^Lugar: Valparaíso (33° 16. S, 71° 34. W)$' <<<"$("$tabla" --fecha 2003-07-02 --lugar valparaiso --zona -4)" \
+    || falla "vespalba-tabla --lugar valparaiso: cabecera del lugar"
+estado=0
+"$tabla" --lugar valpo --zona -4 --hoy >/dev/null 2>&1 || estado=$?
+[ "$estado" -eq 2 ] || falla "vespalba-tabla con un lugar desconocido: estado $estado, se esperaba 2"
+
+# --- The installed window opens and closes -----------------------------------
+if registro=$(tests/e2e/ventana_e2e.sh "$raiz/usr/bin/vespalba" "$cierra" 2>&1); then
+    bien "la ventana instalada se abre y se cierra"
+else
+    falla "la ventana instalada (tests/e2e/ventana_e2e.sh):"$'\n'"$registro"
+fi
+
+# --- lintian: no errors; warnings and notes are printed ----------------------
+if command -v lintian >/dev/null; then
+    echo "  lintian:"
+    lint_estado=0
+    timeout 300 lintian --display-info --fail-on error "$deb" 2>/dev/null | sed 's/^/    /' || lint_estado=$?
+    [ "$lint_estado" -eq 0 ] || falla "lintian encontró errores (estado $lint_estado)"
+else
+    falla "lintian no está instalado (scripts/deps lo instala)"
+fi
+
+echo "paquete: $((SECONDS - inicio)) s en total"
+if [ "$fallos" -ne 0 ]; then
+    echo "prueba_paquete: $fallos fallos" >&2
+    exit 1
+fi
+echo "prueba_paquete: todo bien"
