@@ -57,6 +57,8 @@ void PreparaAplicacion(QApplication& app) {
     // captions); setting the display name itself would make Qt append it to
     // the window caption on X11.
     QApplication::setApplicationName(QStringLiteral("Vespalba"));
+    // Matches the window to its desktop entry (vespalba.desktop) on Wayland.
+    QGuiApplication::setDesktopFileName(QStringLiteral("vespalba"));
 
     // The classic style draws a frame's caption in its border and lays out
     // buttons and boxes as the window was designed for.
