@@ -50,6 +50,10 @@ void ColorNormalCajasAurora(QWidget& ventana) {
 
 void LimpiaResultados(QWidget& ventana) {
     Control<QWidget>(ventana, "Resultado").setVisible(true);
+    VaciaAreaResultados(ventana);
+}
+
+void VaciaAreaResultados(QWidget& ventana) {
     for (int i = 0; i < NumCajas; ++i) {
         CajaTexto(ventana, NombreCaja(static_cast<Caja>(i))).clear();
     }

@@ -22,9 +22,13 @@ QString TextoFechaMedia(std::chrono::year_month_day fecha, const QLocale& locale
 // their normal back colour, the window background.
 void ColorNormalCajasAurora(QWidget& ventana);
 
-// Starts a calculation: shows the result frame, empties the ten time boxes
-// and TextInfo, hides TextInfo, and gives the dawn boxes their normal back
-// colour. HorasLuz, TextAl and the moon captions keep what they showed.
+// Empties the ten time boxes and TextInfo, hides TextInfo, and gives the
+// dawn boxes their normal back colour. Leaves the result frame as it is
+// shown or hidden; HorasLuz, TextAl and the moon captions keep what they
+// showed. "Nuevo Cálculo" uses it with the frame hidden.
+void VaciaAreaResultados(QWidget& ventana);
+
+// Starts a calculation: shows the result frame, then VaciaAreaResultados.
 void LimpiaResultados(QWidget& ventana);
 
 // Shows one day's results: the ten time boxes, the moon captions, the status

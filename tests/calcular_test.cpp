@@ -2,14 +2,12 @@
 // box, caption, colour and message the user then reads. The expected texts
 // are the worked days' hours (computed with the calendar, sidereal-time and
 // Sun and Moon routines as written) in the hours-and-minutes form.
-#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 
 #include <algorithm>
 #include <map>
@@ -17,113 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "tests/ventana_fixture.h"
+#include "tests/calculo_fixture.h"
 #include "window/colores.h"
 
 namespace {
 
-// What a message box showed before the test closed it.
-struct MensajeVisto {
-    QString titulo;
-    QString texto;
-    QMessageBox::Icon icono = QMessageBox::NoIcon;
-    QStringList botones;
-    QString focoAlAbrir;   // the window's focus control while the box is open
-    QString focoAlCerrar;  // control with the focus once the box is closed
-};
-
-class CalcularTest : public VentanaTest {
+class CalcularTest : public CalculoTest {
 protected:
-    void SetUp() override {
-        QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Chile));
-        VentanaTest::SetUp();
-    }
-    void TearDown() override {
-        VentanaTest::TearDown();
-        QLocale::setDefault(QLocale::c());
-    }
-
-    // Empties a box and types a text into it, as the user does.
-    void Escribe(const char* nombre, const QString& texto) {
-        QLineEdit* caja = Control<QLineEdit>(nombre);
-        ASSERT_NE(caja, nullptr);
-        caja->setFocus();
-        caja->selectAll();
-        QTest::keyClick(caja, Qt::Key_Delete);
-        QTest::keyClicks(caja, texto);
-        ASSERT_EQ(caja->text(), texto) << nombre;
-    }
-
-    struct Entradas {
-        const char *dia, *mes, *anio, *latGrados, *latMinutos;
-        bool norte;
-        const char *lonGrados, *lonMinutos;
-        bool este;
-        const char* zona;
-        bool zonaEste;
-    };
-
-    void EscribeTodo(const Entradas& e) {
-        Escribe("FE1", e.dia);
-        Escribe("FE2", e.mes);
-        Escribe("FE3", e.anio);
-        Escribe("L3", e.latGrados);
-        Escribe("L4", e.latMinutos);
-        Escribe("G3", e.lonGrados);
-        Escribe("G4", e.lonMinutos);
-        Escribe("Z", e.zona);
-        QTest::mouseClick(Control<QRadioButton>(e.norte ? "Lnn" : "Lss"), Qt::LeftButton);
-        QTest::mouseClick(Control<QRadioButton>(e.este ? "Gee" : "Gww"), Qt::LeftButton);
-        QTest::mouseClick(Control<QRadioButton>(e.zonaEste ? "Option2" : "Option1"),
-                          Qt::LeftButton);
-    }
-
-    // Presses "Calcular". When a message box opens, records it, closes it
-    // with its button, and returns what it showed.
-    std::optional<MensajeVisto> Calcula() {
-        std::optional<MensajeVisto> visto;
-        QTimer vigia;
-        vigia.setInterval(10);
-        QObject::connect(&vigia, &QTimer::timeout, [&] {
-            auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (caja == nullptr) {
-                return;
-            }
-            vigia.stop();
-            MensajeVisto m;
-            m.titulo = caja->windowTitle();
-            m.texto = caja->text();
-            m.icono = caja->icon();
-            for (QAbstractButton* b : caja->buttons()) {
-                m.botones << b->text();
-            }
-            QWidget* foco = Ventana().focusWidget();
-            m.focoAlAbrir = foco ? foco->objectName() : QString();
-            QTest::mouseClick(caja->buttons().value(0), Qt::LeftButton);
-            visto = m;
-        });
-        vigia.start();
-        QTest::mouseClick(Control<QPushButton>("Command1"), Qt::LeftButton);
-        vigia.stop();
-        if (visto) {
-            // The offscreen platform has no window manager to give the
-            // window back its activation when the box closes: do it here.
-            Ventana().activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(&Ventana()));
-            visto->focoAlCerrar = NombreConFoco();
-        }
-        return visto;
-    }
-
-    QString Texto(const char* nombre) {
-        if (auto* caja = Ventana().findChild<QLineEdit*>(nombre)) return caja->text();
-        if (auto* etiqueta = Ventana().findChild<QLabel*>(nombre)) return etiqueta->text();
-        ADD_FAILURE() << "no hay control " << nombre;
-        return {};
-    }
-
-    bool Visible(const char* nombre) { return Control<QWidget>(nombre)->isVisible(); }
-
     // The colour actually drawn inside a box, a few pixels in from its
     // left edge, where no text stands in a right-aligned box.
     QColor ColorPintado(const char* nombre) {
@@ -131,15 +29,7 @@ protected:
         const QImage imagen = caja->grab().toImage();
         return imagen.pixelColor(6, imagen.height() / 2);
     }
-
-    QColor Fondo(const char* nombre) {
-        return Control<QLineEdit>(nombre)->palette().color(QPalette::Base);
-    }
 };
-
-const char* const cajasTiempo[] = {"OcasoLuna",      "OrtoLuna",     "Orto",      "Ocaso",
-                                   "ComAuroraCivil", "FinCrepCivil", "ComAurora", "FinCrep",
-                                   "ComAuroraAstro", "FinCrepAstro"};
 
 TEST_F(CalcularTest, CaminoDelEjemplo) {
     EXPECT_FALSE(Visible("Resultado"));
@@ -148,17 +38,8 @@ TEST_F(CalcularTest, CaminoDelEjemplo) {
 
     EXPECT_TRUE(Visible("Resultado"));
     EXPECT_FALSE(Visible("TextInfo"));
-    const std::map<std::string, QString> esperado = {
-        {"OcasoLuna", " 10: 15"},      {"Label1", "Orto Luna"},
-        {"OrtoLuna", " 20: 41"},       {"Label8", "Ocaso Luna"},
-        {"Orto", " 7: 50"},            {"Ocaso", " 17: 50"},
-        {"ComAuroraCivil", " 7: 23"},  {"FinCrepCivil", " 18: 17"},
-        {"ComAurora", " 6: 52"},       {"FinCrep", " 18: 48"},
-        {"ComAuroraAstro", " 6: 21"},  {"FinCrepAstro", " 19: 18"},
-        {"HorasLuz", " 9: 59"},        {"TextAl", "2 jul 2003"},
-    };
-    for (const auto& [nombre, texto] : esperado) {
-        EXPECT_EQ(Texto(nombre.c_str()), texto) << nombre;
+    for (const auto& [nombre, texto] : resultadosEjemplo) {
+        EXPECT_EQ(Texto(qPrintable(nombre)), texto) << nombre.toStdString();
     }
     for (const char* aurora : {"ComAuroraCivil", "ComAurora", "ComAuroraAstro"}) {
         EXPECT_EQ(Fondo(aurora), ColorFondoVentana()) << aurora;

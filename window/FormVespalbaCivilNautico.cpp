@@ -5,20 +5,38 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include <string_view>
+#include <utility>
 #include <variant>
 
 #include "astro/eventos.h"
 #include "results/area_resultados.h"
 #include "window/colores.h"
+#include "window/eleccion_lista.h"
+#include "window/lugares.h"
 #include "window/validacion.h"
 
-FormVespalbaCivilNautico::FormVespalbaCivilNautico(QWidget* parent) : QMainWindow(parent) {
+namespace {
+
+QString Texto(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+}  // namespace
+
+FormVespalbaCivilNautico::FormVespalbaCivilNautico(QWidget* parent)
+    : QMainWindow(parent), reloj_([] { return QDate::currentDate(); }) {
     ui.setupUi(this);
     AplicaColoresSistema();
 
+    // What the user types into ComLugar stays as typed: no completion from
+    // the list's names (the list never grows: NoInsert, in the .ui).
+    ui.ComLugar->setCompleter(nullptr);
+
     connect(ui.Command1, &QPushButton::clicked, this, &FormVespalbaCivilNautico::Command1_Click);
     connect(ui.Command4, &QPushButton::clicked, this, &FormVespalbaCivilNautico::Command4_Click);
-    connect(ui.ComLugar, &QComboBox::activated, this, &FormVespalbaCivilNautico::ComLugar_Click);
+    connect(new EleccionLista(ui.ComLugar, ui.ComLugar), &EleccionLista::Elegido, this,
+            &FormVespalbaCivilNautico::ComLugar_Click);
     connect(ui.Ej1, &QAction::triggered, this, &FormVespalbaCivilNautico::Ej1_Click);
     connect(ui.Nuevo, &QAction::triggered, this, &FormVespalbaCivilNautico::Nuevo_Click);
     connect(ui.Salir, &QAction::triggered, this, &FormVespalbaCivilNautico::Salir_Click);
@@ -64,7 +82,24 @@ void FormVespalbaCivilNautico::CentraEnPantalla() {
     }
 }
 
-void FormVespalbaCivilNautico::Form_Load() {}
+void FormVespalbaCivilNautico::FijaReloj(std::function<QDate()> reloj) { reloj_ = std::move(reloj); }
+
+void FormVespalbaCivilNautico::PonTextoLugar(const QString& texto) {
+    // Neither call emits `activated`, so no pick runs.
+    ui.ComLugar->setCurrentIndex(
+        ui.ComLugar->findText(texto, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    ui.ComLugar->setEditText(texto);
+}
+
+void FormVespalbaCivilNautico::Form_Load() {
+    // The table itself is built at compile time (window/lugares.cpp).
+    for (int i = 1; i <= Vespalba::NumLugares; ++i) {
+        ui.ComLugar->addItem(Texto(Vespalba::Lugares[i].Nombre));
+    }
+    // The first entry added to an editable box replaces its text: put the
+    // start text back, with no entry current.
+    PonTextoLugar(QStringLiteral("Selección Lugar"));
+}
 
 void FormVespalbaCivilNautico::Command1_Click() {
     update();
@@ -104,12 +139,72 @@ void FormVespalbaCivilNautico::MuestraMensaje(const QString& mensaje) {
     caja.exec();
 }
 
-void FormVespalbaCivilNautico::Command4_Click() {}
+void FormVespalbaCivilNautico::Command4_Click() {
+    const QDate hoy = reloj_();
+    ui.FE1->setText(QString::number(hoy.day()));
+    ui.FE2->setText(QString::number(hoy.month()));
+    ui.FE3->setText(QString::number(hoy.year()));
+}
 
-void FormVespalbaCivilNautico::ComLugar_Click() {}
+void FormVespalbaCivilNautico::ComLugar_Click() {
+    // The hemispheres of the matched place; both stay empty when the text
+    // names none, which selects north and east below.
+    std::string_view latHemisferio;
+    std::string_view lonHemisferio;
+    const QString texto = ui.ComLugar->currentText();
+    for (int i = 1; i <= Vespalba::NumLugares; ++i) {
+        const Vespalba::Lugar& lugar = Vespalba::Lugares[i];
+        // Exact and case-sensitive, trailing blanks included.
+        if (texto == Texto(lugar.Nombre)) {
+            ui.L3->setText(QString::number(lugar.LatGrados));
+            ui.L4->setText(QString::number(lugar.LatMinutos));
+            latHemisferio = lugar.LatHemisferio;
+            ui.G3->setText(QString::number(lugar.LonGrados));
+            ui.G4->setText(QString::number(lugar.LonMinutos));
+            lonHemisferio = lugar.LonHemisferio;
+            break;
+        }
+    }
+    // Only "S" and "W" are tested: "N " (with its blank) and "E" fall through.
+    (latHemisferio == "S" ? ui.Lss : ui.Lnn)->setChecked(true);
+    (lonHemisferio == "W" ? ui.Gww : ui.Gee)->setChecked(true);
+}
 
-void FormVespalbaCivilNautico::Ej1_Click() {}
+void FormVespalbaCivilNautico::Ej1_Click() {
+    update();
+    ui.FE1->setText(QStringLiteral("2"));
+    ui.FE2->setText(QStringLiteral("7"));
+    ui.FE3->setText(QStringLiteral("2003"));
+    ui.Resultado->setVisible(false);
+    ui.Z->setText(QStringLiteral("4"));
+    ui.L3->setText(QStringLiteral("33"));
+    ui.L4->setText(QStringLiteral("16"));
+    ui.Lss->setChecked(true);
+    ui.G3->setText(QStringLiteral("71"));
+    ui.G4->setText(QStringLiteral("36"));
+    ui.Gww->setChecked(true);
+    // The list entry's text; its 34 minutes are not copied (no pick runs),
+    // so G4 keeps 36. The zone's direction and TextInfo stay as they are.
+    PonTextoLugar(QStringLiteral("Valparaíso        "));
+}
 
-void FormVespalbaCivilNautico::Nuevo_Click() {}
+void FormVespalbaCivilNautico::Nuevo_Click() {
+    update();
+    ui.Resultado->setVisible(false);
+    ui.FE1->clear();
+    ui.FE2->clear();
+    ui.FE3->clear();
+    ui.Z->setText(QStringLiteral("4"));
+    ui.L3->clear();
+    ui.L4->clear();
+    ui.G3->clear();
+    ui.G4->clear();
+    ui.Lss->setChecked(true);
+    ui.Gww->setChecked(true);
+    PonTextoLugar(QStringLiteral("Selección Lugar"));
+    // The clearing that starts a calculation, with the frame left hidden.
+    // The zone's direction, HorasLuz, TextAl and the moon captions stay.
+    Vespalba::VaciaAreaResultados(*this);
+}
 
 void FormVespalbaCivilNautico::Salir_Click() { close(); }

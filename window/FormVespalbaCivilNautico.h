@@ -4,7 +4,10 @@
 // FormVespalbaCivilNautico.ui.
 #pragma once
 
+#include <QDate>
 #include <QMainWindow>
+
+#include <functional>
 
 #include "ui_FormVespalbaCivilNautico.h"
 
@@ -21,18 +24,30 @@ public:
     // handlers and the result display read and write them through here.
     Ui::FormVespalbaCivilNautico ui;
 
+    // Where "Hoy" takes today's date from; by default the system's local
+    // date (QDate::currentDate()). A test fixes the date through here.
+    void FijaReloj(std::function<QDate()> reloj);
+
 public slots:
-    // Runs once, from the constructor, before the window is first shown.
+    // Runs once, from the constructor, before the window is first shown:
+    // fills ComLugar's list with the forty place names in table order and
+    // leaves its text "Selección Lugar".
     void Form_Load();
     // "Calcular" pressed.
     void Command1_Click();
-    // "Hoy" pressed.
+    // "Hoy" pressed: today's day, month and year into FE1, FE2, FE3 as
+    // plain numbers ("5", "3", "2026"); nothing else changes.
     void Command4_Click();
-    // A place picked in the list ComLugar.
+    // A place chosen from ComLugar's list by mouse or keyboard (never typed
+    // text nor text set by code): copies the place named by the box's text
+    // into L3, L4, G3, G4 and selects the hemisphere buttons; a text that
+    // names no place changes no box and selects Lnn and Gee.
     void ComLugar_Click();
-    // Menu "Ejemplo".
+    // Menu "Ejemplo": the worked example (2 July 2003, 33 16 S, 71 36 W,
+    // zone 4) into the inputs, the result frame hidden; no calculation.
     void Ej1_Click();
-    // Menu "Nuevo Cálculo".
+    // Menu "Nuevo Cálculo": inputs emptied or back to their start values,
+    // the result area emptied and hidden.
     void Nuevo_Click();
     // Menu "Salir": closes the window, which ends the program.
     void Salir_Click();
@@ -48,4 +63,9 @@ private:
     // Keeps each option-button group one stop of the Tab key, at its
     // selected button: only a selected button takes the focus from Tab.
     void UnaParadaPorGrupo();
+    // Sets ComLugar's text from code, which is not a pick: the list's
+    // current entry becomes the one of exactly that name, or none.
+    void PonTextoLugar(const QString& texto);
+
+    std::function<QDate()> reloj_;
 };

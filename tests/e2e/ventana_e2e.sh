@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # ventana_e2e.sh PROGRAMA CIERRA_VENTANA
-# Starts the real program on a virtual X server (its own, with -noreset so it
-# outlives each client), finds its window by its exact caption, closes it as
-# a window manager's close box would, and checks that the program then ends
-# by itself with status 0. Bounded in time; every process it starts ends.
+# Runs the real program twice on a virtual X server (its own, with -noreset
+# so it outlives each client). Each run finds the window by its exact
+# caption and ends the program the user's way: the first by the close box
+# (a window manager's WM_DELETE_WINDOW, sent by CIERRA_VENTANA), the second
+# by choosing "Salir" in the menu bar with the keyboard (Alt, then Right
+# twice past "Ejemplo" and "Nuevo Cálculo", then Return). Each time the
+# program must end by itself with status 0. Bounded in time; every process
+# it starts ends.
 set -euo pipefail
 programa=$1
 cierra=$2
@@ -22,37 +26,59 @@ if [ -n "${ASAN_OPTIONS:-}" ]; then
 fi
 
 titulo='Vespalba del Sol y de la Luna, Comienzo Aurora y Fin Crepúsculo.'
-"$programa" &
-pid=$!
-trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true' EXIT
+pid=
+trap '[ -n "$pid" ] && { kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; }' EXIT
 
-ventana=$(timeout 40 xdotool search --sync --onlyvisible --name '^Vespalba del Sol' | head -n 1)
-if [ -z "$ventana" ]; then
-    echo "FALLO: no apareció la ventana" >&2
-    exit 1
-fi
-nombre=$(xdotool getwindowname "$ventana")
-if [ "$nombre" != "$titulo" ]; then
-    echo "FALLO: título '$nombre', se esperaba '$titulo'" >&2
-    exit 1
-fi
+# una_vez MODO: starts the program, ends it by MODO (cierre or salir) and
+# checks that it ends by itself with status 0.
+una_vez() {
+    local modo=$1 ventana nombre estado
+    "$programa" &
+    pid=$!
 
-"$cierra" "$ventana"
+    ventana=$(timeout 40 xdotool search --sync --onlyvisible --name '^Vespalba del Sol' | head -n 1)
+    if [ -z "$ventana" ]; then
+        echo "FALLO ($modo): no apareció la ventana" >&2
+        exit 1
+    fi
+    nombre=$(xdotool getwindowname "$ventana")
+    if [ "$nombre" != "$titulo" ]; then
+        echo "FALLO ($modo): título '$nombre', se esperaba '$titulo'" >&2
+        exit 1
+    fi
 
-# The program must end by itself within 20 s.
-for _ in $(seq 200); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-    echo "FALLO: el programa sigue en marcha tras cerrar la ventana" >&2
-    exit 1
-fi
-estado=0
-wait "$pid" || estado=$?
-trap - EXIT
-if [ "$estado" -ne 0 ]; then
-    echo "FALLO: el programa terminó con estado $estado" >&2
-    exit 1
-fi
-echo "ventana '$nombre' abierta y cerrada; estado 0"
+    case $modo in
+        cierre)
+            "$cierra" "$ventana"
+            ;;
+        salir)
+            # No window manager here: give the window the keyboard focus
+            # directly. The menu bar takes the keyboard when Alt is pressed
+            # and released alone; its first item is then highlighted.
+            xdotool windowfocus --sync "$ventana"
+            xdotool key --delay 100 alt
+            xdotool key --delay 100 Right Right Return
+            ;;
+    esac
+
+    # The program must end by itself within 20 s.
+    for _ in $(seq 200); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        echo "FALLO ($modo): el programa sigue en marcha" >&2
+        exit 1
+    fi
+    estado=0
+    wait "$pid" || estado=$?
+    pid=
+    if [ "$estado" -ne 0 ]; then
+        echo "FALLO ($modo): el programa terminó con estado $estado" >&2
+        exit 1
+    fi
+    echo "ventana '$nombre' abierta y terminada ($modo); estado 0"
+}
+
+una_vez cierre
+una_vez salir
