@@ -28,6 +28,14 @@ descendientes() {
     done
 }
 
+# Whether process $1 still runs (a child that has ended but is not yet
+# reaped counts as gone).
+vivo() {
+    local estado
+    estado=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
+    [[ $estado != Z* ]]
+}
+
 termina() {
     local todos=() p
     for p in "${pids[@]}"; do
@@ -41,7 +49,7 @@ termina() {
     for _ in $(seq 50); do
         local vivos=0
         for p in "${todos[@]}"; do
-            kill -0 "$p" 2>/dev/null && vivos=1
+            vivo "$p" && vivos=1
         done
         [ "$vivos" -eq 0 ] && break
         sleep 0.1
@@ -114,12 +122,34 @@ if [ -z "$en_bus" ]; then
     exit 1
 fi
 
+# The accessibility bus starts its registry on first call, through a process
+# that leaves it to init; start it here instead, and ask the bus for its pid.
+a11y=$(dbus-send --session --print-reply=literal --reply-timeout=5000 --dest=org.a11y.Bus \
+    /org/a11y/bus org.a11y.Bus.GetAddress | tr -d '[:space:]')
+dbus-send --bus="$a11y" --print-reply --reply-timeout=10000 --dest=org.freedesktop.DBus \
+    /org/freedesktop/DBus org.freedesktop.DBus.StartServiceByName \
+    string:org.a11y.atspi.Registry uint32:0 >/dev/null
+pid_registro=$(dbus-send --bus="$a11y" --print-reply=literal --reply-timeout=5000 \
+    --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.GetConnectionUnixProcessID string:org.a11y.atspi.Registry |
+    awk '{ print $2 }')
+if [ -z "$pid_registro" ]; then
+    echo "FALLO: el registro de accesibilidad no arrancó" >&2
+    exit 1
+fi
+pids+=("$pid_registro")
+
 QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 \
     "$programa" >"$dir/programa.log" 2>&1 &
 pid_programa=$!
 pids+=("$pid_programa")
 
-if ! timeout 60 /usr/bin/python3 "$sonda"; then
+# In the background, so that a signal to this script reaches the trap at
+# once and the reader too is ended by its pid.
+timeout 60 /usr/bin/python3 "$sonda" &
+pid_sonda=$!
+pids+=("$pid_sonda")
+if ! wait "$pid_sonda"; then
     echo "--- salida del programa" >&2
     cat "$dir/programa.log" >&2
     exit 1
