@@ -75,8 +75,12 @@ void MuestraResultados(QWidget& ventana, const ModuloVespalba::EventosDia& event
     for (const CajaResultado& c : p.cajas) {
         CajaTexto(ventana, c.control).setText(Texto(c.texto));
     }
+    // Each moon box is named after the caption beside it, so that a screen
+    // reader says "Orto Luna" for the upper box when it holds the rise.
     Control<QLabel>(ventana, "Label1").setText(Texto(p.Label1));
+    CajaTexto(ventana, "OcasoLuna").setAccessibleName(Texto(p.Label1));
     Control<QLabel>(ventana, "Label8").setText(Texto(p.Label8));
+    CajaTexto(ventana, "OrtoLuna").setAccessibleName(Texto(p.Label8));
     CajaTexto(ventana, "HorasLuz").setText(Texto(p.HorasLuz));
     CajaTexto(ventana, "TextAl").setText(TextoFechaMedia(fecha, locale));
     for (const CajaResultado& c : p.cajas) {

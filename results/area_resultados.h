@@ -31,7 +31,8 @@ void VaciaAreaResultados(QWidget& ventana);
 // Starts a calculation: shows the result frame, then VaciaAreaResultados.
 void LimpiaResultados(QWidget& ventana);
 
-// Shows one day's results: the ten time boxes, the moon captions, the status
+// Shows one day's results: the ten time boxes, the moon captions (each moon
+// box's accessible name follows the caption beside it), the status
 // sentence in TextInfo (shown only when a class has no events), the hours of
 // daylight, the date in TextAl, and the window-frame colour on each dawn box
 // whose dawn never comes.

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -94,9 +95,10 @@ protected:
                           Qt::LeftButton);
     }
 
-    // Presses "Calcular". When a message box opens, records it, closes it
-    // with its button, and returns what it showed.
-    std::optional<MensajeVisto> Calcula() {
+    // Presses "Calcular". When a message box opens, records it, hands it to
+    // `alAbrir` (if given) while it is open, closes it with its button, and
+    // returns what it showed.
+    std::optional<MensajeVisto> Calcula(const std::function<void(QMessageBox&)>& alAbrir = {}) {
         std::optional<MensajeVisto> visto;
         QTimer vigia;
         vigia.setInterval(10);
@@ -115,6 +117,9 @@ protected:
             }
             QWidget* foco = Ventana().focusWidget();
             m.focoAlAbrir = foco ? foco->objectName() : QString();
+            if (alAbrir) {
+                alAbrir(*caja);
+            }
             QTest::mouseClick(caja->buttons().value(0), Qt::LeftButton);
             visto = m;
         });

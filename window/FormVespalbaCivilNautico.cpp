@@ -1,6 +1,7 @@
 #include "window/FormVespalbaCivilNautico.h"
 
 #include <QLayout>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QScreen>
@@ -32,6 +33,10 @@ FormVespalbaCivilNautico::FormVespalbaCivilNautico(QWidget* parent)
     // What the user types into ComLugar stays as typed: no completion from
     // the list's names (the list never grows: NoInsert, in the .ui).
     ui.ComLugar->setCompleter(nullptr);
+    // On Linux Qt reads an editable combo box's name as its text, so the
+    // name "Lugar" from the .ui would not reach a screen reader; the box's
+    // own text field carries it instead.
+    ui.ComLugar->lineEdit()->setAccessibleName(ui.ComLugar->accessibleName());
 
     connect(ui.Command1, &QPushButton::clicked, this, &FormVespalbaCivilNautico::Command1_Click);
     connect(ui.Command4, &QPushButton::clicked, this, &FormVespalbaCivilNautico::Command4_Click);

@@ -1,0 +1,175 @@
+#!/usr/bin/env bash
+# accesibilidad_e2e.sh PROGRAMA
+# The real program on the desktop's accessibility bus, read as a screen
+# reader reads it. Starts, each in its own scratch folder and each recorded
+# by its pid: a virtual X server, a private D-Bus session bus, the
+# accessibility bus launcher (which starts the accessibility bus and its
+# registry), and PROGRAMA with Qt's accessibility bridge on. Then
+# accesibilidad_e2e.py, beside this script, finds the day box by its name,
+# reads the message box, runs "Ejemplo" and "Calcular", reads the sunrise and
+# moon boxes, and chooses "Salir"; the program must then end by itself with
+# status 0. Every wait is bounded; on any exit every process started here,
+# and every process those started, is ended by its pid.
+set -euo pipefail
+programa=$1
+sonda="$(cd "$(dirname "$0")" && pwd)/accesibilidad_e2e.py"
+inicio=$(date +%s.%N)
+
+dir=$(mktemp -d)
+pids=()  # every process started here, in start order
+pid_programa=
+
+# The pids of every descendant of $1, deepest first.
+descendientes() {
+    local hijo
+    for hijo in $(ps -o pid= --ppid "$1" 2>/dev/null || true); do
+        descendientes "$hijo"
+        echo "$hijo"
+    done
+}
+
+# Whether process $1 still runs (a child that has ended but is not yet
+# reaped counts as gone).
+vivo() {
+    local estado
+    estado=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
+    [[ $estado != Z* ]]
+}
+
+termina() {
+    local todos=() p
+    for p in "${pids[@]}"; do
+        # shellcheck disable=SC2207
+        todos+=($(descendientes "$p") "$p")
+    done
+    for p in "${todos[@]}"; do
+        kill "$p" 2>/dev/null || true
+    done
+    # Up to 5 s for them to go, then no more asking.
+    for _ in $(seq 50); do
+        local vivos=0
+        for p in "${todos[@]}"; do
+            vivo "$p" && vivos=1
+        done
+        [ "$vivos" -eq 0 ] && break
+        sleep 0.1
+    done
+    for p in "${todos[@]}"; do
+        kill -KILL "$p" 2>/dev/null || true
+    done
+    for p in "${pids[@]}"; do
+        wait "$p" 2>/dev/null || true
+    done
+    rm -rf "$dir"
+}
+trap termina EXIT
+trap 'exit 124' TERM INT HUP
+
+# espera_archivo FILE WHAT: until FILE has a line (at most 20 s).
+espera_archivo() {
+    for _ in $(seq 200); do
+        [ -s "$1" ] && return 0
+        sleep 0.1
+    done
+    echo "FALLO: $2 no arrancó" >&2
+    exit 1
+}
+
+# Under AddressSanitizer: libxkbcommon-x11, which Qt's X11 platform uses to
+# read the keyboard map, calls strndup on a counted, unterminated buffer (see
+# ventana_e2e.sh); the strict string check is off for this test only.
+if [ -n "${ASAN_OPTIONS:-}" ]; then
+    export ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=0"
+fi
+
+# Nothing from the caller's desktop: this test's own display, buses and
+# runtime folder only.
+unset AT_SPI_BUS_ADDRESS NO_AT_BRIDGE WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
+export XDG_RUNTIME_DIR="$dir/run"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+# The X server picks a free display and writes its number on fd 3.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$dir/pantalla" \
+    >"$dir/xvfb.log" 2>&1 &
+pids+=($!)
+espera_archivo "$dir/pantalla" "Xvfb"
+export DISPLAY=":$(head -n 1 "$dir/pantalla")"
+
+dbus-daemon --session --nofork --address="unix:path=$dir/bus" --print-address=3 \
+    3>"$dir/direccion" >"$dir/dbus.log" 2>&1 &
+pids+=($!)
+espera_archivo "$dir/direccion" "el bus de sesión"
+DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$dir/direccion")
+export DBUS_SESSION_BUS_ADDRESS
+
+# Started here rather than by the bus on first call, so that its pid is
+# known; nothing asks for it by name before it owns that name.
+/usr/libexec/at-spi-bus-launcher --launch-immediately --a11y=1 >"$dir/atspi.log" 2>&1 &
+pids+=($!)
+en_bus=
+for _ in $(seq 200); do
+    if dbus-send --session --print-reply --reply-timeout=2000 --dest=org.freedesktop.DBus \
+        /org/freedesktop/DBus org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus \
+        2>/dev/null | grep -q 'boolean true'; then
+        en_bus=1
+        break
+    fi
+    sleep 0.1
+done
+if [ -z "$en_bus" ]; then
+    echo "FALLO: el bus de accesibilidad no arrancó" >&2
+    cat "$dir/atspi.log" >&2
+    exit 1
+fi
+
+# The accessibility bus starts its registry on first call, through a process
+# that leaves it to init; start it here instead, and ask the bus for its pid.
+a11y=$(dbus-send --session --print-reply=literal --reply-timeout=5000 --dest=org.a11y.Bus \
+    /org/a11y/bus org.a11y.Bus.GetAddress | tr -d '[:space:]')
+dbus-send --bus="$a11y" --print-reply --reply-timeout=10000 --dest=org.freedesktop.DBus \
+    /org/freedesktop/DBus org.freedesktop.DBus.StartServiceByName \
+    string:org.a11y.atspi.Registry uint32:0 >/dev/null
+pid_registro=$(dbus-send --bus="$a11y" --print-reply=literal --reply-timeout=5000 \
+    --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.GetConnectionUnixProcessID string:org.a11y.atspi.Registry |
+    awk '{ print $2 }')
+if [ -z "$pid_registro" ]; then
+    echo "FALLO: el registro de accesibilidad no arrancó" >&2
+    exit 1
+fi
+pids+=("$pid_registro")
+
+QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 \
+    "$programa" >"$dir/programa.log" 2>&1 &
+pid_programa=$!
+pids+=("$pid_programa")
+
+# In the background, so that a signal to this script reaches the trap at
+# once and the reader too is ended by its pid.
+timeout 60 /usr/bin/python3 "$sonda" &
+pid_sonda=$!
+pids+=("$pid_sonda")
+if ! wait "$pid_sonda"; then
+    echo "--- salida del programa" >&2
+    cat "$dir/programa.log" >&2
+    exit 1
+fi
+
+# "Salir" was chosen: the program must end by itself within 20 s.
+for _ in $(seq 200); do
+    kill -0 "$pid_programa" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$pid_programa" 2>/dev/null; then
+    echo "FALLO: el programa sigue en marcha tras «Salir»" >&2
+    exit 1
+fi
+estado=0
+wait "$pid_programa" || estado=$?
+if [ "$estado" -ne 0 ]; then
+    echo "FALLO: el programa terminó con estado $estado" >&2
+    cat "$dir/programa.log" >&2
+    exit 1
+fi
+awk -v desde="$inicio" -v hasta="$(date +%s.%N)" \
+    'BEGIN { printf "programa terminado con estado 0; prueba completa en %.1f s\n", hasta - desde }'
