@@ -17,17 +17,6 @@ constexpr double UltimoDiaJuliano = 15821004.1;
 
 }  // namespace
 
-double CosGrad(double x) { return std::cos(x * GradoEnRadianes); }
-
-double SenGrad(double x) { return std::sin(x * GradoEnRadianes); }
-
-double Frac(double x) { return x - std::floor(x); }
-
-double Trunca(double x) {
-    const double signo = (x > 0.0) ? 1.0 : ((x < 0.0) ? -1.0 : 0.0);
-    return signo * std::floor(std::fabs(x));
-}
-
 double FechaMJD(double anio, double mes, double dia, double hora) {
     // The calendar test uses the date as received, before the adjustments.
     const double numeroFecha = 10000.0 * anio + 100.0 * mes + dia;

@@ -3,6 +3,8 @@
 // none keeps state, prints, or changes its arguments, and none checks them.
 #pragma once
 
+#include <cmath>
+
 namespace ModuloVespalba {
 
 // Degrees to radians, as used by CosGrad and SenGrad. Written exactly as the
@@ -19,21 +21,24 @@ inline constexpr double DiasSigloJuliano = 36525.0;
 // Cosine of an angle.
 //   x: angle, degrees (any real value).
 // Returns cos(x * GradoEnRadianes).
-double CosGrad(double x);
+inline double CosGrad(double x) { return std::cos(x * GradoEnRadianes); }
 
 // Sine of an angle.
 //   x: angle, degrees (any real value).
 // Returns sin(x * GradoEnRadianes).
-double SenGrad(double x);
+inline double SenGrad(double x) { return std::sin(x * GradoEnRadianes); }
 
 // Fractional part measured from the floor: x - floor(x), in [0, 1).
 // Frac(-0.25) = 0.75. A negative x so close to zero that x + 1 rounds to 1
 // gives exactly 1 (for instance Frac(-1e-20) = 1).
-double Frac(double x);
+inline double Frac(double x) { return x - std::floor(x); }
 
 // Whole part truncated toward zero, with x's sign: sign(x) * floor(|x|).
 // Trunca(-2.5) = -2, Trunca(2.5) = 2, Trunca(0) = 0.
-double Trunca(double x);
+inline double Trunca(double x) {
+    const double signo = (x > 0.0) ? 1.0 : ((x < 0.0) ? -1.0 : 0.0);
+    return signo * std::floor(std::fabs(x));
+}
 
 // Modified Julian date of a calendar date and hour.
 //   anio: year; negative years count back without a year zero
