@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tests/calculo_fixture.h"
+#include "window/aplicacion.h"
 #include "window/colores.h"
 
 namespace {
@@ -209,6 +210,44 @@ TEST_F(CalcularTest, UnDiaPolarNoDejaLasHorasDeLuzAnteriores) {
     ASSERT_FALSE(Calcula());
     EXPECT_EQ(Fondo("ComAuroraCivil"), ColorFondoVentana());
     EXPECT_EQ(Texto("Label1"), "Orto Luna");
+}
+
+}  // namespace
+
+namespace {
+
+// Every result the window writes fits its box or label: the boxes and the
+// moon labels were measured for MS Sans Serif, and a substitute face must not
+// cut "Bajo horizonte", a swapped "Ocaso Luna" or a date.
+TEST_F(CalcularTest, NingunResultadoCortado) {
+    const CalcularTest::Entradas casos[] = {
+        {"2", "7", "2003", "33", "16", false, "71", "36", false, "4", false},   // captions swapped
+        {"21", "12", "2003", "74", "59", true, "0", "0", false, "0", false},   // "Bajo horizonte"
+        {"21", "6", "2003", "70", "0", true, "0", "0", false, "0", false},     // "No hay", "////"
+        {"30", "9", "2040", "53", "10", false, "70", "55", false, "4", false}, // a long date
+    };
+    int revisados = 0;
+    for (const auto& c : casos) {
+        EscribeTodo(c);
+        ASSERT_FALSE(Calcula());
+        for (QLineEdit* caja : Control<QWidget>("Resultado")->findChildren<QLineEdit*>()) {
+            if (caja->text().isEmpty()) continue;
+            EXPECT_LE(QFontMetrics(caja->font()).horizontalAdvance(caja->text()), AnchoUtil(*caja))
+                << caja->objectName().toStdString() << " \"" << caja->text().toStdString() << "\"";
+            ++revisados;
+        }
+        for (const char* nombre : {"Label1", "Label8"}) {
+            QLabel* etiqueta = Control<QLabel>(nombre);
+            EXPECT_LE(QFontMetrics(etiqueta->font()).horizontalAdvance(etiqueta->text()),
+                      etiqueta->contentsRect().width())
+                << nombre << " \"" << etiqueta->text().toStdString() << "\"";
+        }
+        QLineEdit* info = Control<QLineEdit>("TextInfo");
+        if (info->isVisible()) {
+            EXPECT_LE(QFontMetrics(info->font()).horizontalAdvance(info->text()), AnchoUtil(*info));
+        }
+    }
+    EXPECT_GT(revisados, 30);
 }
 
 }  // namespace

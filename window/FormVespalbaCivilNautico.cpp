@@ -12,6 +12,7 @@
 
 #include "astro/eventos.h"
 #include "results/area_resultados.h"
+#include "window/aplicacion.h"
 #include "window/colores.h"
 #include "window/eleccion_lista.h"
 #include "window/lugares.h"
@@ -29,6 +30,19 @@ FormVespalbaCivilNautico::FormVespalbaCivilNautico(QWidget* parent)
     : QMainWindow(parent), reloj_([] { return QDate::currentDate(); }) {
     ui.setupUi(this);
     AplicaColoresSistema();
+    // The time boxes and the daylight box were measured for MS Sans Serif;
+    // with a substitute face the widest word they show, "Bajo horizonte",
+    // must still fit. One letter for all of them, so they look alike.
+    EstrechaHastaCaber(*ui.Orto, QStringLiteral("Bajo horizonte"));
+    for (QLineEdit* caja : {ui.OcasoLuna, ui.OrtoLuna, ui.Ocaso, ui.ComAuroraCivil, ui.FinCrepCivil,
+                            ui.ComAurora, ui.FinCrep, ui.ComAuroraAstro, ui.FinCrepAstro,
+                            ui.HorasLuz}) {
+        caja->setFont(ui.Orto->font());
+    }
+    // The moon captions trade places: the narrower label must hold the
+    // longer caption too.
+    EstrechaHastaCaber(*ui.Label8, QStringLiteral("Ocaso Luna"));
+    ui.Label1->setFont(ui.Label8->font());
 
     // What the user types into ComLugar stays as typed: no completion from
     // the list's names (the list never grows: NoInsert, in the .ui).

@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QLabel>
 #include <QLibraryInfo>
+#include <QLineEdit>
+#include <QStyleOptionFrame>
 #include <QLocale>
 #include <QStyleFactory>
 #include <QTranslator>
@@ -75,4 +78,46 @@ void PreparaAplicacion(QApplication& app) {
 
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/vespalba/vespalba.png")));
     QApplication::setFont(LetraVentana());
+}
+
+int AnchoUtil(const QLineEdit& caja) {
+    caja.ensurePolished();
+    QStyleOptionFrame op;
+    op.initFrom(&caja);
+    op.rect = caja.rect();
+    op.lineWidth = caja.hasFrame()
+                       ? caja.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &op, &caja)
+                       : 0;
+    const QRect contenido = caja.style()->subElementRect(QStyle::SE_LineEditContents, &op, &caja);
+    const QMargins margenes = caja.textMargins();
+    // QLineEdit keeps 2 pixels free on each side of its text, a constant it
+    // does not publish.
+    constexpr int kMargenInterno = 2;
+    return contenido.width() - margenes.left() - margenes.right() - 2 * kMargenInterno;
+}
+
+namespace {
+
+// Narrows `control`'s letter until `texto` is at most `util` pixels wide.
+void Estrecha(QWidget& control, const QString& texto, int util) {
+    QFont letra = control.font();
+    int anchura = letra.stretch() == QFont::AnyStretch ? 100 : letra.stretch();
+    while (anchura > 50 && QFontMetrics(letra).horizontalAdvance(texto) > util) {
+        letra.setStretch(--anchura);
+    }
+    if (letra != control.font()) {
+        control.setFont(letra);
+    }
+}
+
+}  // namespace
+
+void EstrechaHastaCaber(QLineEdit& caja, const QString& texto) {
+    caja.ensurePolished();  // the style sheet's letter, not the default one
+    Estrecha(caja, texto, AnchoUtil(caja));
+}
+
+void EstrechaHastaCaber(QLabel& etiqueta, const QString& texto) {
+    etiqueta.ensurePolished();
+    Estrecha(etiqueta, texto, etiqueta.contentsRect().width() - 2 * etiqueta.margin());
 }

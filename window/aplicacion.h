@@ -5,6 +5,9 @@
 #include <QFont>
 
 class QApplication;
+class QLabel;
+class QLineEdit;
+class QString;
 
 // Sets the application name "Vespalba", the window style, Qt's own Spanish
 // texts (the message box button reads "Aceptar" whatever the user's locale),
@@ -18,3 +21,17 @@ void PreparaAplicacion(QApplication& app);
 // that every text fits the boxes drawn for MS Sans Serif. The window's own
 // sizes, weights and underlines are set by its style sheet on top of this.
 QFont LetraVentana();
+
+// Narrows the letter of a text box, in steps of one percent of its width,
+// until `texto` fits between the box's frame and its inner margins. Boxes
+// measured for MS Sans Serif can be too narrow for a substitute face even
+// after the narrowing of LetraVentana(); a box that already fits keeps its
+// letter.
+void EstrechaHastaCaber(QLineEdit& caja, const QString& texto);
+
+// The same for a label: narrows its letter until `texto` fits its width.
+void EstrechaHastaCaber(QLabel& etiqueta, const QString& texto);
+
+// Width in pixels that a one-line text box gives its text: its contents
+// less the text margins and Qt's fixed 2-pixel margin on either side.
+int AnchoUtil(const QLineEdit& caja);
