@@ -13,6 +13,8 @@
 set -euo pipefail
 programa=$1
 sonda="$(cd "$(dirname "$0")" && pwd)/accesibilidad_e2e.py"
+# shellcheck source=comun.sh
+. "$(dirname "$0")/comun.sh"
 inicio=$(date +%s.%N)
 
 dir=$(mktemp -d)
@@ -155,19 +157,9 @@ if ! wait "$pid_sonda"; then
     exit 1
 fi
 
-# "Salir" was chosen: the program must end by itself within 20 s.
-for _ in $(seq 200); do
-    kill -0 "$pid_programa" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$pid_programa" 2>/dev/null; then
-    echo "FALLO: el programa sigue en marcha tras «Salir»" >&2
-    exit 1
-fi
-estado=0
-wait "$pid_programa" || estado=$?
-if [ "$estado" -ne 0 ]; then
-    echo "FALLO: el programa terminó con estado $estado" >&2
+# "Salir" was chosen: the program must end by itself within 20 s, with
+# status 0.
+if ! termina_solo "$pid_programa" "Salir"; then
     cat "$dir/programa.log" >&2
     exit 1
 fi

@@ -11,6 +11,8 @@
 set -euo pipefail
 programa=$1
 cierra=$2
+# shellcheck source=comun.sh
+. "$(dirname "$0")/comun.sh"
 
 if [ -z "${VESPALBA_EN_XVFB:-}" ]; then
     export VESPALBA_EN_XVFB=1
@@ -61,22 +63,9 @@ una_vez() {
             ;;
     esac
 
-    # The program must end by itself within 20 s.
-    for _ in $(seq 200); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$pid" 2>/dev/null; then
-        echo "FALLO ($modo): el programa sigue en marcha" >&2
-        exit 1
-    fi
-    estado=0
-    wait "$pid" || estado=$?
+    # The program must end by itself within 20 s, with status 0.
+    termina_solo "$pid" "$modo"
     pid=
-    if [ "$estado" -ne 0 ]; then
-        echo "FALLO ($modo): el programa terminó con estado $estado" >&2
-        exit 1
-    fi
     echo "ventana '$nombre' abierta y terminada ($modo); estado 0"
 }
 
