@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ModuloVespalba: the whole computation of Vespalba, free of any window.
 //   astro/tiempo.h   angles, fractions, modified Julian date, sidereal time
 //   astro/solluna.h  low-precision Sun and Moon positions

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "astro/eventos.h"
 
 #include <cmath>
@@ -147,8 +148,8 @@ EventosDia BuscaEventos(const DatosCalculo& datos) {
         }
         return senAlturaSol[hora];
     };
-    for (ClaseEvento clase : {ClaseEvento::Sol, ClaseEvento::Civil, ClaseEvento::Nautico,
-                              ClaseEvento::Astronomico}) {
+    for (ClaseEvento clase :
+         {ClaseEvento::Sol, ClaseEvento::Civil, ClaseEvento::Nautico, ClaseEvento::Astronomico}) {
         eventos[clase] = ExploraClase(muestraSol, SenGrad(AlturaUmbral(clase)));
     }
     return eventos;

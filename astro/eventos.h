@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The day's event search: for one local calendar day at one place, the
 // moments at which the Moon and the Sun cross five threshold altitudes
 // (moonrise and moonset, sunrise and sunset, and the beginning of dawn and
@@ -59,9 +60,7 @@ struct EventosDia {
     std::array<EventoClase, NumClases> clases{};
 
     EventoClase& operator[](ClaseEvento c) { return clases[static_cast<int>(c) - 1]; }
-    const EventoClase& operator[](ClaseEvento c) const {
-        return clases[static_cast<int>(c) - 1];
-    }
+    const EventoClase& operator[](ClaseEvento c) const { return clases[static_cast<int>(c) - 1]; }
 };
 
 // Threshold altitude of a class, degrees: +8' for the Moon's upper limb

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one text form of a time of day or a duration shown by Vespalba.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Low-precision equatorial positions of the Sun and the Moon: short
 // trigonometric series of fixed coefficients, good to about a minute of arc
 // for the Sun and a few minutes for the Moon, enough for rise, set and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "astro/tiempo.h"
 
 #include <cmath>
@@ -31,11 +32,9 @@ double FechaMJD(double anio, double mes, double dia, double hora) {
     if (numeroFecha <= UltimoDiaJuliano) {
         b = -2.0 + CocienteEntero(anio + 4716.0, 4.0) - 1179.0;
     } else {
-        b = CocienteEntero(anio, 400.0) - CocienteEntero(anio, 100.0) +
-            CocienteEntero(anio, 4.0);
+        b = CocienteEntero(anio, 400.0) - CocienteEntero(anio, 100.0) + CocienteEntero(anio, 4.0);
     }
-    return (365.0 * anio - 679004.0) + b + Trunca(30.6001 * (mes + 1.0)) + dia +
-           hora / 24.0;
+    return (365.0 * anio - 679004.0) + b + Trunca(30.6001 * (mes + 1.0)) + dia + hora / 24.0;
 }
 
 double TiempoSidereo(double mjd, double longitud) {

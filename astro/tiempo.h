@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Angles, fractions and time scales: the elementary routines on which every
 // Sun and Moon computation of Vespalba stands. Pure functions on doubles:
 // none keeps state, prints, or changes its arguments, and none checks them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of the day's event search: one calculation, and a whole year of days
 // at forty places. Run: build/bench/astro_bench
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of what vespalba-tabla does: the day's search and the display texts
 // for a whole year at each of the forty places of the table, and the
 // printing of one place's year in each format. Run: build/bench/tabla_bench

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "results/area_resultados.h"
 
 #include <QDate>
@@ -13,7 +14,9 @@
 namespace Vespalba {
 namespace {
 
-QString Texto(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString Texto(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 template <class T>
 T& Control(QWidget& ventana, std::string_view nombre) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Clearing and filling the window's result area. A thin layer: the texts,
 // captions and marks come from ComponeResultados; this only finds the
 // controls by their object names under `ventana` and writes them.

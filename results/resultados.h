@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The result area's display rules as a pure computation: from one day's
 // EventosDia, the final text of the ten time boxes, the captions of the two
 // moon labels, the status sentence of TextInfo, the hours of daylight and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader learns from the window: each control's accessible
 // name and role, the label that heads it, the text of each result box, the
 // moon boxes' names after a calculation that exchanges their captions, and
@@ -30,6 +31,7 @@ struct ControlAccesible {
 constexpr QAccessible::Role kTexto = QAccessible::EditableText;
 constexpr QAccessible::Role kOpcion = QAccessible::RadioButton;
 
+// clang-format off
 const ControlAccesible controles[] = {
     {"FE1", "Día", kTexto, "Label18"},
     {"FE2", "Mes", kTexto, "Label16"},
@@ -61,12 +63,12 @@ const ControlAccesible controles[] = {
     {"HorasLuz", "Horas Luz", kTexto, "Label4"},
     {"TextInfo", "Información", kTexto, nullptr},
 };
+// clang-format on
 
 // The boxes a calculation writes, whose text a screen reader reads.
-const char* const cajasResultado[] = {"OcasoLuna",      "OrtoLuna",     "Orto",
-                                      "Ocaso",          "ComAuroraCivil", "FinCrepCivil",
-                                      "ComAurora",      "FinCrep",      "ComAuroraAstro",
-                                      "FinCrepAstro",   "HorasLuz",     "TextAl",
+const char* const cajasResultado[] = {"OcasoLuna",      "OrtoLuna",     "Orto",      "Ocaso",
+                                      "ComAuroraCivil", "FinCrepCivil", "ComAurora", "FinCrep",
+                                      "ComAuroraAstro", "FinCrepAstro", "HorasLuz",  "TextAl",
                                       "TextInfo"};
 
 class AccesibilidadTest : public CalculoTest {
@@ -180,6 +182,7 @@ TEST_F(AccesibilidadTest, LasCajasDeLaLunaSiguenSuEtiqueta) {
         const char* label8;  // the lower one
         std::optional<QString> info;
         const std::map<QString, QString>* textos;  // worked texts, when known
+        // clang-format off
     } dias[] = {
         {"worked example, rise first",
          {"2", "7", "2003", "33", "16", false, "71", "36", false, "4", false},
@@ -191,6 +194,7 @@ TEST_F(AccesibilidadTest, LasCajasDeLaLunaSiguenSuEtiqueta) {
          {"21", "6", "2003", "70", "0", true, "0", "0", false, "0", false},
          "Orto Luna", "Ocaso Luna", QString("Siempre Brillante."), nullptr},
     };
+    // clang-format on
     // One after another, so that the names go back as well as forth.
     for (const auto& d : dias) {
         SCOPED_TRACE(d.que);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application as the program prepares it: name, Spanish standard
 // buttons, icon, letter face and the system colours.
 #include <QApplication>
@@ -21,7 +22,8 @@ TEST(Aplicacion, NombreVespalba) {
 // Qt's own Spanish translation is loaded whatever the user's locale, so a
 // message box's single button reads "Aceptar".
 TEST(Aplicacion, BotonAceptarEnCastellano) {
-    QMessageBox caja(QMessageBox::NoIcon, QStringLiteral("Vespalba"), QStringLiteral("Mensaje"), QMessageBox::Ok);
+    QMessageBox caja(QMessageBox::NoIcon, QStringLiteral("Vespalba"), QStringLiteral("Mensaje"),
+                     QMessageBox::Ok);
     QAbstractButton* ok = caja.button(QMessageBox::Ok);
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ok->text().remove('&'), QStringLiteral("Aceptar"));
@@ -43,7 +45,9 @@ TEST(Aplicacion, LetraPedidaYSustituta) {
     const QString usada = QFontInfo(letra).family();
     EXPECT_TRUE(QFontDatabase::hasFamily(usada)) << usada.toStdString();
     if (!QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif"))) {
-        EXPECT_EQ(QFont::substitute(QStringLiteral("MS Sans Serif")).compare(usada, Qt::CaseInsensitive), 0);
+        EXPECT_EQ(
+            QFont::substitute(QStringLiteral("MS Sans Serif")).compare(usada, Qt::CaseInsensitive),
+            0);
         EXPECT_LT(letra.stretch(), 100) << "la sustituta va estrechada";
     }
 }
@@ -54,7 +58,8 @@ TEST(Aplicacion, ColoresDelSistema) {
     EXPECT_EQ(ColorFondoVentana(), QApplication::palette().color(QPalette::Base));
     EXPECT_EQ(ColorBordeActivo(), QApplication::palette().color(QPalette::Button));
     EXPECT_GE(std::abs(ColorFondoVentana().lightness() - ColorMarcoVentana().lightness()), 128)
-        << ColorFondoVentana().name().toStdString() << " frente a " << ColorMarcoVentana().name().toStdString();
+        << ColorFondoVentana().name().toStdString() << " frente a "
+        << ColorMarcoVentana().name().toStdString();
     EXPECT_EQ(ColorMarcoVentana().alpha(), 255);
 }
 

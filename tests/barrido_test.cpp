@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every day from 1 January 1980 to 31 December 2040 through the search and
 // the display rules, at the forty places of the list with their natural
 // zones and at the corners of the accepted domain. Nothing may be NaN, every
@@ -28,8 +29,8 @@ using Vespalba::PantallaResultados;
 
 namespace {
 
-constexpr double PrimerDia = 44239;   // MJD of 1 January 1980
-constexpr double UltimoDia = 66519;   // MJD of 31 December 2040
+constexpr double PrimerDia = 44239;  // MJD of 1 January 1980
+constexpr double UltimoDia = 66519;  // MJD of 31 December 2040
 
 struct Sitio {
     std::string nombre;
@@ -74,8 +75,8 @@ std::string Comprueba(const Sitio& s, double mjdDia, Recuento& r) {
         if ((e.estado == EstadoClase::ConEventos) != (e.hayOrto || e.hayOcaso)) {
             return "state disagrees with flags, class " + std::to_string(c + 1);
         }
-        for (const auto& [hay, hora] : {std::pair{e.hayOrto, e.horaOrto},
-                                        std::pair{e.hayOcaso, e.horaOcaso}}) {
+        for (const auto& [hay, hora] :
+             {std::pair{e.hayOrto, e.horaOrto}, std::pair{e.hayOcaso, e.horaOcaso}}) {
             if (hay && !(hora >= 0.0 && hora <= 24.0)) {
                 return "time outside [0, 24]: " + std::to_string(hora);
             }
@@ -83,10 +84,13 @@ std::string Comprueba(const Sitio& s, double mjdDia, Recuento& r) {
     }
 
     static const std::set<QString> marcas = {"", "No hay", "Bajo horizonte", "////"};
-    static const std::set<QString> frases = {
-        "",  "Luna Sobre el Horizonte.", "Luna Bajo el Horizonte.",
-        "Siempre Sobre el Horizonte.", "Siempre Bajo el Horizonte.",
-        "Siempre Brillante.", "Obscuridad Absoluta."};
+    static const std::set<QString> frases = {"",
+                                             "Luna Sobre el Horizonte.",
+                                             "Luna Bajo el Horizonte.",
+                                             "Siempre Sobre el Horizonte.",
+                                             "Siempre Bajo el Horizonte.",
+                                             "Siempre Brillante.",
+                                             "Obscuridad Absoluta."};
     static const std::set<QString> captions = {"Orto Luna", "Ocaso Luna"};
     const PantallaResultados p = Vespalba::ComponeResultados(ev);
     for (const auto& caja : p.cajas) {
@@ -96,7 +100,8 @@ std::string Comprueba(const Sitio& s, double mjdDia, Recuento& r) {
         }
     }
     const QString luz = QString::fromStdString(p.HorasLuz);
-    if (!luz.isEmpty() && !HoraBienFormada(luz)) return "badly formed daylight '" + p.HorasLuz + "'";
+    if (!luz.isEmpty() && !HoraBienFormada(luz))
+        return "badly formed daylight '" + p.HorasLuz + "'";
     if (!frases.count(QString::fromUtf8(p.TextInfo.data(), p.TextInfo.size()))) {
         return "unknown status sentence";
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Calcular" through the real widgets: typed inputs, the button, and every
 // box, caption, colour and message the user then reads. The expected texts
 // are the worked days' hours (computed with the calendar, sidereal-time and
@@ -60,7 +61,7 @@ struct DiaEnPantalla {
     std::vector<std::string> marco;         // dawn boxes in the frame colour
 };
 
-
+// clang-format off
 const DiaEnPantalla diasTrabajados[] = {
     {"moonset only, 53 10 S",
      "21", "6", "2003", "53", "10", false, "70", "55", "4",
@@ -91,6 +92,7 @@ const DiaEnPantalla diasTrabajados[] = {
       {"HorasLuz", " 0: 0"}},
      QString("Obscuridad Absoluta."), {"ComAuroraCivil"}},
 };
+// clang-format on
 
 TEST_F(CalcularTest, DiasTrabajadosEnPantalla) {
     for (const DiaEnPantalla& d : diasTrabajados) {
@@ -107,8 +109,7 @@ TEST_F(CalcularTest, DiasTrabajadosEnPantalla) {
         }
         for (const char* aurora : {"ComAuroraCivil", "ComAurora", "ComAuroraAstro"}) {
             const bool marcada = std::find(d.marco.begin(), d.marco.end(), aurora) != d.marco.end();
-            EXPECT_EQ(Fondo(aurora), marcada ? ColorMarcoVentana() : ColorFondoVentana())
-                << aurora;
+            EXPECT_EQ(Fondo(aurora), marcada ? ColorMarcoVentana() : ColorFondoVentana()) << aurora;
         }
     }
 }
@@ -121,6 +122,7 @@ struct Rechazo {
     const char* mensaje;
 };
 
+// clang-format off
 const Rechazo rechazos[] = {
     {"FE1", "32", "Verifique Ingreso del Día, (entre 1 y 31."},
     {"FE2", "13", "Verifique Ingreso del Mes. (entre 1 y 12)"},
@@ -134,6 +136,7 @@ const Rechazo rechazos[] = {
     {"L3", "nan", "Verifique Ingreso el Grado de Latitud. (entre 0 y 75°)"},
     {"Z", "", "Verifique Ingreso de la Zona Horaria. (entre 0 y 12 horas)"},
 };
+// clang-format on
 
 TEST_F(CalcularTest, CadaRechazoConSuMensajeYFoco) {
     // A successful calculation first: a failed check after it leaves the
@@ -168,11 +171,13 @@ TEST_F(CalcularTest, LimitesAceptados) {
     const struct {
         const char* control;
         const char* texto;
+        // clang-format off
     } aceptados[] = {
         {"FE1", "31"},   {"FE2", "12"},      {"FE3", "1980"},    {"FE3", "2040"},
         {"L3", "74"},    {"L4", "59,99"},    {"G4", "59,9999"},  {"L4", "59.9999"},
         {"Z", "12"},     {"Z", "-12"},       {"G3", "179,5"},
     };
+    // clang-format on
     for (const auto& a : aceptados) {
         SCOPED_TRACE(std::string(a.control) + " = \"" + a.texto + "\"");
         EscribeTodo({"2", "7", "2003", "33", "16", false, "71", "36", false, "4", false});
@@ -220,12 +225,14 @@ namespace {
 // moon labels were measured for MS Sans Serif, and a substitute face must not
 // cut "Bajo horizonte", a swapped "Ocaso Luna" or a date.
 TEST_F(CalcularTest, NingunResultadoCortado) {
+    // clang-format off
     const CalcularTest::Entradas casos[] = {
         {"2", "7", "2003", "33", "16", false, "71", "36", false, "4", false},   // captions swapped
         {"21", "12", "2003", "74", "59", true, "0", "0", false, "0", false},   // "Bajo horizonte"
         {"21", "6", "2003", "70", "0", true, "0", "0", false, "0", false},     // "No hay", "////"
         {"30", "9", "2040", "53", "10", false, "70", "55", false, "4", false}, // a long date
     };
+    // clang-format on
     int revisados = 0;
     for (const auto& c : casos) {
         EscribeTodo(c);

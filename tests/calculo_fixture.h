@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fixture for tests that type inputs and press "Calcular" in the real
 // window: the user's locale is Spanish (Chile), boxes are filled by typing,
 // and a message box that opens is recorded and closed with its button.
@@ -31,10 +32,9 @@ struct MensajeVisto {
 };
 
 // The ten time boxes of the result frame.
-inline const char* const cajasTiempo[] = {"OcasoLuna",      "OrtoLuna",     "Orto",
-                                          "Ocaso",          "ComAuroraCivil", "FinCrepCivil",
-                                          "ComAurora",      "FinCrep",      "ComAuroraAstro",
-                                          "FinCrepAstro"};
+inline const char* const cajasTiempo[] = {"OcasoLuna",      "OrtoLuna",     "Orto",      "Ocaso",
+                                          "ComAuroraCivil", "FinCrepCivil", "ComAurora", "FinCrep",
+                                          "ComAuroraAstro", "FinCrepAstro"};
 
 // The worked example (2 July 2003, 33 16 S, 71 36 W, zone 4 hours west) as
 // the result area shows it in the Spanish locale: the day's hours computed

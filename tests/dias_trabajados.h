@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four worked days of the event search, with what the result area shows
 // for them. Shared by the display-rules tests and the command-line tests.
 //
@@ -59,6 +60,7 @@ constexpr auto Sobre = EstadoClase::SiempreSobre;
 constexpr auto Bajo = EstadoClase::SiempreBajo;
 
 inline const std::vector<Dia>& Todos() {
+    // clang-format off
     static const std::vector<Dia> dias = {
         {"Valparaiso_2003_07_02",
          "2003-07-02", "33:16S", "71:36W", "-4",
@@ -104,6 +106,7 @@ inline const std::vector<Dia>& Todos() {
            " 6: 45", " 17: 10"},
           "Ocaso Luna", "Orto Luna", " 0: 0", "Siempre Bajo el Horizonte.", {}}},
     };
+    // clang-format on
     return dias;
 }
 

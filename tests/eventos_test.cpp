@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The day's event search. The four worked days were computed with the
 // calendar, sidereal-time and Sun and Moon routines as written, in double
 // precision; hours are rounded to four decimals.
@@ -216,8 +217,8 @@ TEST(BuscaEventos, IgualAlBitQueLaExploracionClasePorClase) {
                     const double mjd0 = FechaMJD(d.Anio, d.Mes, d.Dia, 0) - d.Zona / 24;
                     for (int c = 1; c <= NumClases; ++c) {
                         const auto clase = static_cast<ClaseEvento>(c);
-                        const EventoClase r = ExploraReferencia(clase, mjd0, lon, CosGrad(lat),
-                                                                SenGrad(lat));
+                        const EventoClase r =
+                            ExploraReferencia(clase, mjd0, lon, CosGrad(lat), SenGrad(lat));
                         const EventoClase& e = ev[clase];
                         ASSERT_EQ(e.estado, r.estado);
                         ASSERT_EQ(e.hayOrto, r.hayOrto);
@@ -248,8 +249,7 @@ TEST(BuscaEventos, BarridoDelDominioSinNaNYEnElDia) {
             for (int j = -2; j <= 2; ++j) {
                 const double lon = 179.99 * j / 2;
                 for (double zona : {-12.0, 0.0, 12.0}) {
-                    const DatosCalculo d =
-                        Datos(1 + (mjdDia - 44239), 1, 1980, lat, lon, zona);
+                    const DatosCalculo d = Datos(1 + (mjdDia - 44239), 1, 1980, lat, lon, zona);
                     const EventosDia ev = BuscaEventos(d);
                     for (const EventoClase& e : ev.clases) {
                         const bool conEventos = e.estado == EstadoClase::ConEventos;

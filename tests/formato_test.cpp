@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hours-and-minutes text shown for every time and duration.
 #include <gtest/gtest.h>
 
@@ -16,11 +17,12 @@ TEST(HoraMinuto, TextosDeReferencia) {
         double horas;
         const char* texto;
     } casos[] = {
-        {6.125, " 6: 7"},     // 7.5 minutes truncated
+        {6.125, " 6: 7"},  // 7.5 minutes truncated
         {24.0, " 24: 0"},
         {0.0, " 0: 0"},
-        {-5.5, "-6: 30"},     // hours by floor, minutes from it
-        {6.999, " 6: 59"},    // never rounded up to 7:00
+        {-5.5, "-6: 30"},   // hours by floor, minutes from
+                            // it
+        {6.999, " 6: 59"},  // never rounded up to 7:00
         {7.8481, " 7: 50"},
         {17.84, " 17: 50"},
         {-0.25, "-1: 45"},
@@ -36,7 +38,8 @@ TEST(HoraMinuto, TextosDeReferencia) {
 // each with its blank or "-" and no zero filling.
 TEST(HoraMinuto, HorasPorDefectoYMinutosTruncadosEnTodoElRango) {
     auto conSigno = [](double n) {
-        return std::string(n < 0 ? "-" : " ") + std::to_string(static_cast<long long>(std::fabs(n)));
+        return std::string(n < 0 ? "-" : " ") +
+               std::to_string(static_cast<long long>(std::fabs(n)));
     };
     int revisados = 0;
     for (long i = -200000; i <= 200000; ++i) {

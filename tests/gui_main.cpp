@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test main for the tests that drive real widgets: the application is
 // prepared exactly as the program prepares it, so that the tests see the
 // style, letters, colours and translations the user sees.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The place list in the real window: its forty entries, what a pick copies,
 // and which gestures are picks. A choice from the list by mouse or keyboard
 // runs the pick; typed text, text set by code and leaving the box do not.
@@ -44,7 +45,8 @@ public:
     // the row of `nombre` and clicks it, as the user does.
     void EligeConRaton(const QString& nombre) {
         QComboBox* lista = Lista();
-        QTest::mouseClick(lista, Qt::LeftButton, {}, QPoint(lista->width() - 4, lista->height() / 2));
+        QTest::mouseClick(lista, Qt::LeftButton, {},
+                          QPoint(lista->width() - 4, lista->height() / 2));
         QAbstractItemView* vista = lista->view();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(vista->window())) << "the list opens";
         const QModelIndex indice = vista->model()->index(Fila(nombre), 0);
@@ -147,9 +149,9 @@ TEST_F(ListaLugaresTest, LoEscritoNoAgregaEntradas) {
 struct Gesto {
     const char* que;
     std::function<void(ListaLugaresTest&)> hace;
-    int picks;                 // pick runs expected
-    const char* coordenadas;   // the boxes and buttons afterwards
-    const char* textoLista;    // the place box's text afterwards
+    int picks;                // pick runs expected
+    const char* coordenadas;  // the boxes and buttons afterwards
+    const char* textoLista;   // the place box's text afterwards
 };
 
 void PrintTo(const Gesto& g, std::ostream* os) { *os << g.que; }
@@ -166,6 +168,7 @@ TEST_P(GestoTest, EligeSoloDesdeLaLista) {
     EXPECT_EQ(Lista()->count(), 40);
 }
 
+// clang-format off
 const Gesto gestos[] = {
     // Picks.
     {"mouse on a row of the open list",
@@ -243,6 +246,7 @@ const Gesto gestos[] = {
      },
      0, "33|16|S|71|36|W", "Valparaíso        "},
 };
+// clang-format on
 INSTANTIATE_TEST_SUITE_P(Gestos, GestoTest, testing::ValuesIn(gestos));
 
 // ----------------------------------------------------------- what a pick copies
@@ -253,6 +257,7 @@ struct Eleccion {
 };
 
 // The places named, with the coordinates the place table gives them.
+// clang-format off
 const Eleccion elecciones[] = {
     {"Valparaíso        ", "33|16|S|71|34|W"},
     {"Manila            ", "15|0|N|121|0|E"},
@@ -262,6 +267,7 @@ const Eleccion elecciones[] = {
     {"Arica", "18|29|S|70|19|W"},
     {"San Francisco     ", "37|48|N|122|24|W"},
 };
+// clang-format on
 
 TEST_F(ListaLugaresTest, UnaEleccionCopiaLasCoordenadasYNoLaZona) {
     for (const Eleccion& e : elecciones) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The place table: its size, its names with their blanks, a few rows field
 // by field (reference: the table of forty places the window's list shows),
 // and that every place passes the window's coordinate checks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A monkey on the real window: from a fixed seed, tens of thousands of
 // random actions (texts typed or pasted into any box, picks in the place
 // list, option buttons, the menu commands but "Salir", "Hoy", "Calcular"
@@ -45,10 +46,9 @@
 namespace {
 
 const char* const cajasEntrada[] = {"FE1", "FE2", "FE3", "L3", "L4", "G3", "G4", "Z"};
-const char* const cajasResultado[] = {"OcasoLuna",    "OrtoLuna",     "Orto",
-                                      "Ocaso",        "ComAuroraCivil", "FinCrepCivil",
-                                      "ComAurora",    "FinCrep",      "ComAuroraAstro",
-                                      "FinCrepAstro", "HorasLuz",     "TextAl",
+const char* const cajasResultado[] = {"OcasoLuna",      "OrtoLuna",     "Orto",      "Ocaso",
+                                      "ComAuroraCivil", "FinCrepCivil", "ComAurora", "FinCrep",
+                                      "ComAuroraAstro", "FinCrepAstro", "HorasLuz",  "TextAl",
                                       "TextInfo"};
 
 const QDate hoy(2026, 3, 5);  // the injected clock's date
@@ -66,6 +66,7 @@ protected:
 
     // A text a user might type or paste, often odd.
     QString TextoAlAzar() {
+        // clang-format off
         static const char* const raros[] = {
             "", " ", "0", "2", "7", "12", "31", "32", "2003", "1980", "2040", "33", "16",
             "71", "36", "4", "-4", "12,5", "59,99", "59.9999", "60", "75", "74", "179,5",
@@ -74,6 +75,7 @@ protected:
             "Valparaíso        ", "Arica", "🌙☀", "é", "e\u0301", "\u200b7", "مرحبا",
             "\x01\x7f", "' OR 1=1 --", "%s%n%x", "\\", "\"", "<b>x</b>",
         };
+        // clang-format on
         switch (Entre(0, 9)) {
             case 0: {  // long
                 QString s;
@@ -91,7 +93,9 @@ protected:
                 }
                 return s;
             }
-            case 2: return QString::number(std::uniform_real_distribution<double>(-100, 3000)(azar), 'g', Entre(1, 17));
+            case 2:
+                return QString::number(std::uniform_real_distribution<double>(-100, 3000)(azar),
+                                       'g', Entre(1, 17));
             default: return QString::fromUtf8(raros[Entre(0, std::size(raros) - 1)]);
         }
     }
@@ -176,8 +180,7 @@ protected:
             ASSERT_EQ(focoAlAbrir, Vespalba::NombreControl(fallo->control)) << "step " << paso;
             Ventana().activateWindow();
             ASSERT_TRUE(QTest::qWaitForWindowActive(&Ventana()));
-            ASSERT_EQ(NombreConFoco(), Vespalba::NombreControl(fallo->control))
-                << "step " << paso;
+            ASSERT_EQ(NombreConFoco(), Vespalba::NombreControl(fallo->control)) << "step " << paso;
             for (const char* n : cajasResultado) {
                 if (QString(n) != "HorasLuz" && QString(n) != "TextAl") {
                     ASSERT_EQ(Caja(n)->text(), "") << "step " << paso << ", " << n;
@@ -185,7 +188,8 @@ protected:
             }
             return;
         }
-        ASSERT_FALSE(mensaje) << "step " << paso << ": unexpected message " << mensaje->toStdString();
+        ASSERT_FALSE(mensaje) << "step " << paso << ": unexpected message "
+                              << mensaje->toStdString();
         const auto& datos = std::get<ModuloVespalba::DatosCalculo>(esperado);
         const Vespalba::PantallaResultados p =
             Vespalba::ComponeResultados(ModuloVespalba::BuscaEventos(datos));
@@ -216,14 +220,13 @@ protected:
             for (int i = 0; i < 10; ++i) {
                 if (tecleadas.count(cajasResultado[i])) continue;
                 const QString t = Caja(cajasResultado[i])->text();
-                const bool marca = t.isEmpty() || t == "No hay" || t == "Bajo horizonte" ||
-                                   t == "////";
+                const bool marca =
+                    t.isEmpty() || t == "No hay" || t == "Bajo horizonte" || t == "////";
                 ASSERT_TRUE(marca || hora.match(t).hasMatch())
                     << "step " << paso << ", " << cajasResultado[i] << " = " << t.toStdString();
             }
         }
-        ASSERT_EQ(Control<QComboBox>("ComLugar")->count(), Vespalba::NumLugares)
-            << "step " << paso;
+        ASSERT_EQ(Control<QComboBox>("ComLugar")->count(), Vespalba::NumLugares) << "step " << paso;
     }
 };
 
@@ -264,7 +267,7 @@ TEST_F(Mono, AccionesAlAzar) {
             }
             ++cuenta[1];
         } else if (accion < 48) {  // a pick from the list, by keyboard or mouse
-            bool elegido = true;  // a click on a row is a pick, even of the current row
+            bool elegido = true;   // a click on a row is a pick, even of the current row
             if (Entre(0, 1) == 0) {
                 lista->setFocus();
                 const int antes = lista->currentIndex();
@@ -273,7 +276,8 @@ TEST_F(Mono, AccionesAlAzar) {
             } else {
                 lista->showPopup();
                 QAbstractItemView* v = lista->view();
-                const QModelIndex fila = lista->model()->index(Entre(0, Vespalba::NumLugares - 1), 0);
+                const QModelIndex fila =
+                    lista->model()->index(Entre(0, Vespalba::NumLugares - 1), 0);
                 v->scrollTo(fila);
                 QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, v->visualRect(fila).center());
                 if (v->isVisible()) lista->hidePopup();
@@ -291,13 +295,14 @@ TEST_F(Mono, AccionesAlAzar) {
             }
             ++cuenta[2];
         } else if (accion < 58) {  // an option button
-            static const char* const opciones[] = {"Lss", "Lnn", "Gww", "Gee", "Option1", "Option2"};
+            static const char* const opciones[] = {"Lss", "Lnn",     "Gww",
+                                                   "Gee", "Option1", "Option2"};
             QTest::mouseClick(Control<QRadioButton>(opciones[Entre(0, 5)]), Qt::LeftButton);
             ++cuenta[3];
         } else if (accion < 63) {  // "Ejemplo"
             Control<QAction>("Ej1")->trigger();
-            entradas = {{"FE1", "2"}, {"FE2", "7"},  {"FE3", "2003"}, {"Z", "4"},
-                        {"L3", "33"}, {"L4", "16"}, {"G3", "71"},     {"G4", "36"}};
+            entradas = {{"FE1", "2"}, {"FE2", "7"}, {"FE3", "2003"}, {"Z", "4"},
+                        {"L3", "33"}, {"L4", "16"}, {"G3", "71"},    {"G4", "36"}};
             resultadosVisibles = false;
             ++cuenta[4];
         } else if (accion < 68) {  // "Nuevo Cálculo"
@@ -322,11 +327,12 @@ TEST_F(Mono, AccionesAlAzar) {
         CompruebaInvariantes(paso);
         if (HasFatalFailure()) return;
     }
-    std::printf("mono: %ld acciones en %.1f s (teclear %ld, otras cajas %ld, lista %ld, "
-                "opciones %ld, Ejemplo %ld, Nuevo %ld, Hoy %ld, Calcular %ld de ellos %ld con "
-                "mensaje)\n",
-                paso, reloj.elapsed() / 1000.0, cuenta[0], cuenta[1], cuenta[2], cuenta[3],
-                cuenta[4], cuenta[5], cuenta[6], cuenta[7], rechazos);
+    std::printf(
+        "mono: %ld acciones en %.1f s (teclear %ld, otras cajas %ld, lista %ld, "
+        "opciones %ld, Ejemplo %ld, Nuevo %ld, Hoy %ld, Calcular %ld de ellos %ld con "
+        "mensaje)\n",
+        paso, reloj.elapsed() / 1000.0, cuenta[0], cuenta[1], cuenta[2], cuenta[3], cuenta[4],
+        cuenta[5], cuenta[6], cuenta[7], rechazos);
     // Both outcomes of "Calcular" were exercised.
     EXPECT_GT(rechazos, 0);
     EXPECT_GT(cuenta[7] - rechazos, 0);

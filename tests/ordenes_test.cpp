@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands "Ejemplo", "Nuevo Cálculo", "Hoy" and "Salir" in the real
 // window, each from its menu item or button, and what "Calcular" then
 // shows. The example's results are the worked example's hours.
@@ -33,9 +34,9 @@ TEST_F(OrdenesTest, EjemploLlenaLasEntradasSinCalcular) {
     Control<QComboBox>("ComLugar")->setEditText("Lima");
     Menu("Ej1");
     const std::map<QString, QString> esperado = {
-        {"FE1", "2"},  {"FE2", "7"},  {"FE3", "2003"}, {"Z", "4"},
-        {"L3", "33"},  {"L4", "16"},  {"G3", "71"},    {"G4", "36"},
-        {"ComLugar", "Valparaíso        "},
+        {"FE1", "2"}, {"FE2", "7"}, {"FE3", "2003"},
+        {"Z", "4"},   {"L3", "33"}, {"L4", "16"},
+        {"G3", "71"}, {"G4", "36"}, {"ComLugar", "Valparaíso        "},
     };
     for (const auto& [nombre, texto] : esperado) {
         const QString visto = nombre == "ComLugar" ? Control<QComboBox>("ComLugar")->currentText()

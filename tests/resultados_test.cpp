@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The display rules: the four worked days through the real search, then
 // synthetic days for each rule (moon ordering, truncated minutes, the ends
 // of the day, polar night and day, twilight without darkness, negative
@@ -12,11 +13,11 @@
 #include "results/resultados.h"
 
 using namespace Vespalba;
+using DiasTrabajados::PantallaEsperada;
 using ModuloVespalba::ClaseEvento;
 using ModuloVespalba::EstadoClase;
 using ModuloVespalba::EventoClase;
 using ModuloVespalba::EventosDia;
-using DiasTrabajados::PantallaEsperada;
 
 namespace {
 
@@ -26,8 +27,8 @@ void Compara(const PantallaResultados& p, const PantallaEsperada& x) {
         SCOPED_TRACE(std::string(NombreCaja(caja)));
         EXPECT_EQ(p.cajas[i].control, NombreCaja(caja));
         EXPECT_EQ(p.cajas[i].texto, x.cajas[i]);
-        const bool marco = std::find(x.colorMarco.begin(), x.colorMarco.end(), caja) !=
-                           x.colorMarco.end();
+        const bool marco =
+            std::find(x.colorMarco.begin(), x.colorMarco.end(), caja) != x.colorMarco.end();
         EXPECT_EQ(p.cajas[i].colorMarco, marco) << "frame colour";
     }
     EXPECT_EQ(p.Label1, x.label1);
@@ -38,8 +39,9 @@ void Compara(const PantallaResultados& p, const PantallaEsperada& x) {
 }
 
 TEST(NombreCaja, NombresDeLosControlesEnOrdenDeEscritura) {
-    const char* nombres[] = {"OcasoLuna", "OrtoLuna",  "Orto",    "Ocaso",          "ComAuroraCivil",
-                             "FinCrepCivil", "ComAurora", "FinCrep", "ComAuroraAstro", "FinCrepAstro"};
+    const char* nombres[] = {"OcasoLuna",      "OrtoLuna",     "Orto",      "Ocaso",
+                             "ComAuroraCivil", "FinCrepCivil", "ComAurora", "FinCrep",
+                             "ComAuroraAstro", "FinCrepAstro"};
     for (int i = 0; i < NumCajas; ++i) {
         EXPECT_EQ(NombreCaja(static_cast<Caja>(i)), nombres[i]);
     }
@@ -110,8 +112,10 @@ TEST_P(DiaSintetico, Pantalla) {
 }
 
 // Texts of the ordinary day's Sun and twilight boxes.
-#define SOL_Y_CREPUSCULOS " 7: 45", " 17: 52", " 7: 15", " 18: 22", " 6: 45", " 18: 52", " 6: 15", " 19: 30"
+#define SOL_Y_CREPUSCULOS \
+    " 7: 45", " 17: 52", " 7: 15", " 18: 22", " 6: 45", " 18: 52", " 6: 15", " 19: 30"
 
+// clang-format off
 const Sintetico sinteticos[] = {
     {"LunaSePoneAntesDeSalir",
      {Con(19.5, 8.25), sol, civil, nautico, astro},
@@ -171,6 +175,7 @@ const Sintetico sinteticos[] = {
      {{"No hay", "", "Bajo horizonte", "", " 7: 15", " 18: 22", " 6: 45", " 18: 52", " 6: 15", " 19: 30"},
       "Ocaso Luna", "Orto Luna", " 0: 0", "Siempre Bajo el Horizonte.", {}}},
 };
+// clang-format on
 INSTANTIATE_TEST_SUITE_P(Reglas, DiaSintetico, testing::ValuesIn(sinteticos),
                          [](const auto& info) { return std::string(info.param.nombre); });
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sun and Moon positions. Expected values were worked out with the series
 // in double precision and are rounded to six decimals.
 #include <gtest/gtest.h>
@@ -18,8 +19,7 @@ struct CasoPosicion {
 
 const CasoPosicion casos[] = {
     {"J2000.0", 0.0, 18.752987, -23.033250, 14.829961, -10.903633},
-    {"16 June 2003, 0 h", (52806 - 51544.5) / 36525, 5.598961, 23.324225, 19.145725,
-     -26.304050},
+    {"16 June 2003, 0 h", (52806 - 51544.5) / 36525, 5.598961, 23.324225, 19.145725, -26.304050},
     {"negative T", -0.2, 18.742336, -23.044659, 5.980331, 18.983388},
 };
 

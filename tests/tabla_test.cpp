@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vespalba-tabla: reading of places, coordinates and zones; then the built
 // program itself, run as a user runs it, for each output format, the four
 // worked days, a leap-year month and every kind of bad input.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Angles, fractions, modified Julian dates and sidereal time. Expected
 // values were worked out by hand from the calendar and sidereal-time
 // formulas in double precision (sidereal times rounded to six decimals).
@@ -71,8 +72,8 @@ TEST(TiempoSidereo, ValoresCalculados) {
     const CasoSidereo casos[] = {
         {51544, 0, 6.664520},
         {51544.5, 0, 18.697375},
-        {51544, 70.65, 1.954520},   // west: one hour less per 15 degrees
-        {51544, -70.65, 11.374520}, // east
+        {51544, 70.65, 1.954520},    // west: one hour less per 15 degrees
+        {51544, -70.65, 11.374520},  // east
     };
     for (const auto& c : casos) {
         EXPECT_NEAR(TiempoSidereo(c.mjd, c.longitud), c.horas, 5e-7)

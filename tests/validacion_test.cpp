@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the input boxes and checking them before a calculation.
 #include <gtest/gtest.h>
 
@@ -22,6 +23,7 @@ TEST(LecturaPrefijo, LeeHastaElPrimerCaracterAjeno) {
     const struct {
         const char* texto;
         double valor;
+        // clang-format off
     } casos[] = {
         {"", 0},           {" ", 0},           {"abc", 0},        {"12", 12},
         {" 1 2 ", 12},     {"\t7\n", 7},       {"3.5", 3.5},      {"3,5", 3},
@@ -31,6 +33,7 @@ TEST(LecturaPrefijo, LeeHastaElPrimerCaracterAjeno) {
         {"-1e400", -inf},  {"1e-400", 0},      {"3 1", 31},       {"٣", 0},
         {"30,5", 30},      {"0x10", 0},        {"--1", 0},        {"1.2.3", 1.2},
     };
+    // clang-format on
     for (const auto& c : casos) {
         EXPECT_EQ(LecturaPrefijo(QString::fromUtf8(c.texto)), c.valor)
             << "LecturaPrefijo(\"" << c.texto << "\")";
@@ -44,6 +47,7 @@ struct CasoLocal {
 };
 
 TEST(LecturaLocal, TextoEnteroEnElFormatoDelUsuario) {
+    // clang-format off
     const CasoLocal casos[] = {
         {"C", "30.5", 30.5},         {"C", " 12 ", 12},      {"C", "1,000", 1000},
         {"C", "30,5", std::nullopt}, {"C", "", std::nullopt}, {"C", "3 1", std::nullopt},
@@ -51,6 +55,7 @@ TEST(LecturaLocal, TextoEnteroEnElFormatoDelUsuario) {
         {"es_CL", "30,5", 30.5},     {"es_CL", "30.5", 30.5}, {"es_CL", "1.000", 1000},
         {"de_DE", "30,5", 30.5},     {"de_DE", "30.5", 30.5}, {"de_DE", "1,000.5", std::nullopt},
     };
+    // clang-format on
     for (const auto& c : casos) {
         EXPECT_EQ(LecturaLocal(QString::fromUtf8(c.texto), QLocale(QString::fromUtf8(c.locale))),
                   c.valor)
@@ -137,6 +142,7 @@ TEST_P(ValidaCampo, AceptaORechazaConSuMensaje) {
 }
 
 using C = ControlEntrada;
+// clang-format off
 const CasoCampo casosCampo[] = {
     // Day: (0, 31]; a fraction passes.
     {C::FE1, "31", true},   {C::FE1, "32", false},  {C::FE1, "0", false},
@@ -165,6 +171,7 @@ const CasoCampo casosCampo[] = {
     {C::Z, "-12.5", false}, {C::Z, "", false},      {C::Z, "nan", false},
     {C::Z, "-inf", false},  {C::Z, "5.5", true},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Limites, ValidaCampo, ::testing::ValuesIn(casosCampo));
 
@@ -247,6 +254,7 @@ TEST(ValidaDatos, FechaConArrastre) {
         const char *dia, *mes, *anio;
         year_month_day fecha;
         double diaLeido;
+        // clang-format off
     } casos[] = {
         {"31", "4", "2003", year{2003} / 5 / 1, 31},     // 31 April is 1 May
         {"31", "2", "2003", year{2003} / 3 / 3, 31},     // runs on into March
@@ -255,6 +263,7 @@ TEST(ValidaDatos, FechaConArrastre) {
         {"1", "0.4", "2003", year{2002} / 12 / 1, 1},    // month 0: December before
         {"2.5", "7", "2003", year{2003} / 7 / 2, 2.5},   // a half to the even day
     };
+    // clang-format on
     for (const auto& c : casos) {
         EntradasCalculo e = Ejemplo();
         e.FE1 = c.dia;

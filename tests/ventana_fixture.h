@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fixture that builds Vespalba's real window, shows it and waits until it
 // is the active window, so that every test starts from the start state with
 // the keyboard focus where the user finds it. Controls are found by their

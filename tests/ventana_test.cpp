@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as the user first sees it: every control with its kind,
 // parent, place, size, text, letter, colour and alignment; the start state;
 // the menu; the keyboard order; and that every text fits its box.
@@ -72,6 +73,7 @@ void PrintTo(const Pieza& c, std::ostream* os) { *os << c.nombre; }
 constexpr const char* kVentana = "areaCliente";
 
 // Every control of the window, frame by frame, as designed.
+// clang-format off
 const Pieza kPiezas[] = {
     // Placed directly on the window.
     {"Label23_1", Clase::Etiqueta, kVentana, "Vespalba del Sol y de la Luna.", 1560, 240, 4095, 300, 12, true, false},
@@ -155,6 +157,7 @@ const Pieza kPiezas[] = {
     {"Label20", Clase::Etiqueta, "Frame7_0", "Proyecto Vespalba de cálculo astronómico", 120, 720, 4275, 195, 8.25, false, false},
     {"Label22", Clase::Etiqueta, "Frame7_0", "Junio 2003", 1800, 960, 780, 195, 8.25, false, false},
 };
+// clang-format on
 
 class ControlTest : public VentanaTest, public ::testing::WithParamInterface<Pieza> {};
 
@@ -200,6 +203,7 @@ constexpr QRgb kNegro = 0x000000;
 // Text colours (WindowText for labels, option buttons and frame captions,
 // Text for text boxes and, in the classic style, frame captions) and back
 // colours (Window; Button for option buttons).
+// clang-format off
 const Color kColores[] = {
     {"Label23_1", QPalette::WindowText, Origen::Fijo, 0x000040},
     {"Label23_1", QPalette::Window, Origen::BordeActivo, 0},
@@ -262,6 +266,7 @@ const Color kColores[] = {
     {"ComAurora", QPalette::Base, Origen::Aplicacion, 0},
     {"ComAuroraCivil", QPalette::Base, Origen::Aplicacion, 0},
 };
+// clang-format on
 
 TEST_F(VentanaTest, ColoresComoEnElDiseno) {
     for (const Color& c : kColores) {
@@ -274,8 +279,9 @@ TEST_F(VentanaTest, ColoresComoEnElDiseno) {
             case Origen::Aplicacion: esperado = QApplication::palette(w).color(c.rol); break;
         }
         EXPECT_EQ(w->palette().color(QPalette::Active, c.rol), esperado)
-            << c.nombre << " rol " << c.rol << ": " << w->palette().color(c.rol).name().toStdString()
-            << " en vez de " << esperado.name().toStdString();
+            << c.nombre << " rol " << c.rol << ": "
+            << w->palette().color(c.rol).name().toStdString() << " en vez de "
+            << esperado.name().toStdString();
         // A back colour shows only where the control paints its background.
         if (c.rol == QPalette::Window || c.rol == QPalette::Button) {
             EXPECT_TRUE(w->autoFillBackground()) << c.nombre;
@@ -289,6 +295,7 @@ TEST_F(VentanaTest, Alineaciones) {
     const struct {
         const char* nombre;
         Qt::Alignment horizontal;
+        // clang-format off
     } casos[] = {
         {"Label23_1", Qt::AlignHCenter}, {"Label23_0", Qt::AlignHCenter}, {"Label10", Qt::AlignLeft},
         {"FE1", Qt::AlignLeft},          {"Z", Qt::AlignHCenter},         {"TextAl", Qt::AlignHCenter},
@@ -297,12 +304,14 @@ TEST_F(VentanaTest, Alineaciones) {
         {"Ocaso", Qt::AlignRight},       {"FinCrepCivil", Qt::AlignRight}, {"FinCrep", Qt::AlignRight},
         {"FinCrepAstro", Qt::AlignRight}, {"OcasoLuna", Qt::AlignRight},  {"OrtoLuna", Qt::AlignRight},
     };
+    // clang-format on
     for (const auto& c : casos) {
         QWidget* w = Control<QWidget>(c.nombre);
         ASSERT_NE(w, nullptr);
         const QVariant alineacion = w->property("alignment");
         ASSERT_TRUE(alineacion.isValid()) << c.nombre;
-        EXPECT_EQ(alineacion.value<Qt::Alignment>() & Qt::AlignHorizontal_Mask, c.horizontal) << c.nombre;
+        EXPECT_EQ(alineacion.value<Qt::Alignment>() & Qt::AlignHorizontal_Mask, c.horizontal)
+            << c.nombre;
     }
 }
 
@@ -311,8 +320,12 @@ TEST_F(VentanaTest, EstadoInicial) {
               QStringLiteral("Vespalba del Sol y de la Luna, Comienzo Aurora y Fin Crepúsculo."));
 
     // "S", "W" and the zone's "W" selected.
-    for (const auto& [nombre, elegido] : {std::pair{"Lss", true}, {"Lnn", false}, {"Gww", true},
-                                          {"Gee", false}, {"Option1", true}, {"Option2", false}}) {
+    for (const auto& [nombre, elegido] : {std::pair{"Lss", true},
+                                          {"Lnn", false},
+                                          {"Gww", true},
+                                          {"Gee", false},
+                                          {"Option1", true},
+                                          {"Option2", false}}) {
         QRadioButton* b = Control<QRadioButton>(nombre);
         ASSERT_NE(b, nullptr);
         EXPECT_EQ(b->isChecked(), elegido) << nombre;
@@ -341,14 +354,16 @@ TEST_F(VentanaTest, TamanoFijoYCentrada) {
     EXPECT_EQ(v.centralWidget()->objectName(), QStringLiteral("areaCliente"));
     EXPECT_EQ(v.centralWidget()->size(), QSize(11835 / kTwipsPorPixel, 7995 / kTwipsPorPixel));
     EXPECT_EQ(v.centralWidget()->y(), v.menuBar()->height());
-    EXPECT_EQ(v.size(), QSize(11835 / kTwipsPorPixel, 7995 / kTwipsPorPixel + v.menuBar()->height()));
+    EXPECT_EQ(v.size(),
+              QSize(11835 / kTwipsPorPixel, 7995 / kTwipsPorPixel + v.menuBar()->height()));
     EXPECT_EQ(v.minimumSize(), v.size());
     EXPECT_EQ(v.maximumSize(), v.size());
 
     // Centred as the window was placed before its first showing; a frame
     // that the platform adds afterwards may shift it by its own width.
     const QRect pantalla = v.screen()->availableGeometry();
-    if (pantalla.width() >= v.frameGeometry().width() && pantalla.height() >= v.frameGeometry().height()) {
+    if (pantalla.width() >= v.frameGeometry().width() &&
+        pantalla.height() >= v.frameGeometry().height()) {
         const QPoint desvio = v.geometry().center() - pantalla.center();
         const QSize marco = v.frameGeometry().size() - v.geometry().size();
         EXPECT_LE(std::abs(desvio.x()), marco.width() + 1) << "centrada en la pantalla";
@@ -377,7 +392,8 @@ TEST_F(VentanaTest, SalirCierraLaVentana) {
     ASSERT_NE(salir, nullptr);
     salir->trigger();
     EXPECT_FALSE(Ventana().isVisible());
-    EXPECT_TRUE(QApplication::quitOnLastWindowClosed()) << "cerrar la última ventana termina el programa";
+    EXPECT_TRUE(QApplication::quitOnLastWindowClosed())
+        << "cerrar la última ventana termina el programa";
 }
 
 // The decorative rectangles lie beneath every control that overlaps them:
@@ -408,11 +424,13 @@ TEST_F(VentanaTest, NingunTextoCortado) {
         if (texto.trimmed().isEmpty()) return;
         const QFontMetrics medida(w->font());
         const QRect renglon = medida.boundingRect(zona, alineacion, texto);
-        const QRect tinta = medida.tightBoundingRect(texto).translated(renglon.left(), renglon.top() + medida.ascent());
+        const QRect tinta = medida.tightBoundingRect(texto).translated(
+            renglon.left(), renglon.top() + medida.ascent());
         EXPECT_TRUE(zona.contains(tinta))
-            << w->objectName().toStdString() << " \"" << texto.toStdString() << "\" tinta " << tinta.left() << ".."
-            << tinta.right() << " x " << tinta.top() << ".." << tinta.bottom() << " en " << zona.left() << ".."
-            << zona.right() << " x " << zona.top() << ".." << zona.bottom();
+            << w->objectName().toStdString() << " \"" << texto.toStdString() << "\" tinta "
+            << tinta.left() << ".." << tinta.right() << " x " << tinta.top() << ".."
+            << tinta.bottom() << " en " << zona.left() << ".." << zona.right() << " x "
+            << zona.top() << ".." << zona.bottom();
         ++revisados;
     };
     for (QWidget* w : Ventana().findChildren<QWidget*>()) {
@@ -434,14 +452,16 @@ TEST_F(VentanaTest, NingunTextoCortado) {
             op.initFrom(x);
             op.text = x->title();
             op.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
-            QRect zona = x->style()->subControlRect(QStyle::CC_GroupBox, &op, QStyle::SC_GroupBoxLabel, x);
+            QRect zona =
+                x->style()->subControlRect(QStyle::CC_GroupBox, &op, QStyle::SC_GroupBoxLabel, x);
             zona.setRight(x->rect().right());
             revisa(x, zona, x->title(), Qt::AlignLeft | Qt::AlignVCenter);
         } else if (auto* x = qobject_cast<QComboBox*>(w)) {
             QStyleOptionComboBox op;
             op.initFrom(x);
             op.editable = true;
-            const QRect zona = x->style()->subControlRect(QStyle::CC_ComboBox, &op, QStyle::SC_ComboBoxEditField, x);
+            const QRect zona = x->style()->subControlRect(QStyle::CC_ComboBox, &op,
+                                                          QStyle::SC_ComboBoxEditField, x);
             revisa(x, zona, x->currentText(), Qt::AlignLeft | Qt::AlignVCenter);
         }
     }
@@ -460,6 +480,7 @@ struct Recorrido {
 
 void PrintTo(const Recorrido& r, std::ostream* os) { *os << r.caso; }
 
+// clang-format off
 const Recorrido kRecorridos[] = {
     {"AlAbrir", [](FormVespalbaCivilNautico&) {},
      {"FE2", "FE3", "L3", "L4", "G3", "G4", "Z", "Command4", "Lss", "Gww", "ComLugar", "Command1", "Option1",
@@ -481,6 +502,7 @@ const Recorrido kRecorridos[] = {
       "Command1", "ComAuroraCivil", "ComAuroraAstro", "Option1", "OrtoLuna", "OcasoLuna", "TextAl", "FinCrepAstro",
       "FinCrepCivil", "Ocaso", "FinCrep", "TextInfo", "HorasLuz", "FE1"}},
 };
+// clang-format on
 
 class TabuladorTest : public VentanaTest, public ::testing::WithParamInterface<Recorrido> {};
 

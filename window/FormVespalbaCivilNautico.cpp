@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/FormVespalbaCivilNautico.h"
 
 #include <QLayout>
@@ -34,9 +35,9 @@ FormVespalbaCivilNautico::FormVespalbaCivilNautico(QWidget* parent)
     // with a substitute face the widest word they show, "Bajo horizonte",
     // must still fit. One letter for all of them, so they look alike.
     EstrechaHastaCaber(*ui.Orto, QStringLiteral("Bajo horizonte"));
-    for (QLineEdit* caja : {ui.OcasoLuna, ui.OrtoLuna, ui.Ocaso, ui.ComAuroraCivil, ui.FinCrepCivil,
-                            ui.ComAurora, ui.FinCrep, ui.ComAuroraAstro, ui.FinCrepAstro,
-                            ui.HorasLuz}) {
+    for (QLineEdit* caja :
+         {ui.OcasoLuna, ui.OrtoLuna, ui.Ocaso, ui.ComAuroraCivil, ui.FinCrepCivil, ui.ComAurora,
+          ui.FinCrep, ui.ComAuroraAstro, ui.FinCrepAstro, ui.HorasLuz}) {
         caja->setFont(ui.Orto->font());
     }
     // The moon captions trade places: the narrower label must hold the
@@ -101,7 +102,9 @@ void FormVespalbaCivilNautico::CentraEnPantalla() {
     }
 }
 
-void FormVespalbaCivilNautico::FijaReloj(std::function<QDate()> reloj) { reloj_ = std::move(reloj); }
+void FormVespalbaCivilNautico::FijaReloj(std::function<QDate()> reloj) {
+    reloj_ = std::move(reloj);
+}
 
 void FormVespalbaCivilNautico::PonTextoLugar(const QString& texto) {
     // Neither call emits `activated`, so no pick runs.
@@ -141,8 +144,8 @@ void FormVespalbaCivilNautico::Command1_Click() {
     if (const auto* fallo = std::get_if<Vespalba::FalloValidacion>(&validado)) {
         // The focus goes first, so that after the message the user types
         // straight into the box at fault.
-        if (QWidget* caja = findChild<QWidget*>(QString::fromLatin1(
-                Vespalba::NombreControl(fallo->control)))) {
+        if (QWidget* caja =
+                findChild<QWidget*>(QString::fromLatin1(Vespalba::NombreControl(fallo->control)))) {
             caja->setFocus();
         }
         MuestraMensaje(fallo->mensaje);

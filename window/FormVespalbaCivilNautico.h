@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Vespalba's one window: the inputs on the left, the results on the right,
 // and a menu bar with "Ejemplo", "Nuevo Cálculo" and "Salir". Its controls,
 // texts, places, colours, fonts, start state and keyboard order are those of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/aplicacion.h"
 
 #include <QApplication>
@@ -6,9 +7,9 @@
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
-#include <QStyleOptionFrame>
 #include <QLocale>
 #include <QStyleFactory>
+#include <QStyleOptionFrame>
 #include <QTranslator>
 
 // The resources live in a static library: their registration must be called
@@ -71,8 +72,7 @@ void PreparaAplicacion(QApplication& app) {
 
     auto* traductor = new QTranslator(&app);
     if (traductor->load(QLocale(QLocale::Spanish, QLocale::Spain), QStringLiteral("qtbase"),
-                        QStringLiteral("_"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(traductor);
     }
 
@@ -85,9 +85,8 @@ int AnchoUtil(const QLineEdit& caja) {
     QStyleOptionFrame op;
     op.initFrom(&caja);
     op.rect = caja.rect();
-    op.lineWidth = caja.hasFrame()
-                       ? caja.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &op, &caja)
-                       : 0;
+    op.lineWidth =
+        caja.hasFrame() ? caja.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &op, &caja) : 0;
     const QRect contenido = caja.style()->subElementRect(QStyle::SE_LineEditContents, &op, &caja);
     const QMargins margenes = caja.textMargins();
     // QLineEdit keeps 2 pixels free on each side of its text, a constant it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prepares the application the way Vespalba runs, for the program and for
 // the tests that drive its window alike.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform's system colours that the window uses, taken from the
 // application palette so that the window follows the desktop's theme.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/eleccion_lista.h"
 
 #include <QAbstractItemView>
@@ -6,7 +7,10 @@
 #include <QKeyEvent>
 
 EleccionLista::EleccionLista(QComboBox* lista, QObject* parent)
-    : QObject(parent), lista_(lista), vista_(lista->view()), ventanilla_(lista->view()->viewport()) {
+    : QObject(parent),
+      lista_(lista),
+      vista_(lista->view()),
+      ventanilla_(lista->view()->viewport()) {
     // A filter installed later runs earlier: these run before the box's own
     // list handling (which QComboBox installs when it creates the view).
     lista_->installEventFilter(this);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tells a user's choice from an editable combo box's list apart from every
 // other way its current entry can change.
 //
@@ -39,8 +40,8 @@ private:
     bool EsGestoDeEleccion(const QObject* objeto, const QEvent* evento) const;
 
     QComboBox* lista_;
-    QObject* vista_;       // the list view: keys while the list is open
-    QObject* ventanilla_;  // the list view's viewport: mouse on the rows
+    QObject* vista_;              // the list view: keys while the list is open
+    QObject* ventanilla_;         // the list view's viewport: mouse on the rows
     bool eligiendo_ = false;      // a choice gesture is being delivered
     bool redespachando_ = false;  // our own re-delivery of that gesture
 };

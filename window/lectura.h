@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three ways in which Vespalba reads the text of an input box as a
 // number. None of them depends on the C library's locale.
 #pragma once

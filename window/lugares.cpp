@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/lugares.h"
 
 namespace Vespalba {
 
 // Name (with its blanks), latitude degrees, minutes and hemisphere,
 // longitude degrees, minutes and hemisphere.
+// clang-format off
 constinit const std::array<Lugar, CapacidadLugares> Lugares = {{
     {},  // 0: never used
     {"Arica", 18, 29, "S", 70, 19, "W"},  // 1
@@ -47,5 +49,6 @@ constinit const std::array<Lugar, CapacidadLugares> Lugares = {{
     {"Capetown          ", 33, 56, "S", 18, 29, "E"},  // 39
     {"San Francisco     ", 37, 48, "N ", 122, 24, "W"},  // 40
 }};
+// clang-format on
 
 }  // namespace Vespalba

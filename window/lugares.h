@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The place table: forty ports, islands and cities whose latitude and
 // longitude the user can pick instead of typing them. One table for the
 // window's place list and for the command-line program. No Qt here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/validacion.h"
 
 #include <QDate>
@@ -43,7 +44,7 @@ constexpr Rango RangoZona{-12, true, 12, true};
 // locale with a "," group separator, "1,000" is refused, not read as 5 or
 // 1000).
 std::optional<double> LeeCampoFecha(const QString& texto, const Rango& rango,
-                                     const QLocale& locale) {
+                                    const QLocale& locale) {
     if (!rango.Contiene(LecturaPrefijo(texto))) {
         return std::nullopt;
     }
@@ -107,13 +108,11 @@ QString MensajeValidacion(ControlEntrada control) {
         case ControlEntrada::L3:
             return QStringLiteral("Verifique Ingreso el Grado de Latitud. (entre 0 y 75°)");
         case ControlEntrada::L4:
-            return QStringLiteral(
-                "Verifique Ingreso del minuto de Latitud. (entre 0 y 59'.99999)");
+            return QStringLiteral("Verifique Ingreso del minuto de Latitud. (entre 0 y 59'.99999)");
         case ControlEntrada::G3:
             return QStringLiteral("Verifique Ingreso el Grado de Longitud. (entre 0 y 179°)");
         case ControlEntrada::G4:
-            return QStringLiteral(
-                "Verifique Ingreso del minuto de Longitud. (entre 0 y 59.9999')");
+            return QStringLiteral("Verifique Ingreso del minuto de Longitud. (entre 0 y 59.9999')");
         case ControlEntrada::Z:
             return QStringLiteral("Verifique Ingreso de la Zona Horaria. (entre 0 y 12 horas)");
     }
@@ -122,9 +121,7 @@ QString MensajeValidacion(ControlEntrada control) {
 
 std::variant<DatosCalculo, FalloValidacion> ValidaDatos(const EntradasCalculo& e,
                                                         const QLocale& locale) {
-    const auto falla = [](ControlEntrada c) {
-        return FalloValidacion{c, MensajeValidacion(c)};
-    };
+    const auto falla = [](ControlEntrada c) { return FalloValidacion{c, MensajeValidacion(c)}; };
 
     const std::optional<double> dia = LeeCampoFecha(e.FE1, RangoDia, locale);
     if (!dia) return falla(ControlEntrada::FE1);

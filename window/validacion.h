@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checking the window's inputs and turning them into the data of one
 // calculation. Pure logic on texts and option states: no widget here.
 #pragma once
@@ -13,14 +14,14 @@ namespace Vespalba {
 
 // What "Calcular" reads from the window.
 struct EntradasCalculo {
-    QString FE1;  // day of the month
-    QString FE2;  // month
-    QString FE3;  // year
-    QString L3;   // latitude, whole degrees
-    QString L4;   // latitude, minutes
-    QString G3;   // longitude, whole degrees
-    QString G4;   // longitude, minutes
-    QString Z;    // time zone, hours
+    QString FE1;           // day of the month
+    QString FE2;           // month
+    QString FE3;           // year
+    QString L3;            // latitude, whole degrees
+    QString L4;            // latitude, minutes
+    QString G3;            // longitude, whole degrees
+    QString G4;            // longitude, minutes
+    QString Z;             // time zone, hours
     bool Lnn = false;      // latitude north selected ("N")
     bool Gee = false;      // longitude east selected ("E")
     bool Option2 = false;  // zone east selected ("E")

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Drives the running Vespalba through the desktop's accessibility bus
 (AT-SPI), as a screen reader's user would, and checks what the bus reports.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # accesibilidad_e2e.sh PROGRAMA
 # The real program on the desktop's accessibility bus, read as a screen
 # reader reads it. Starts, each in its own scratch folder and each recorded

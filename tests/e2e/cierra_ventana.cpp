@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // cierra_ventana ID: asks the X11 window ID to close, as a window manager
 // does when its close box is clicked: a WM_PROTOCOLS client message carrying
 // WM_DELETE_WINDOW. Exits 0 when the message was sent.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # ventana_e2e.sh PROGRAMA CIERRA_VENTANA
 # Runs the real program twice on a virtual X server (its own, with -noreset
 # so it outlives each client). Each run finds the window by its exact

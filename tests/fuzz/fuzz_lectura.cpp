@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: arbitrary bytes into every reader of the input boxes and
 // into ValidaDatos. Any input must be accepted with finite values inside
 // their ranges, or refused with the message of one box; never a crash, a
@@ -22,7 +23,7 @@ void Exige(bool condicion) {
 }
 
 const QLocale& LocaleNumero(std::uint8_t n) {
-    static const QLocale locales[] = {QLocale::c(), QLocale("es_CL"), QLocale("de_DE"),
+    static const QLocale locales[] = {QLocale::c(),     QLocale("es_CL"), QLocale("de_DE"),
                                       QLocale("en_US"), QLocale("fr_FR"), QLocale("ar_EG")};
     return locales[n % (sizeof locales / sizeof locales[0])];
 }

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Memory of the real window over long use, on the offscreen platform:
 #  1. 100 and 1000 calculations under valgrind's massif: the peak heap must
 #     not grow with the number of calculations (printed for the record);

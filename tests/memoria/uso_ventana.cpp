@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the real window through many calculations and then "Salir", for
 // the memory runs (valgrind's memcheck and massif). Prints the heap in use
 // (glibc's mallinfo2) after a warm-up and at the end.

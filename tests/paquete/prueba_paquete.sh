@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # prueba_paquete.sh [BUILD]
 # Builds the Debian package with scripts/paquete, unpacks it into a scratch
 # root with dpkg-deb -x and checks it as an installed program: the control

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vespalba-tabla: the window's results from the command line, for a day, a
 // month, a year or a range of days. Needs no display.
 #include <QCoreApplication>

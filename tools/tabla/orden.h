@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading vespalba-tabla's command line: the place, the zone, the dates and
 // the output format, checked against the ranges the window accepts.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vespalba-tabla's computation and its three printed forms: an aligned text
 // table, CSV (RFC 4180) and JSON Lines. Every time and mark comes from the
 // same display rules as the window's result area.
