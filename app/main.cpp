@@ -9,8 +9,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    PreparaAplicacion(app);
-    FormVespalbaCivilNautico ventana;
+    Vespalba::PreparaAplicacion(app);
+    Vespalba::FormVespalbaCivilNautico ventana;
     ventana.show();
     return QApplication::exec();
 }

@@ -6,7 +6,7 @@
 #include "astro/solluna.h"
 #include "astro/tiempo.h"
 
-namespace ModuloVespalba {
+namespace Vespalba::ModuloVespalba {
 namespace {
 
 // Whole local hours sampled by the scan: 0 to 24.
@@ -155,4 +155,4 @@ EventosDia BuscaEventos(const DatosCalculo& datos) {
     return eventos;
 }
 
-}  // namespace ModuloVespalba
+}  // namespace Vespalba::ModuloVespalba

@@ -12,7 +12,7 @@
 #include <array>
 #include <chrono>
 
-namespace ModuloVespalba {
+namespace Vespalba::ModuloVespalba {
 
 // Validated inputs of one calculation.
 struct DatosCalculo {
@@ -100,4 +100,4 @@ ResultadoCuadratica Cuadratica(double yMenos, double yCero, double yMas);
 // newer crossing of one direction replaces an older one.
 EventosDia BuscaEventos(const DatosCalculo& datos);
 
-}  // namespace ModuloVespalba
+}  // namespace Vespalba::ModuloVespalba

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-namespace ModuloVespalba {
+namespace Vespalba::ModuloVespalba {
 namespace {
 
 // " 12" or "-12" for a whole number held in a double.
@@ -38,4 +38,4 @@ std::string HoraMinuto(double x) {
     return TextoConSigno(horas) + ":" + TextoConSigno(minutos);
 }
 
-}  // namespace ModuloVespalba
+}  // namespace Vespalba::ModuloVespalba

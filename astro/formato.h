@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace ModuloVespalba {
+namespace Vespalba::ModuloVespalba {
 
 // Hours and whole minutes of a decimal number of hours: the signed text of
 // floor(x), ":", the signed text of the whole minutes (truncated, never
@@ -15,4 +15,4 @@ namespace ModuloVespalba {
 // A value that is not finite has no time: the text is empty.
 std::string HoraMinuto(double x);
 
-}  // namespace ModuloVespalba
+}  // namespace Vespalba::ModuloVespalba

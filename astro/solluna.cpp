@@ -5,7 +5,7 @@
 
 #include "astro/tiempo.h"
 
-namespace ModuloVespalba {
+namespace Vespalba::ModuloVespalba {
 
 PosicionEcuatorial ConversionEcuatorial(double x, double y, double z) {
     const double rho = std::sqrt(1.0 - z * z);
@@ -72,4 +72,4 @@ PosicionEcuatorial PosLuna(double T) {
     return ConversionEcuatorial(x, COSEPS * v - SINEPS * w, SINEPS * v + COSEPS * w);
 }
 
-}  // namespace ModuloVespalba
+}  // namespace Vespalba::ModuloVespalba

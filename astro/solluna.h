@@ -5,7 +5,7 @@
 // twilight times to the minute.
 #pragma once
 
-namespace ModuloVespalba {
+namespace Vespalba::ModuloVespalba {
 
 // One turn, radians (2*pi to ten significant digits, as the series use it).
 inline constexpr double P2 = 6.283185307;
@@ -41,4 +41,4 @@ PosicionEcuatorial PosLuna(double T);
 // limit from either side.
 PosicionEcuatorial ConversionEcuatorial(double x, double y, double z);
 
-}  // namespace ModuloVespalba
+}  // namespace Vespalba::ModuloVespalba

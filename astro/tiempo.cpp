@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-namespace ModuloVespalba {
+namespace Vespalba::ModuloVespalba {
 namespace {
 
 // Integer quotient of two numbers as the calendar formula wants it: each
@@ -46,4 +46,4 @@ double TiempoSidereo(double mjd, double longitud) {
     return 24.0 * Frac((gmst - longitud / 15.0) / 24.0);
 }
 
-}  // namespace ModuloVespalba
+}  // namespace Vespalba::ModuloVespalba

@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-namespace ModuloVespalba {
+namespace Vespalba::ModuloVespalba {
 
 // Degrees to radians, as used by CosGrad and SenGrad. Written exactly as the
 // method gives it: it is not the correctly rounded double of pi/180
@@ -59,4 +59,4 @@ double FechaMJD(double anio, double mes, double dia, double hora);
 // Returns decimal hours, [0, 24).
 double TiempoSidereo(double mjd, double longitud);
 
-}  // namespace ModuloVespalba
+}  // namespace Vespalba::ModuloVespalba

@@ -7,7 +7,7 @@
 
 #include "astro/eventos.h"
 
-using namespace ModuloVespalba;
+using namespace Vespalba::ModuloVespalba;
 
 namespace {
 

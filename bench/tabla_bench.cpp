@@ -20,9 +20,9 @@ namespace {
 
 // A place of the table as the search takes it, with the zone of its
 // meridian (hours east positive).
-ModuloVespalba::DatosCalculo DatosDeLugar(int i) {
+Vespalba::ModuloVespalba::DatosCalculo DatosDeLugar(int i) {
     const Vespalba::Lugar& l = Vespalba::Lugares[i];
-    ModuloVespalba::DatosCalculo d;
+    Vespalba::ModuloVespalba::DatosCalculo d;
     d.Latitud = (l.LatGrados + l.LatMinutos / 60.0) * (l.LatHemisferio == "S" ? -1 : 1);
     d.Longitud = (l.LonGrados + l.LonMinutos / 60.0) * (l.LonHemisferio == "W" ? 1 : -1);
     d.Zona = std::round(-d.Longitud / 15);
@@ -35,7 +35,7 @@ template <class F>
 void CadaDiaLugar(F&& f) {
     const sys_days primero = sys_days{2026y / January / 1};
     for (int i = 1; i <= Vespalba::NumLugares; ++i) {
-        ModuloVespalba::DatosCalculo d = DatosDeLugar(i);
+        Vespalba::ModuloVespalba::DatosCalculo d = DatosDeLugar(i);
         for (int n = 0; n < 365; ++n) {
             const year_month_day fecha{primero + days{n}};
             d.Dia = unsigned(fecha.day());
@@ -51,8 +51,8 @@ void CadaDiaLugar(F&& f) {
 template <bool conTextos>
 void AnioCuarentaLugares(benchmark::State& state) {
     for (auto _ : state) {
-        CadaDiaLugar([](const ModuloVespalba::DatosCalculo& d) {
-            const ModuloVespalba::EventosDia ev = ModuloVespalba::BuscaEventos(d);
+        CadaDiaLugar([](const Vespalba::ModuloVespalba::DatosCalculo& d) {
+            const Vespalba::ModuloVespalba::EventosDia ev = Vespalba::ModuloVespalba::BuscaEventos(d);
             if constexpr (conTextos) {
                 const Vespalba::PantallaResultados p = Vespalba::ComponeResultados(ev);
                 benchmark::DoNotOptimize(p);
@@ -73,12 +73,12 @@ BENCHMARK(AnioCuarentaLugares<true>)
 // The display texts alone, for the same 14,600 place-days searched once
 // beforehand.
 void AnioCuarentaLugaresSoloTextos(benchmark::State& state) {
-    std::vector<ModuloVespalba::EventosDia> eventos;
-    CadaDiaLugar([&](const ModuloVespalba::DatosCalculo& d) {
-        eventos.push_back(ModuloVespalba::BuscaEventos(d));
+    std::vector<Vespalba::ModuloVespalba::EventosDia> eventos;
+    CadaDiaLugar([&](const Vespalba::ModuloVespalba::DatosCalculo& d) {
+        eventos.push_back(Vespalba::ModuloVespalba::BuscaEventos(d));
     });
     for (auto _ : state) {
-        for (const ModuloVespalba::EventosDia& ev : eventos) {
+        for (const Vespalba::ModuloVespalba::EventosDia& ev : eventos) {
             const Vespalba::PantallaResultados p = Vespalba::ComponeResultados(ev);
             benchmark::DoNotOptimize(p);
         }

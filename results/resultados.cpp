@@ -5,11 +5,11 @@
 
 namespace Vespalba {
 
-using ModuloVespalba::ClaseEvento;
-using ModuloVespalba::EstadoClase;
-using ModuloVespalba::EventoClase;
-using ModuloVespalba::EventosDia;
-using ModuloVespalba::HoraMinuto;
+using Vespalba::ModuloVespalba::ClaseEvento;
+using Vespalba::ModuloVespalba::EstadoClase;
+using Vespalba::ModuloVespalba::EventoClase;
+using Vespalba::ModuloVespalba::EventosDia;
+using Vespalba::ModuloVespalba::HoraMinuto;
 
 namespace {
 

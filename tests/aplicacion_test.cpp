@@ -38,7 +38,7 @@ TEST(Aplicacion, IconoDeSolYLuna) {
 // The window asks for "MS Sans Serif", 8.25 points; where that face is
 // missing, an installed substitute takes its place, narrowed to fit.
 TEST(Aplicacion, LetraPedidaYSustituta) {
-    const QFont letra = LetraVentana();
+    const QFont letra = Vespalba::LetraVentana();
     EXPECT_EQ(letra.family(), QStringLiteral("MS Sans Serif"));
     EXPECT_DOUBLE_EQ(letra.pointSizeF(), 8.25);
     EXPECT_EQ(QApplication::font().family(), QStringLiteral("MS Sans Serif"));
@@ -55,12 +55,12 @@ TEST(Aplicacion, LetraPedidaYSustituta) {
 // A dawn box marked with the window-frame colour must stand out from a
 // normal one: the two colours are far apart in lightness.
 TEST(Aplicacion, ColoresDelSistema) {
-    EXPECT_EQ(ColorFondoVentana(), QApplication::palette().color(QPalette::Base));
-    EXPECT_EQ(ColorBordeActivo(), QApplication::palette().color(QPalette::Button));
-    EXPECT_GE(std::abs(ColorFondoVentana().lightness() - ColorMarcoVentana().lightness()), 128)
-        << ColorFondoVentana().name().toStdString() << " frente a "
-        << ColorMarcoVentana().name().toStdString();
-    EXPECT_EQ(ColorMarcoVentana().alpha(), 255);
+    EXPECT_EQ(Vespalba::ColorFondoVentana(), QApplication::palette().color(QPalette::Base));
+    EXPECT_EQ(Vespalba::ColorBordeActivo(), QApplication::palette().color(QPalette::Button));
+    EXPECT_GE(std::abs(Vespalba::ColorFondoVentana().lightness() - Vespalba::ColorMarcoVentana().lightness()), 128)
+        << Vespalba::ColorFondoVentana().name().toStdString() << " frente a "
+        << Vespalba::ColorMarcoVentana().name().toStdString();
+    EXPECT_EQ(Vespalba::ColorMarcoVentana().alpha(), 255);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@
 #include "results/resultados.h"
 #include "window/lugares.h"
 
-using namespace ModuloVespalba;
+using namespace Vespalba::ModuloVespalba;
 using Vespalba::PantallaResultados;
 
 namespace {

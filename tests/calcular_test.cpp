@@ -44,7 +44,7 @@ TEST_F(CalcularTest, CaminoDelEjemplo) {
         EXPECT_EQ(Texto(qPrintable(nombre)), texto) << nombre.toStdString();
     }
     for (const char* aurora : {"ComAuroraCivil", "ComAurora", "ComAuroraAstro"}) {
-        EXPECT_EQ(Fondo(aurora), ColorFondoVentana()) << aurora;
+        EXPECT_EQ(Fondo(aurora), Vespalba::ColorFondoVentana()) << aurora;
     }
     // The inputs are never changed by a calculation.
     EXPECT_EQ(Texto("L4"), "16");
@@ -109,7 +109,7 @@ TEST_F(CalcularTest, DiasTrabajadosEnPantalla) {
         }
         for (const char* aurora : {"ComAuroraCivil", "ComAurora", "ComAuroraAstro"}) {
             const bool marcada = std::find(d.marco.begin(), d.marco.end(), aurora) != d.marco.end();
-            EXPECT_EQ(Fondo(aurora), marcada ? ColorMarcoVentana() : ColorFondoVentana()) << aurora;
+            EXPECT_EQ(Fondo(aurora), marcada ? Vespalba::ColorMarcoVentana() : Vespalba::ColorFondoVentana()) << aurora;
         }
     }
 }
@@ -207,13 +207,13 @@ TEST_F(CalcularTest, UnDiaPolarNoDejaLasHorasDeLuzAnteriores) {
     // And the frame colour of a dawn box goes at the next calculation.
     EscribeTodo({"21", "12", "2003", "74", "59", true, "0", "0", false, "0", false});
     ASSERT_FALSE(Calcula());
-    EXPECT_EQ(Fondo("ComAuroraCivil"), ColorMarcoVentana());
-    EXPECT_EQ(ColorPintado("ComAuroraCivil").rgb(), ColorMarcoVentana().rgb())
+    EXPECT_EQ(Fondo("ComAuroraCivil"), Vespalba::ColorMarcoVentana());
+    EXPECT_EQ(ColorPintado("ComAuroraCivil").rgb(), Vespalba::ColorMarcoVentana().rgb())
         << "the mark is drawn";
-    EXPECT_EQ(ColorPintado("ComAurora").rgb(), ColorFondoVentana().rgb());
+    EXPECT_EQ(ColorPintado("ComAurora").rgb(), Vespalba::ColorFondoVentana().rgb());
     EscribeTodo({"2", "7", "2003", "33", "16", false, "71", "36", false, "4", false});
     ASSERT_FALSE(Calcula());
-    EXPECT_EQ(Fondo("ComAuroraCivil"), ColorFondoVentana());
+    EXPECT_EQ(Fondo("ComAuroraCivil"), Vespalba::ColorFondoVentana());
     EXPECT_EQ(Texto("Label1"), "Orto Luna");
 }
 
@@ -239,7 +239,7 @@ TEST_F(CalcularTest, NingunResultadoCortado) {
         ASSERT_FALSE(Calcula());
         for (QLineEdit* caja : Control<QWidget>("Resultado")->findChildren<QLineEdit*>()) {
             if (caja->text().isEmpty()) continue;
-            EXPECT_LE(QFontMetrics(caja->font()).horizontalAdvance(caja->text()), AnchoUtil(*caja))
+            EXPECT_LE(QFontMetrics(caja->font()).horizontalAdvance(caja->text()), Vespalba::AnchoUtil(*caja))
                 << caja->objectName().toStdString() << " \"" << caja->text().toStdString() << "\"";
             ++revisados;
         }
@@ -251,7 +251,7 @@ TEST_F(CalcularTest, NingunResultadoCortado) {
         }
         QLineEdit* info = Control<QLineEdit>("TextInfo");
         if (info->isVisible()) {
-            EXPECT_LE(QFontMetrics(info->font()).horizontalAdvance(info->text()), AnchoUtil(*info));
+            EXPECT_LE(QFontMetrics(info->font()).horizontalAdvance(info->text()), Vespalba::AnchoUtil(*info));
         }
     }
     EXPECT_GT(revisados, 30);

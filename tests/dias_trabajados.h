@@ -18,7 +18,7 @@
 
 namespace DiasTrabajados {
 
-using ModuloVespalba::EstadoClase;
+using Vespalba::ModuloVespalba::EstadoClase;
 using Vespalba::Caja;
 
 struct HorasClase {
@@ -51,7 +51,7 @@ struct Dia {
     double latitud;   // north positive
     double longitud;  // west positive
     double zonaHoras;
-    std::array<HorasClase, ModuloVespalba::NumClases> clases;  // Luna .. Astronomico
+    std::array<HorasClase, Vespalba::ModuloVespalba::NumClases> clases;  // Luna .. Astronomico
     PantallaEsperada pantalla;
 };
 

@@ -10,7 +10,7 @@
 #include "astro/eventos.h"
 #include "astro/tiempo.h"
 
-using namespace ModuloVespalba;
+using namespace Vespalba::ModuloVespalba;
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "astro/formato.h"
 
-using ModuloVespalba::HoraMinuto;
+using Vespalba::ModuloVespalba::HoraMinuto;
 
 namespace {
 

@@ -16,6 +16,6 @@ int main(int argc, char** argv) {
         return RUN_ALL_TESTS();
     }
     QApplication app(argc, argv);
-    PreparaAplicacion(app);
+    Vespalba::PreparaAplicacion(app);
     return RUN_ALL_TESTS();
 }

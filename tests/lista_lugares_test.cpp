@@ -113,9 +113,9 @@ public:
 
     // Counts the picks the window runs from here on.
     std::unique_ptr<QSignalSpy> CuentaElecciones() {
-        auto* eleccion = Lista()->findChild<EleccionLista*>();
+        auto* eleccion = Lista()->findChild<Vespalba::EleccionLista*>();
         EXPECT_NE(eleccion, nullptr);
-        return std::make_unique<QSignalSpy>(eleccion, &EleccionLista::Elegido);
+        return std::make_unique<QSignalSpy>(eleccion, &Vespalba::EleccionLista::Elegido);
     }
 };
 

@@ -190,9 +190,9 @@ protected:
         }
         ASSERT_FALSE(mensaje) << "step " << paso << ": unexpected message "
                               << mensaje->toStdString();
-        const auto& datos = std::get<ModuloVespalba::DatosCalculo>(esperado);
+        const auto& datos = std::get<Vespalba::ModuloVespalba::DatosCalculo>(esperado);
         const Vespalba::PantallaResultados p =
-            Vespalba::ComponeResultados(ModuloVespalba::BuscaEventos(datos));
+            Vespalba::ComponeResultados(Vespalba::ModuloVespalba::BuscaEventos(datos));
         for (const auto& c : p.cajas) {
             ASSERT_EQ(Caja(std::string(c.control).c_str())->text().toStdString(), c.texto)
                 << "step " << paso << ", " << c.control;

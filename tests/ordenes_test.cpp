@@ -86,7 +86,7 @@ TEST_F(OrdenesTest, NuevoCalculoVaciaYLuegoCalcularPideElDia) {
     // comes (its box takes the frame colour) and TextInfo shows a sentence.
     EscribeTodo({"21", "12", "2003", "74", "59", true, "0", "0", true, "0", true});
     ASSERT_FALSE(Calcula());
-    ASSERT_EQ(Fondo("ComAuroraCivil"), ColorMarcoVentana());
+    ASSERT_EQ(Fondo("ComAuroraCivil"), Vespalba::ColorMarcoVentana());
     ASSERT_TRUE(Visible("TextInfo"));
     const std::map<QString, QString> antes = EstadoVentana();
 
@@ -107,7 +107,7 @@ TEST_F(OrdenesTest, NuevoCalculoVaciaYLuegoCalcularPideElDia) {
     EXPECT_EQ(Texto("TextInfo"), "");
     EXPECT_FALSE(Visible("TextInfo"));
     for (const char* aurora : {"ComAuroraCivil", "ComAurora", "ComAuroraAstro"}) {
-        EXPECT_EQ(Fondo(aurora), ColorFondoVentana()) << aurora;
+        EXPECT_EQ(Fondo(aurora), Vespalba::ColorFondoVentana()) << aurora;
     }
     for (const char* queda : {"HorasLuz", "TextAl", "Label1", "Label8"}) {
         EXPECT_EQ(Texto(queda), antes.at(queda)) << queda;

@@ -14,10 +14,10 @@
 
 using namespace Vespalba;
 using DiasTrabajados::PantallaEsperada;
-using ModuloVespalba::ClaseEvento;
-using ModuloVespalba::EstadoClase;
-using ModuloVespalba::EventoClase;
-using ModuloVespalba::EventosDia;
+using Vespalba::ModuloVespalba::ClaseEvento;
+using Vespalba::ModuloVespalba::EstadoClase;
+using Vespalba::ModuloVespalba::EventoClase;
+using Vespalba::ModuloVespalba::EventosDia;
 
 namespace {
 
@@ -53,14 +53,14 @@ class DiaTrabajado : public testing::TestWithParam<DiasTrabajados::Dia> {};
 
 TEST_P(DiaTrabajado, PantallaDeLaBusquedaReal) {
     const DiasTrabajados::Dia& d = GetParam();
-    ModuloVespalba::DatosCalculo datos;
+    Vespalba::ModuloVespalba::DatosCalculo datos;
     datos.Dia = d.dia;
     datos.Mes = d.mes;
     datos.Anio = d.anio;
     datos.Latitud = d.latitud;
     datos.Longitud = d.longitud;
     datos.Zona = d.zonaHoras;
-    Compara(ComponeResultados(ModuloVespalba::BuscaEventos(datos)), d.pantalla);
+    Compara(ComponeResultados(Vespalba::ModuloVespalba::BuscaEventos(datos)), d.pantalla);
 }
 
 INSTANTIATE_TEST_SUITE_P(Dias, DiaTrabajado, testing::ValuesIn(DiasTrabajados::Todos()),
@@ -99,7 +99,7 @@ const EventoClase astro = Con(6.25, 19.5);
 
 struct Sintetico {
     const char* nombre;
-    std::array<EventoClase, ModuloVespalba::NumClases> clases;
+    std::array<EventoClase, Vespalba::ModuloVespalba::NumClases> clases;
     PantallaEsperada pantalla;
 };
 

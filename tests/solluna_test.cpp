@@ -7,7 +7,7 @@
 
 #include "astro/solluna.h"
 
-using namespace ModuloVespalba;
+using namespace Vespalba::ModuloVespalba;
 
 namespace {
 

@@ -324,7 +324,7 @@ TEST_P(Programa, DiaTrabajadoEnJson) {
     EXPECT_EQ(o["longitud"].toDouble(), d.longitud);
     EXPECT_EQ(o["zona"].toDouble(), d.zonaHoras);
     const char* const estados[] = {"SiempreBajo", "SiempreSobre", "ConEventos"};
-    for (int c = 0; c < ModuloVespalba::NumClases; ++c) {
+    for (int c = 0; c < Vespalba::ModuloVespalba::NumClases; ++c) {
         SCOPED_TRACE(nombresClase[c]);
         const QJsonObject clase = o["clases"][nombresClase[c]].toObject();
         const DiasTrabajados::HorasClase& x = d.clases[c];
@@ -429,14 +429,14 @@ TEST(Programa, CsvRfc4180ConTextosYHorasDecimales) {
     ASSERT_EQ(dias.size(), 3u);
     for (int f = 1; f <= 3; ++f) {
         const DiaCalculado& d = dias[f - 1];
-        for (int c = 0; c < ModuloVespalba::NumClases; ++c) {
-            const ModuloVespalba::EventoClase& ev = d.eventos.clases[c];
+        for (int c = 0; c < Vespalba::ModuloVespalba::NumClases; ++c) {
+            const Vespalba::ModuloVespalba::EventoClase& ev = d.eventos.clases[c];
             const std::string nombre = nombresClase[c];
             ASSERT_TRUE(ev.hayOrto && ev.hayOcaso) << nombre;
             EXPECT_EQ(campo(f, nombre + "_orto").toDouble(), ev.horaOrto) << nombre;
             EXPECT_EQ(campo(f, nombre + "_ocaso").toDouble(), ev.horaOcaso) << nombre;
         }
-        const auto& sol = d.eventos[ModuloVespalba::ClaseEvento::Sol];
+        const auto& sol = d.eventos[Vespalba::ModuloVespalba::ClaseEvento::Sol];
         EXPECT_EQ(campo(f, "horas_luz").toDouble(), sol.horaOcaso - sol.horaOrto);
     }
 }
@@ -503,11 +503,11 @@ TEST(Programa, MesPolarIgualQueLaBiblioteca) {
         const QJsonObject& o = lineas[i];
         const DiaCalculado& d = dias[std::size_t(i)];
         SCOPED_TRACE(o["fecha"].toString().toStdString());
-        for (int c = 0; c < ModuloVespalba::NumClases; ++c) {
+        for (int c = 0; c < Vespalba::ModuloVespalba::NumClases; ++c) {
             const QJsonObject clase = o["clases"][nombresClase[c]].toObject();
-            const ModuloVespalba::EventoClase& ev = d.eventos.clases[c];
+            const Vespalba::ModuloVespalba::EventoClase& ev = d.eventos.clases[c];
             EXPECT_EQ(clase["estado"].toString(), estados[static_cast<int>(ev.estado)]);
-            sinEventos += ev.estado != ModuloVespalba::EstadoClase::ConEventos;
+            sinEventos += ev.estado != Vespalba::ModuloVespalba::EstadoClase::ConEventos;
             if (ev.hayOrto) {
                 EXPECT_EQ(clase["orto"].toDouble(), ev.horaOrto);
             } else {

@@ -9,7 +9,7 @@
 
 #include "astro/tiempo.h"
 
-using namespace ModuloVespalba;
+using namespace Vespalba::ModuloVespalba;
 
 namespace {
 

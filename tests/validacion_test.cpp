@@ -11,7 +11,7 @@
 #include "window/validacion.h"
 
 using namespace Vespalba;
-using ModuloVespalba::DatosCalculo;
+using Vespalba::ModuloVespalba::DatosCalculo;
 
 namespace {
 

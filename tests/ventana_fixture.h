@@ -21,14 +21,14 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 class VentanaTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ventana_ = std::make_unique<FormVespalbaCivilNautico>();
+        ventana_ = std::make_unique<Vespalba::FormVespalbaCivilNautico>();
         ventana_->show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(ventana_.get()));
     }
 
     void TearDown() override { ventana_.reset(); }
 
-    FormVespalbaCivilNautico& Ventana() { return *ventana_; }
+    Vespalba::FormVespalbaCivilNautico& Ventana() { return *ventana_; }
 
     // The window's control of that name and class, or null after recording
     // a failure when there is none; callers ASSERT on the result.
@@ -52,5 +52,5 @@ protected:
     }
 
 private:
-    std::unique_ptr<FormVespalbaCivilNautico> ventana_;
+    std::unique_ptr<Vespalba::FormVespalbaCivilNautico> ventana_;
 };

@@ -275,7 +275,7 @@ TEST_F(VentanaTest, ColoresComoEnElDiseno) {
         QColor esperado;
         switch (c.origen) {
             case Origen::Fijo: esperado = QColor::fromRgb(c.rgb); break;
-            case Origen::BordeActivo: esperado = ColorBordeActivo(); break;
+            case Origen::BordeActivo: esperado = Vespalba::ColorBordeActivo(); break;
             case Origen::Aplicacion: esperado = QApplication::palette(w).color(c.rol); break;
         }
         EXPECT_EQ(w->palette().color(QPalette::Active, c.rol), esperado)
@@ -288,7 +288,7 @@ TEST_F(VentanaTest, ColoresComoEnElDiseno) {
         }
     }
     EXPECT_EQ(Control<QFrame>("Shape1")->frameShape(), QFrame::Box) << "Shape1 es solo un contorno";
-    EXPECT_EQ(ColorFondoVentana(), QApplication::palette().color(QPalette::Base));
+    EXPECT_EQ(Vespalba::ColorFondoVentana(), QApplication::palette().color(QPalette::Base));
 }
 
 TEST_F(VentanaTest, Alineaciones) {
@@ -348,7 +348,7 @@ TEST_F(VentanaTest, EstadoInicial) {
 }
 
 TEST_F(VentanaTest, TamanoFijoYCentrada) {
-    FormVespalbaCivilNautico& v = Ventana();
+    Vespalba::FormVespalbaCivilNautico& v = Ventana();
     // The client area below the menu bar is 11835 x 7995 twips.
     ASSERT_NE(v.centralWidget(), nullptr);
     EXPECT_EQ(v.centralWidget()->objectName(), QStringLiteral("areaCliente"));
@@ -474,7 +474,7 @@ TEST_F(VentanaTest, NingunTextoCortado) {
 // to FE1.
 struct Recorrido {
     const char* caso;
-    void (*prepara)(FormVespalbaCivilNautico&);
+    void (*prepara)(Vespalba::FormVespalbaCivilNautico&);
     std::vector<const char*> paradas;
 };
 
@@ -482,11 +482,11 @@ void PrintTo(const Recorrido& r, std::ostream* os) { *os << r.caso; }
 
 // clang-format off
 const Recorrido kRecorridos[] = {
-    {"AlAbrir", [](FormVespalbaCivilNautico&) {},
+    {"AlAbrir", [](Vespalba::FormVespalbaCivilNautico&) {},
      {"FE2", "FE3", "L3", "L4", "G3", "G4", "Z", "Command4", "Lss", "Gww", "ComLugar", "Command1", "Option1",
       "FE1"}},
     {"NorteEsteYZonaEste",
-     [](FormVespalbaCivilNautico& v) {
+     [](Vespalba::FormVespalbaCivilNautico& v) {
          v.ui.Lnn->setChecked(true);
          v.ui.Gee->setChecked(true);
          v.ui.Option2->setChecked(true);
@@ -494,7 +494,7 @@ const Recorrido kRecorridos[] = {
      {"FE2", "FE3", "L3", "L4", "G3", "G4", "Z", "Command4", "Lnn", "Gee", "ComLugar", "Command1", "Option2",
       "FE1"}},
     {"ConResultadosALaVista",
-     [](FormVespalbaCivilNautico& v) {
+     [](Vespalba::FormVespalbaCivilNautico& v) {
          v.ui.Resultado->show();
          v.ui.TextInfo->show();
      },

@@ -19,6 +19,8 @@
 #include "window/lugares.h"
 #include "window/validacion.h"
 
+namespace Vespalba {
+
 namespace {
 
 QString Texto(std::string_view s) {
@@ -115,8 +117,8 @@ void FormVespalbaCivilNautico::PonTextoLugar(const QString& texto) {
 
 void FormVespalbaCivilNautico::Form_Load() {
     // The table itself is built at compile time (window/lugares.cpp).
-    for (int i = 1; i <= Vespalba::NumLugares; ++i) {
-        ui.ComLugar->addItem(Texto(Vespalba::Lugares[i].Nombre));
+    for (int i = 1; i <= NumLugares; ++i) {
+        ui.ComLugar->addItem(Texto(Lugares[i].Nombre));
     }
     // The first entry added to an editable box replaces its text: put the
     // start text back, with no entry current.
@@ -125,9 +127,9 @@ void FormVespalbaCivilNautico::Form_Load() {
 
 void FormVespalbaCivilNautico::Command1_Click() {
     update();
-    Vespalba::LimpiaResultados(*this);
+    LimpiaResultados(*this);
 
-    Vespalba::EntradasCalculo entradas;
+    EntradasCalculo entradas;
     entradas.FE1 = ui.FE1->text();
     entradas.FE2 = ui.FE2->text();
     entradas.FE3 = ui.FE3->text();
@@ -140,19 +142,19 @@ void FormVespalbaCivilNautico::Command1_Click() {
     entradas.Gee = ui.Gee->isChecked();
     entradas.Option2 = ui.Option2->isChecked();
 
-    const auto validado = Vespalba::ValidaDatos(entradas, QLocale());
-    if (const auto* fallo = std::get_if<Vespalba::FalloValidacion>(&validado)) {
+    const auto validado = ValidaDatos(entradas, QLocale());
+    if (const auto* fallo = std::get_if<FalloValidacion>(&validado)) {
         // The focus goes first, so that after the message the user types
         // straight into the box at fault.
         if (QWidget* caja =
-                findChild<QWidget*>(QString::fromLatin1(Vespalba::NombreControl(fallo->control)))) {
+                findChild<QWidget*>(QString::fromLatin1(NombreControl(fallo->control)))) {
             caja->setFocus();
         }
         MuestraMensaje(fallo->mensaje);
         return;
     }
     const auto& datos = std::get<ModuloVespalba::DatosCalculo>(validado);
-    Vespalba::MuestraResultados(*this, ModuloVespalba::BuscaEventos(datos), datos.Fecha);
+    MuestraResultados(*this, ModuloVespalba::BuscaEventos(datos), datos.Fecha);
 }
 
 void FormVespalbaCivilNautico::MuestraMensaje(const QString& mensaje) {
@@ -174,8 +176,8 @@ void FormVespalbaCivilNautico::ComLugar_Click() {
     std::string_view latHemisferio;
     std::string_view lonHemisferio;
     const QString texto = ui.ComLugar->currentText();
-    for (int i = 1; i <= Vespalba::NumLugares; ++i) {
-        const Vespalba::Lugar& lugar = Vespalba::Lugares[i];
+    for (int i = 1; i <= NumLugares; ++i) {
+        const Lugar& lugar = Lugares[i];
         // Exact and case-sensitive, trailing blanks included.
         if (texto == Texto(lugar.Nombre)) {
             ui.L3->setText(QString::number(lugar.LatGrados));
@@ -226,7 +228,9 @@ void FormVespalbaCivilNautico::Nuevo_Click() {
     PonTextoLugar(QStringLiteral("Selección Lugar"));
     // The clearing that starts a calculation, with the frame left hidden.
     // The zone's direction, HorasLuz, TextAl and the moon captions stay.
-    Vespalba::VaciaAreaResultados(*this);
+    VaciaAreaResultados(*this);
 }
 
 void FormVespalbaCivilNautico::Salir_Click() { close(); }
+
+}  // namespace Vespalba

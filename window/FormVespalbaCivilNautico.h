@@ -12,6 +12,8 @@
 
 #include "ui_FormVespalbaCivilNautico.h"
 
+namespace Vespalba {
+
 class FormVespalbaCivilNautico : public QMainWindow {
     Q_OBJECT
 
@@ -70,3 +72,5 @@ private:
 
     std::function<QDate()> reloj_;
 };
+
+}  // namespace Vespalba

@@ -16,6 +16,8 @@
 // by name, from outside any namespace.
 static void RegistraRecursos() { Q_INIT_RESOURCE(ventana); }
 
+namespace Vespalba {
+
 namespace {
 
 // The face the window was drawn for.
@@ -120,3 +122,5 @@ void EstrechaHastaCaber(QLabel& etiqueta, const QString& texto) {
     etiqueta.ensurePolished();
     Estrecha(etiqueta, texto, etiqueta.contentsRect().width() - 2 * etiqueta.margin());
 }
+
+}  // namespace Vespalba

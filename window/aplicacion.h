@@ -10,6 +10,8 @@ class QLabel;
 class QLineEdit;
 class QString;
 
+namespace Vespalba {
+
 // Sets the application name "Vespalba", the window style, Qt's own Spanish
 // texts (the message box button reads "Aceptar" whatever the user's locale),
 // the window icon and the letter face. Call once, right after constructing
@@ -36,3 +38,5 @@ void EstrechaHastaCaber(QLabel& etiqueta, const QString& texto);
 // Width in pixels that a one-line text box gives its text: its contents
 // less the text margins and Qt's fixed 2-pixel margin on either side.
 int AnchoUtil(const QLineEdit& caja);
+
+}  // namespace Vespalba

@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+namespace Vespalba {
+
 QColor ColorFondoVentana() {
     return QGuiApplication::palette().color(QPalette::Active, QPalette::Base);
 }
@@ -15,3 +17,5 @@ QColor ColorMarcoVentana() {
 QColor ColorBordeActivo() {
     return QGuiApplication::palette().color(QPalette::Active, QPalette::Button);
 }
+
+}  // namespace Vespalba

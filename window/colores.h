@@ -5,6 +5,8 @@
 
 #include <QColor>
 
+namespace Vespalba {
+
 // Window background (system colour 5): the normal back colour of a text box.
 QColor ColorFondoVentana();
 
@@ -15,3 +17,5 @@ QColor ColorMarcoVentana();
 // Active border (system colour 10): the panels behind the title banner, the
 // input frame and the credits, the banner lines and the result frame.
 QColor ColorBordeActivo();
+
+}  // namespace Vespalba

@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 
+namespace Vespalba {
+
 EleccionLista::EleccionLista(QComboBox* lista, QObject* parent)
     : QObject(parent),
       lista_(lista),
@@ -64,3 +66,5 @@ bool EleccionLista::eventFilter(QObject* objeto, QEvent* evento) {
     redespachando_ = false;
     return true;
 }
+
+}  // namespace Vespalba

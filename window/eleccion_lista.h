@@ -19,6 +19,8 @@
 class QComboBox;
 class QEvent;
 
+namespace Vespalba {
+
 class EleccionLista : public QObject {
     Q_OBJECT
 
@@ -45,3 +47,5 @@ private:
     bool eligiendo_ = false;      // a choice gesture is being delivered
     bool redespachando_ = false;  // our own re-delivery of that gesture
 };
+
+}  // namespace Vespalba

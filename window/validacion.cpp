@@ -11,7 +11,7 @@
 namespace Vespalba {
 namespace {
 
-using ModuloVespalba::DatosCalculo;
+using Vespalba::ModuloVespalba::DatosCalculo;
 
 // A box's accepted interval. Each bound is inclusive or not as the check
 // wants it: a day of 31 passes, 75 degrees of latitude does not.

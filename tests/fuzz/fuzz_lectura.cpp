@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tam
     e.Option2 = opciones & 4;
 
     const auto r = Vespalba::ValidaDatos(e, locale);
-    if (const auto* d = std::get_if<ModuloVespalba::DatosCalculo>(&r)) {
+    if (const auto* d = std::get_if<Vespalba::ModuloVespalba::DatosCalculo>(&r)) {
         Exige(d->Dia > 0 && d->Dia <= 31);
         Exige(d->Mes > 0 && d->Mes <= 12);
         Exige(d->Anio >= 1980 && d->Anio <= 2040);

@@ -38,7 +38,7 @@ grep -E 'definitely lost:|ERROR SUMMARY' "$dir/memcheck" | sed 's/^==[0-9]*== /-
 # Leak records are separated by blank lines; keep the definite ones that
 # pass through project code.
 propias=$(awk -v RS='==[0-9]+== \n' '/definitely lost/ &&
-    /(Vespalba::|ModuloVespalba::|FormVespalbaCivilNautico|uso_ventana\.cpp)/' "$dir/memcheck")
+    /(Vespalba::|Vespalba::ModuloVespalba::|FormVespalbaCivilNautico|uso_ventana\.cpp)/' "$dir/memcheck")
 if [ -n "$propias" ]; then
     echo "Fugas definitivas en el código del proyecto:"
     echo "$propias"

@@ -24,8 +24,8 @@ std::size_t HeapEnUso() { return mallinfo2().uordblks; }
 int main(int argc, char** argv) {
     const long calculos = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 1000;
     QApplication app(argc, argv);
-    PreparaAplicacion(app);
-    FormVespalbaCivilNautico ventana;
+    Vespalba::PreparaAplicacion(app);
+    Vespalba::FormVespalbaCivilNautico ventana;
     ventana.show();
 
     QTimer::singleShot(0, &ventana, [&] {

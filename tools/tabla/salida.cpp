@@ -17,10 +17,10 @@
 namespace Vespalba::Tabla {
 
 using namespace std::chrono;
-using ModuloVespalba::ClaseEvento;
-using ModuloVespalba::DatosCalculo;
-using ModuloVespalba::EstadoClase;
-using ModuloVespalba::EventoClase;
+using Vespalba::ModuloVespalba::ClaseEvento;
+using Vespalba::ModuloVespalba::DatosCalculo;
+using Vespalba::ModuloVespalba::EstadoClase;
+using Vespalba::ModuloVespalba::EventoClase;
 
 namespace {
 
