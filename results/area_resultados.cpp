@@ -6,10 +6,10 @@
 #include <QLineEdit>
 #include <QPalette>
 
+#include <algorithm>
 #include <string_view>
 
-#include "results/resultados.h"
-#include "window/colores.h"
+#include "results/colores.h"
 
 namespace Vespalba {
 namespace {
@@ -18,26 +18,24 @@ QString Texto(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-template <class T>
-T& Control(QWidget& ventana, std::string_view nombre) {
-    T* c = ventana.findChild<T*>(Texto(nombre));
-    Q_ASSERT_X(c != nullptr, "Control", "the window has no control of that name");
-    return *c;
-}
-
-QLineEdit& CajaTexto(QWidget& ventana, std::string_view nombre) {
-    return Control<QLineEdit>(ventana, nombre);
-}
-
 void ColorDeFondo(QLineEdit& caja, const QColor& color) {
     QPalette p = caja.palette();
     p.setColor(QPalette::Base, color);
     caja.setPalette(p);
 }
 
-constexpr std::string_view cajasAurora[] = {"ComAuroraCivil", "ComAurora", "ComAuroraAstro"};
+constexpr Caja cajasAurora[] = {Caja::ComAuroraCivil, Caja::ComAurora, Caja::ComAuroraAstro};
+
+QLineEdit& CajaDe(const ControlesResultado& area, Caja caja) {
+    return *area.cajas[static_cast<int>(caja)];
+}
 
 }  // namespace
+
+bool Completos(const ControlesResultado& c) {
+    return c.Resultado && c.TextInfo && c.Label1 && c.Label8 && c.HorasLuz && c.TextAl &&
+           std::all_of(c.cajas.begin(), c.cajas.end(), [](const QLineEdit* k) { return k; });
+}
 
 QString TextoFechaMedia(std::chrono::year_month_day fecha, const QLocale& locale) {
     const QDate d(static_cast<int>(fecha.year()), static_cast<int>(unsigned{fecha.month()}),
@@ -45,50 +43,48 @@ QString TextoFechaMedia(std::chrono::year_month_day fecha, const QLocale& locale
     return locale.toString(d, QStringLiteral("d MMM yyyy"));
 }
 
-void ColorNormalCajasAurora(QWidget& ventana) {
-    for (std::string_view nombre : cajasAurora) {
-        ColorDeFondo(CajaTexto(ventana, nombre), ColorFondoVentana());
+void ColorNormalCajasAurora(const ControlesResultado& area) {
+    for (Caja caja : cajasAurora) {
+        ColorDeFondo(CajaDe(area, caja), ColorFondoVentana());
     }
 }
 
-void LimpiaResultados(QWidget& ventana) {
-    Control<QWidget>(ventana, "Resultado").setVisible(true);
-    VaciaAreaResultados(ventana);
+void LimpiaResultados(const ControlesResultado& area) {
+    area.Resultado->setVisible(true);
+    VaciaAreaResultados(area);
 }
 
-void VaciaAreaResultados(QWidget& ventana) {
-    for (int i = 0; i < NumCajas; ++i) {
-        CajaTexto(ventana, NombreCaja(static_cast<Caja>(i))).clear();
+void VaciaAreaResultados(const ControlesResultado& area) {
+    for (QLineEdit* caja : area.cajas) {
+        caja->clear();
     }
-    QLineEdit& info = CajaTexto(ventana, "TextInfo");
-    info.clear();
-    info.setVisible(false);
-    ColorNormalCajasAurora(ventana);
+    area.TextInfo->clear();
+    area.TextInfo->setVisible(false);
+    ColorNormalCajasAurora(area);
 }
 
-void MuestraResultados(QWidget& ventana, const ModuloVespalba::EventosDia& eventos,
+void MuestraResultados(const ControlesResultado& area, const ModuloVespalba::EventosDia& eventos,
                        std::chrono::year_month_day fecha, const QLocale& locale) {
     const PantallaResultados p = ComponeResultados(eventos);
 
-    QLineEdit& info = CajaTexto(ventana, "TextInfo");
     if (p.TextInfoVisible) {
-        info.setText(Texto(p.TextInfo));
-        info.setVisible(true);
+        area.TextInfo->setText(Texto(p.TextInfo));
+        area.TextInfo->setVisible(true);
     }
-    for (const CajaResultado& c : p.cajas) {
-        CajaTexto(ventana, c.control).setText(Texto(c.texto));
+    for (int i = 0; i < NumCajas; ++i) {
+        area.cajas[i]->setText(Texto(p.cajas[i].texto));
     }
     // Each moon box is named after the caption beside it, so that a screen
     // reader says "Orto Luna" for the upper box when it holds the rise.
-    Control<QLabel>(ventana, "Label1").setText(Texto(p.Label1));
-    CajaTexto(ventana, "OcasoLuna").setAccessibleName(Texto(p.Label1));
-    Control<QLabel>(ventana, "Label8").setText(Texto(p.Label8));
-    CajaTexto(ventana, "OrtoLuna").setAccessibleName(Texto(p.Label8));
-    CajaTexto(ventana, "HorasLuz").setText(Texto(p.HorasLuz));
-    CajaTexto(ventana, "TextAl").setText(TextoFechaMedia(fecha, locale));
-    for (const CajaResultado& c : p.cajas) {
-        if (c.colorMarco) {
-            ColorDeFondo(CajaTexto(ventana, c.control), ColorMarcoVentana());
+    area.Label1->setText(Texto(p.Label1));
+    CajaDe(area, Caja::OcasoLuna).setAccessibleName(Texto(p.Label1));
+    area.Label8->setText(Texto(p.Label8));
+    CajaDe(area, Caja::OrtoLuna).setAccessibleName(Texto(p.Label8));
+    area.HorasLuz->setText(Texto(p.HorasLuz));
+    area.TextAl->setText(TextoFechaMedia(fecha, locale));
+    for (int i = 0; i < NumCajas; ++i) {
+        if (p.cajas[i].colorMarco) {
+            ColorDeFondo(*area.cajas[i], ColorMarcoVentana());
         }
     }
 }

@@ -15,7 +15,7 @@
 #include <optional>
 #include <string>
 
-#include "tests/calculo_fixture.h"
+#include "calculo_fixture.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "tests/ventana_fixture.h"
+#include "ventana_fixture.h"
 #include "window/aplicacion.h"
-#include "window/colores.h"
+#include "results/colores.h"
 
 namespace {
 

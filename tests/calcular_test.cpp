@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/calculo_fixture.h"
+#include "calculo_fixture.h"
 #include "window/aplicacion.h"
-#include "window/colores.h"
+#include "results/colores.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include <map>
 #include <optional>
 
-#include "tests/ventana_fixture.h"
+#include "ventana_fixture.h"
 
 // What a message box showed before the test closed it.
 struct MensajeVisto {

@@ -13,7 +13,7 @@
 #include <functional>
 #include <string>
 
-#include "tests/calculo_fixture.h"
+#include "calculo_fixture.h"
 #include "window/eleccion_lista.h"
 #include "window/lugares.h"
 

@@ -39,7 +39,7 @@
 #include "astro/eventos.h"
 #include "results/area_resultados.h"
 #include "results/resultados.h"
-#include "tests/ventana_fixture.h"
+#include "ventana_fixture.h"
 #include "window/lugares.h"
 #include "window/validacion.h"
 

@@ -11,8 +11,8 @@
 
 #include <string>
 
-#include "tests/calculo_fixture.h"
-#include "window/colores.h"
+#include "calculo_fixture.h"
+#include "results/colores.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include <QStyleOption>
 #include <vector>
 
-#include "tests/ventana_fixture.h"
-#include "window/colores.h"
+#include "ventana_fixture.h"
+#include "results/colores.h"
 
 namespace {
 
@@ -487,16 +487,16 @@ const Recorrido kRecorridos[] = {
       "FE1"}},
     {"NorteEsteYZonaEste",
      [](Vespalba::FormVespalbaCivilNautico& v) {
-         v.ui.Lnn->setChecked(true);
-         v.ui.Gee->setChecked(true);
-         v.ui.Option2->setChecked(true);
+         v.findChild<QRadioButton*>("Lnn")->setChecked(true);
+         v.findChild<QRadioButton*>("Gee")->setChecked(true);
+         v.findChild<QRadioButton*>("Option2")->setChecked(true);
      },
      {"FE2", "FE3", "L3", "L4", "G3", "G4", "Z", "Command4", "Lnn", "Gee", "ComLugar", "Command1", "Option2",
       "FE1"}},
     {"ConResultadosALaVista",
      [](Vespalba::FormVespalbaCivilNautico& v) {
-         v.ui.Resultado->show();
-         v.ui.TextInfo->show();
+         v.findChild<QWidget*>("Resultado")->show();
+         v.findChild<QWidget*>("TextInfo")->show();
      },
      {"FE2", "FE3", "L3", "L4", "G3", "G4", "Z", "ComAurora", "Orto", "Command4", "Lss", "Gww", "ComLugar",
       "Command1", "ComAuroraCivil", "ComAuroraAstro", "Option1", "OrtoLuna", "OcasoLuna", "TextAl", "FinCrepAstro",

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/FormVespalbaCivilNautico.h"
 
+#include "ui_FormVespalbaCivilNautico.h"
+
 #include <QLayout>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -14,7 +16,7 @@
 #include "astro/eventos.h"
 #include "results/area_resultados.h"
 #include "window/aplicacion.h"
-#include "window/colores.h"
+#include "results/colores.h"
 #include "window/eleccion_lista.h"
 #include "window/lugares.h"
 #include "window/validacion.h"
@@ -30,40 +32,54 @@ QString Texto(std::string_view s) {
 }  // namespace
 
 FormVespalbaCivilNautico::FormVespalbaCivilNautico(QWidget* parent)
-    : QMainWindow(parent), reloj_([] { return QDate::currentDate(); }) {
-    ui.setupUi(this);
+    : QMainWindow(parent),
+      ui(std::make_unique<Ui::FormVespalbaCivilNautico>()),
+      reloj_([] { return QDate::currentDate(); }) {
+    ui->setupUi(this);
+    area_.Resultado = ui->Resultado;
+    area_.cajas = {ui->OcasoLuna,    ui->OrtoLuna,     ui->Orto,      ui->Ocaso,
+                   ui->ComAuroraCivil, ui->FinCrepCivil, ui->ComAurora, ui->FinCrep,
+                   ui->ComAuroraAstro, ui->FinCrepAstro};
+    area_.TextInfo = ui->TextInfo;
+    area_.Label1 = ui->Label1;
+    area_.Label8 = ui->Label8;
+    area_.HorasLuz = ui->HorasLuz;
+    area_.TextAl = ui->TextAl;
+    // Every pointer comes from the description: a missing control is a
+    // fault of the build, caught here in every build type.
+    if (!Completos(area_)) qFatal("FormVespalbaCivilNautico: a result control is missing");
     AplicaColoresSistema();
     // The time boxes and the daylight box were measured for MS Sans Serif;
     // with a substitute face the widest word they show, "Bajo horizonte",
     // must still fit. One letter for all of them, so they look alike.
-    EstrechaHastaCaber(*ui.Orto, QStringLiteral("Bajo horizonte"));
+    EstrechaHastaCaber(*ui->Orto, QStringLiteral("Bajo horizonte"));
     for (QLineEdit* caja :
-         {ui.OcasoLuna, ui.OrtoLuna, ui.Ocaso, ui.ComAuroraCivil, ui.FinCrepCivil, ui.ComAurora,
-          ui.FinCrep, ui.ComAuroraAstro, ui.FinCrepAstro, ui.HorasLuz}) {
-        caja->setFont(ui.Orto->font());
+         {ui->OcasoLuna, ui->OrtoLuna, ui->Ocaso, ui->ComAuroraCivil, ui->FinCrepCivil, ui->ComAurora,
+          ui->FinCrep, ui->ComAuroraAstro, ui->FinCrepAstro, ui->HorasLuz}) {
+        caja->setFont(ui->Orto->font());
     }
     // The moon captions trade places: the narrower label must hold the
     // longer caption too.
-    EstrechaHastaCaber(*ui.Label8, QStringLiteral("Ocaso Luna"));
-    ui.Label1->setFont(ui.Label8->font());
+    EstrechaHastaCaber(*ui->Label8, QStringLiteral("Ocaso Luna"));
+    ui->Label1->setFont(ui->Label8->font());
 
     // What the user types into ComLugar stays as typed: no completion from
     // the list's names (the list never grows: NoInsert, in the .ui).
-    ui.ComLugar->setCompleter(nullptr);
+    ui->ComLugar->setCompleter(nullptr);
     // On Linux Qt reads an editable combo box's name as its text, so the
     // name "Lugar" from the .ui would not reach a screen reader; the box's
     // own text field carries it instead.
-    ui.ComLugar->lineEdit()->setAccessibleName(ui.ComLugar->accessibleName());
+    ui->ComLugar->lineEdit()->setAccessibleName(ui->ComLugar->accessibleName());
 
-    connect(ui.Command1, &QPushButton::clicked, this, &FormVespalbaCivilNautico::Command1_Click);
-    connect(ui.Command4, &QPushButton::clicked, this, &FormVespalbaCivilNautico::Command4_Click);
-    connect(new EleccionLista(ui.ComLugar, ui.ComLugar), &EleccionLista::Elegido, this,
+    connect(ui->Command1, &QPushButton::clicked, this, &FormVespalbaCivilNautico::Command1_Click);
+    connect(ui->Command4, &QPushButton::clicked, this, &FormVespalbaCivilNautico::Command4_Click);
+    connect(new EleccionLista(ui->ComLugar, ui->ComLugar), &EleccionLista::Elegido, this,
             &FormVespalbaCivilNautico::ComLugar_Click);
-    connect(ui.Ej1, &QAction::triggered, this, &FormVespalbaCivilNautico::Ej1_Click);
-    connect(ui.Nuevo, &QAction::triggered, this, &FormVespalbaCivilNautico::Nuevo_Click);
-    connect(ui.Salir, &QAction::triggered, this, &FormVespalbaCivilNautico::Salir_Click);
+    connect(ui->Ej1, &QAction::triggered, this, &FormVespalbaCivilNautico::Ej1_Click);
+    connect(ui->Nuevo, &QAction::triggered, this, &FormVespalbaCivilNautico::Nuevo_Click);
+    connect(ui->Salir, &QAction::triggered, this, &FormVespalbaCivilNautico::Salir_Click);
 
-    for (QRadioButton* opcion : {ui.Lss, ui.Lnn, ui.Gww, ui.Gee, ui.Option1, ui.Option2}) {
+    for (QRadioButton* opcion : {ui->Lss, ui->Lnn, ui->Gww, ui->Gee, ui->Option1, ui->Option2}) {
         connect(opcion, &QRadioButton::toggled, this, &FormVespalbaCivilNautico::UnaParadaPorGrupo);
     }
     UnaParadaPorGrupo();
@@ -76,14 +92,30 @@ FormVespalbaCivilNautico::FormVespalbaCivilNautico(QWidget* parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     layout()->activate();
     CentraEnPantalla();
-    ui.FE1->setFocus();
+    ui->FE1->setFocus();
+}
+
+FormVespalbaCivilNautico::~FormVespalbaCivilNautico() = default;
+
+QWidget* FormVespalbaCivilNautico::ControlDe(ControlEntrada control) const {
+    switch (control) {
+        case ControlEntrada::FE1: return ui->FE1;
+        case ControlEntrada::FE2: return ui->FE2;
+        case ControlEntrada::FE3: return ui->FE3;
+        case ControlEntrada::L3: return ui->L3;
+        case ControlEntrada::L4: return ui->L4;
+        case ControlEntrada::G3: return ui->G3;
+        case ControlEntrada::G4: return ui->G4;
+        case ControlEntrada::Z: return ui->Z;
+    }
+    return ui->FE1;
 }
 
 void FormVespalbaCivilNautico::AplicaColoresSistema() {
     const QColor borde = ColorBordeActivo();
-    for (QWidget* w : {static_cast<QWidget*>(ui.Shape5), static_cast<QWidget*>(ui.Shape3),
-                       static_cast<QWidget*>(ui.Shape4), static_cast<QWidget*>(ui.Label23_1),
-                       static_cast<QWidget*>(ui.Label23_0), static_cast<QWidget*>(ui.Resultado)}) {
+    for (QWidget* w : {static_cast<QWidget*>(ui->Shape5), static_cast<QWidget*>(ui->Shape3),
+                       static_cast<QWidget*>(ui->Shape4), static_cast<QWidget*>(ui->Label23_1),
+                       static_cast<QWidget*>(ui->Label23_0), static_cast<QWidget*>(ui->Resultado)}) {
         QPalette p = w->palette();
         p.setColor(QPalette::Window, borde);
         w->setPalette(p);
@@ -91,7 +123,7 @@ void FormVespalbaCivilNautico::AplicaColoresSistema() {
 }
 
 void FormVespalbaCivilNautico::UnaParadaPorGrupo() {
-    for (QRadioButton* opcion : {ui.Lss, ui.Lnn, ui.Gww, ui.Gee, ui.Option1, ui.Option2}) {
+    for (QRadioButton* opcion : {ui->Lss, ui->Lnn, ui->Gww, ui->Gee, ui->Option1, ui->Option2}) {
         opcion->setFocusPolicy(opcion->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
     }
 }
@@ -110,15 +142,15 @@ void FormVespalbaCivilNautico::FijaReloj(std::function<QDate()> reloj) {
 
 void FormVespalbaCivilNautico::PonTextoLugar(const QString& texto) {
     // Neither call emits `activated`, so no pick runs.
-    ui.ComLugar->setCurrentIndex(
-        ui.ComLugar->findText(texto, Qt::MatchExactly | Qt::MatchCaseSensitive));
-    ui.ComLugar->setEditText(texto);
+    ui->ComLugar->setCurrentIndex(
+        ui->ComLugar->findText(texto, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    ui->ComLugar->setEditText(texto);
 }
 
 void FormVespalbaCivilNautico::Form_Load() {
     // The table itself is built at compile time (window/lugares.cpp).
     for (int i = 1; i <= NumLugares; ++i) {
-        ui.ComLugar->addItem(Texto(Lugares[i].Nombre));
+        ui->ComLugar->addItem(Texto(Lugares[i].Nombre));
     }
     // The first entry added to an editable box replaces its text: put the
     // start text back, with no entry current.
@@ -127,34 +159,31 @@ void FormVespalbaCivilNautico::Form_Load() {
 
 void FormVespalbaCivilNautico::Command1_Click() {
     update();
-    LimpiaResultados(*this);
+    LimpiaResultados(area_);
 
     EntradasCalculo entradas;
-    entradas.FE1 = ui.FE1->text();
-    entradas.FE2 = ui.FE2->text();
-    entradas.FE3 = ui.FE3->text();
-    entradas.L3 = ui.L3->text();
-    entradas.L4 = ui.L4->text();
-    entradas.G3 = ui.G3->text();
-    entradas.G4 = ui.G4->text();
-    entradas.Z = ui.Z->text();
-    entradas.Lnn = ui.Lnn->isChecked();
-    entradas.Gee = ui.Gee->isChecked();
-    entradas.Option2 = ui.Option2->isChecked();
+    entradas.FE1 = ui->FE1->text();
+    entradas.FE2 = ui->FE2->text();
+    entradas.FE3 = ui->FE3->text();
+    entradas.L3 = ui->L3->text();
+    entradas.L4 = ui->L4->text();
+    entradas.G3 = ui->G3->text();
+    entradas.G4 = ui->G4->text();
+    entradas.Z = ui->Z->text();
+    entradas.Lnn = ui->Lnn->isChecked();
+    entradas.Gee = ui->Gee->isChecked();
+    entradas.Option2 = ui->Option2->isChecked();
 
     const auto validado = ValidaDatos(entradas, QLocale());
     if (const auto* fallo = std::get_if<FalloValidacion>(&validado)) {
         // The focus goes first, so that after the message the user types
         // straight into the box at fault.
-        if (QWidget* caja =
-                findChild<QWidget*>(QString::fromLatin1(NombreControl(fallo->control)))) {
-            caja->setFocus();
-        }
+        ControlDe(fallo->control)->setFocus();
         MuestraMensaje(fallo->mensaje);
         return;
     }
     const auto& datos = std::get<ModuloVespalba::DatosCalculo>(validado);
-    MuestraResultados(*this, ModuloVespalba::BuscaEventos(datos), datos.Fecha);
+    MuestraResultados(area_, ModuloVespalba::BuscaEventos(datos), datos.Fecha);
 }
 
 void FormVespalbaCivilNautico::MuestraMensaje(const QString& mensaje) {
@@ -165,9 +194,9 @@ void FormVespalbaCivilNautico::MuestraMensaje(const QString& mensaje) {
 
 void FormVespalbaCivilNautico::Command4_Click() {
     const QDate hoy = reloj_();
-    ui.FE1->setText(QString::number(hoy.day()));
-    ui.FE2->setText(QString::number(hoy.month()));
-    ui.FE3->setText(QString::number(hoy.year()));
+    ui->FE1->setText(QString::number(hoy.day()));
+    ui->FE2->setText(QString::number(hoy.month()));
+    ui->FE3->setText(QString::number(hoy.year()));
 }
 
 void FormVespalbaCivilNautico::ComLugar_Click() {
@@ -175,38 +204,38 @@ void FormVespalbaCivilNautico::ComLugar_Click() {
     // names none, which selects north and east below.
     std::string_view latHemisferio;
     std::string_view lonHemisferio;
-    const QString texto = ui.ComLugar->currentText();
+    const QString texto = ui->ComLugar->currentText();
     for (int i = 1; i <= NumLugares; ++i) {
         const Lugar& lugar = Lugares[i];
         // Exact and case-sensitive, trailing blanks included.
         if (texto == Texto(lugar.Nombre)) {
-            ui.L3->setText(QString::number(lugar.LatGrados));
-            ui.L4->setText(QString::number(lugar.LatMinutos));
+            ui->L3->setText(QString::number(lugar.LatGrados));
+            ui->L4->setText(QString::number(lugar.LatMinutos));
             latHemisferio = lugar.LatHemisferio;
-            ui.G3->setText(QString::number(lugar.LonGrados));
-            ui.G4->setText(QString::number(lugar.LonMinutos));
+            ui->G3->setText(QString::number(lugar.LonGrados));
+            ui->G4->setText(QString::number(lugar.LonMinutos));
             lonHemisferio = lugar.LonHemisferio;
             break;
         }
     }
     // Only "S" and "W" are tested: "N " (with its blank) and "E" fall through.
-    (latHemisferio == "S" ? ui.Lss : ui.Lnn)->setChecked(true);
-    (lonHemisferio == "W" ? ui.Gww : ui.Gee)->setChecked(true);
+    (latHemisferio == "S" ? ui->Lss : ui->Lnn)->setChecked(true);
+    (lonHemisferio == "W" ? ui->Gww : ui->Gee)->setChecked(true);
 }
 
 void FormVespalbaCivilNautico::Ej1_Click() {
     update();
-    ui.FE1->setText(QStringLiteral("2"));
-    ui.FE2->setText(QStringLiteral("7"));
-    ui.FE3->setText(QStringLiteral("2003"));
-    ui.Resultado->setVisible(false);
-    ui.Z->setText(QStringLiteral("4"));
-    ui.L3->setText(QStringLiteral("33"));
-    ui.L4->setText(QStringLiteral("16"));
-    ui.Lss->setChecked(true);
-    ui.G3->setText(QStringLiteral("71"));
-    ui.G4->setText(QStringLiteral("36"));
-    ui.Gww->setChecked(true);
+    ui->FE1->setText(QStringLiteral("2"));
+    ui->FE2->setText(QStringLiteral("7"));
+    ui->FE3->setText(QStringLiteral("2003"));
+    ui->Resultado->setVisible(false);
+    ui->Z->setText(QStringLiteral("4"));
+    ui->L3->setText(QStringLiteral("33"));
+    ui->L4->setText(QStringLiteral("16"));
+    ui->Lss->setChecked(true);
+    ui->G3->setText(QStringLiteral("71"));
+    ui->G4->setText(QStringLiteral("36"));
+    ui->Gww->setChecked(true);
     // The list entry's text; its 34 minutes are not copied (no pick runs),
     // so G4 keeps 36. The zone's direction and TextInfo stay as they are.
     PonTextoLugar(QStringLiteral("Valparaíso        "));
@@ -214,21 +243,21 @@ void FormVespalbaCivilNautico::Ej1_Click() {
 
 void FormVespalbaCivilNautico::Nuevo_Click() {
     update();
-    ui.Resultado->setVisible(false);
-    ui.FE1->clear();
-    ui.FE2->clear();
-    ui.FE3->clear();
-    ui.Z->setText(QStringLiteral("4"));
-    ui.L3->clear();
-    ui.L4->clear();
-    ui.G3->clear();
-    ui.G4->clear();
-    ui.Lss->setChecked(true);
-    ui.Gww->setChecked(true);
+    ui->Resultado->setVisible(false);
+    ui->FE1->clear();
+    ui->FE2->clear();
+    ui->FE3->clear();
+    ui->Z->setText(QStringLiteral("4"));
+    ui->L3->clear();
+    ui->L4->clear();
+    ui->G3->clear();
+    ui->G4->clear();
+    ui->Lss->setChecked(true);
+    ui->Gww->setChecked(true);
     PonTextoLugar(QStringLiteral("Selección Lugar"));
     // The clearing that starts a calculation, with the frame left hidden.
     // The zone's direction, HorasLuz, TextAl and the moon captions stay.
-    VaciaAreaResultados(*this);
+    VaciaAreaResultados(area_);
 }
 
 void FormVespalbaCivilNautico::Salir_Click() { close(); }

@@ -9,10 +9,16 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
-#include "ui_FormVespalbaCivilNautico.h"
+#include "results/area_resultados.h"
 
 namespace Vespalba {
+
+namespace Ui {
+class FormVespalbaCivilNautico;
+}
+enum class ControlEntrada;
 
 class FormVespalbaCivilNautico : public QMainWindow {
     Q_OBJECT
@@ -22,10 +28,7 @@ public:
     // runs Form_Load; the window is not shown yet. It opens centred on its
     // screen, fixed in size, with the focus in the day box FE1.
     explicit FormVespalbaCivilNautico(QWidget* parent = nullptr);
-
-    // The window's controls, by their names in the description. The
-    // handlers and the result display read and write them through here.
-    Ui::FormVespalbaCivilNautico ui;
+    ~FormVespalbaCivilNautico() override;
 
     // Where "Hoy" takes today's date from; by default the system's local
     // date (QDate::currentDate()). A test fixes the date through here.
@@ -70,6 +73,13 @@ private:
     // current entry becomes the one of exactly that name, or none.
     void PonTextoLugar(const QString& texto);
 
+    // The input box that a failed check names.
+    QWidget* ControlDe(ControlEntrada control) const;
+
+    // The window's controls, by their names in the description.
+    std::unique_ptr<Ui::FormVespalbaCivilNautico> ui;
+    // The result area's controls, handed to the code that fills it.
+    ControlesResultado area_;
     std::function<QDate()> reloj_;
 };
 

@@ -3,7 +3,9 @@
 // the memory runs (valgrind's memcheck and massif). Prints the heap in use
 // (glibc's mallinfo2) after a warm-up and at the end.
 //   uso_ventana [calculos]   (default 1000)
+#include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -29,13 +31,14 @@ int main(int argc, char** argv) {
     ventana.show();
 
     QTimer::singleShot(0, &ventana, [&] {
-        auto& ui = ventana.ui;
-        ui.FE3->setText(QStringLiteral("2003"));
-        ui.L3->setText(QStringLiteral("33"));
-        ui.L4->setText(QStringLiteral("16"));
-        ui.G3->setText(QStringLiteral("71"));
-        ui.G4->setText(QStringLiteral("36"));
-        ui.Z->setText(QStringLiteral("4"));
+        // The window's controls, by their names in its description.
+        auto caja = [&](const char* nombre) { return ventana.findChild<QLineEdit*>(nombre); };
+        caja("FE3")->setText(QStringLiteral("2003"));
+        caja("L3")->setText(QStringLiteral("33"));
+        caja("L4")->setText(QStringLiteral("16"));
+        caja("G3")->setText(QStringLiteral("71"));
+        caja("G4")->setText(QStringLiteral("36"));
+        caja("Z")->setText(QStringLiteral("4"));
         const long calentamiento = calculos < 100 ? calculos : 100;
         std::size_t antes = 0;
         for (long i = 0; i < calculos; ++i) {
@@ -44,10 +47,10 @@ int main(int argc, char** argv) {
             }
             // A different day each time: the moon captions swap, polar and
             // ordinary days alternate with the latitude.
-            ui.FE1->setText(QString::number(1 + i % 28));
-            ui.FE2->setText(QString::number(1 + (i / 28) % 12));
-            ui.L3->setText(i % 2 ? QStringLiteral("74") : QStringLiteral("33"));
-            ui.Command1->click();
+            caja("FE1")->setText(QString::number(1 + i % 28));
+            caja("FE2")->setText(QString::number(1 + (i / 28) % 12));
+            caja("L3")->setText(i % 2 ? QStringLiteral("74") : QStringLiteral("33"));
+            ventana.findChild<QPushButton*>("Command1")->click();
             // As between two clicks of a user: the window repaints.
             QCoreApplication::processEvents();
         }
@@ -55,7 +58,7 @@ int main(int argc, char** argv) {
         std::printf("calculos %ld; heap en uso tras %ld: %zu bytes; al final: %zu bytes\n",
                     calculos, calentamiento, antes, despues);
         std::fflush(stdout);
-        ui.Salir->trigger();
+        ventana.findChild<QAction*>("Salir")->trigger();
     });
     return app.exec();
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The platform's system colours that the window uses, taken from the
+// The result area's colours (and the panels' that the window shares with it), taken from the
 // application palette so that the window follows the desktop's theme.
 #pragma once
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "window/colores.h"
+#include "results/colores.h"
 
 #include <QGuiApplication>
 #include <QPalette>
