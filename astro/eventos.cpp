@@ -61,6 +61,17 @@ EventoClase ExploraClase(Muestra&& senAltura, double senUmbral) {
 
 }  // namespace
 
+std::string_view NombreClase(ClaseEvento clase) {
+    switch (clase) {
+        case ClaseEvento::Luna: return "luna";
+        case ClaseEvento::Sol: return "sol";
+        case ClaseEvento::Civil: return "civil";
+        case ClaseEvento::Nautico: return "nautico";
+        case ClaseEvento::Astronomico: return "astronomico";
+    }
+    return "astronomico";
+}
+
 double AlturaUmbral(ClaseEvento clase) {
     switch (clase) {
         case ClaseEvento::Luna: return 8.0 / 60.0;
@@ -148,8 +159,9 @@ EventosDia BuscaEventos(const DatosCalculo& datos) {
         }
         return senAlturaSol[hora];
     };
-    for (ClaseEvento clase :
-         {ClaseEvento::Sol, ClaseEvento::Civil, ClaseEvento::Nautico, ClaseEvento::Astronomico}) {
+    // Every class after the Moon is one of the Sun's.
+    for (std::size_t i = 1; i < Clases.size(); ++i) {
+        const ClaseEvento clase = Clases[i];
         eventos[clase] = ExploraClase(muestraSol, SenGrad(AlturaUmbral(clase)));
     }
     return eventos;

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <chrono>
+#include <string_view>
 
 namespace Vespalba::ModuloVespalba {
 
@@ -38,6 +39,15 @@ enum class ClaseEvento : int {
 };
 
 inline constexpr int NumClases = 5;
+
+// Every class, in search order.
+inline constexpr std::array<ClaseEvento, NumClases> Clases = {
+    ClaseEvento::Luna, ClaseEvento::Sol, ClaseEvento::Civil, ClaseEvento::Nautico,
+    ClaseEvento::Astronomico};
+
+// The class's name in data (JSON and CSV fields, tests): "luna", "sol",
+// "civil", "nautico", "astronomico".
+std::string_view NombreClase(ClaseEvento clase);
 
 // What a class did during the day.
 enum class EstadoClase : int {

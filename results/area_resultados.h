@@ -22,13 +22,13 @@ namespace Vespalba {
 // The result area's controls, which the window owns and fills in from its
 // description. Every pointer must be set (LlenaControles checks them).
 struct ControlesResultado {
-    QWidget* Resultado = nullptr;             // the result frame
+    QWidget* Resultado = nullptr;              // the result frame
     std::array<QLineEdit*, NumCajas> cajas{};  // the ten time boxes, indexed by Caja
-    QLineEdit* TextInfo = nullptr;            // the status sentence
-    QLabel* Label1 = nullptr;                 // caption beside the upper moon box
-    QLabel* Label8 = nullptr;                 // caption beside the lower moon box
-    QLineEdit* HorasLuz = nullptr;            // hours of daylight
-    QLineEdit* TextAl = nullptr;              // the date of the calculation
+    QLineEdit* TextInfo = nullptr;             // the status sentence
+    QLabel* Label1 = nullptr;                  // caption beside the upper moon box
+    QLabel* Label8 = nullptr;                  // caption beside the lower moon box
+    QLineEdit* HorasLuz = nullptr;             // hours of daylight
+    QLineEdit* TextAl = nullptr;               // the date of the calculation
 };
 
 // Whether every control is set: the window checks it once when it is built.

@@ -53,6 +53,14 @@ constexpr CajasClase cajasSol[] = {
 
 std::string_view NombreCaja(Caja caja) { return nombresCaja[static_cast<int>(caja)]; }
 
+std::optional<double> HorasDeLuz(const EventosDia& eventos) {
+    const EventoClase& sol = eventos[ClaseEvento::Sol];
+    if (sol.hayOrto && sol.hayOcaso) return sol.horaOcaso - sol.horaOrto;
+    if (sol.estado == EstadoClase::SiempreSobre) return 24.0;
+    if (sol.estado == EstadoClase::SiempreBajo) return 0.0;
+    return std::nullopt;
+}
+
 PantallaResultados ComponeResultados(const EventosDia& eventos) {
     PantallaResultados p;
     for (int i = 0; i < NumCajas; ++i) {
@@ -60,8 +68,9 @@ PantallaResultados ComponeResultados(const EventosDia& eventos) {
     }
 
     // Status line: a later class overwrites an earlier one.
-    for (int c = 1; c <= ModuloVespalba::NumClases; ++c) {
-        const EstadoClase estado = eventos[static_cast<ClaseEvento>(c)].estado;
+    for (ClaseEvento clase : ModuloVespalba::Clases) {
+        const int c = static_cast<int>(clase);
+        const EstadoClase estado = eventos[clase].estado;
         if (estado == EstadoClase::SiempreSobre) {
             p.TextInfo = frasesSiempreSobre[c];
             p.TextInfoVisible = true;
@@ -100,15 +109,11 @@ PantallaResultados ComponeResultados(const EventosDia& eventos) {
         }
     }
 
-    // Hours of daylight.
-    const EventoClase& sol = eventos[ClaseEvento::Sol];
-    if (sol.hayOrto && sol.hayOcaso) {
-        p.HorasLuz = HoraMinuto(sol.horaOcaso - sol.horaOrto);
-    } else if (sol.estado == EstadoClase::SiempreSobre) {
-        p.HorasLuz = HoraMinuto(24.0);
-    } else if (sol.estado == EstadoClase::SiempreBajo) {
-        p.HorasLuz = HoraMinuto(0.0);
-    }  // else: only one of sunrise and sunset; no daylight to show
+    // Hours of daylight; none to show when only one of sunrise and sunset
+    // was found.
+    if (const std::optional<double> luz = HorasDeLuz(eventos)) {
+        p.HorasLuz = HoraMinuto(*luz);
+    }
 
     // Marks for the classes without events.
     if (luna.estado == EstadoClase::SiempreSobre) {

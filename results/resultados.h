@@ -11,6 +11,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -71,6 +72,11 @@ struct PantallaResultados {
     CajaResultado& operator[](Caja c) { return cajas[static_cast<int>(c)]; }
     const CajaResultado& operator[](Caja c) const { return cajas[static_cast<int>(c)]; }
 };
+
+// Hours of daylight of a day: sunset - sunrise (negative when the sunset
+// comes first in the local day), 24 when the Sun stays up, 0 when it stays
+// down; none when only one of sunrise and sunset was found.
+std::optional<double> HorasDeLuz(const ModuloVespalba::EventosDia& eventos);
 
 // Composes the result area for one day's search.
 //   eventos: the day's EventosDia; times in local hours, [0, 24].

@@ -105,14 +105,12 @@ struct DiaTrabajado {
     Esperado clases[NumClases];  // Luna, Sol, Civil, Nautico, Astronomico
 };
 
-const char* const nombresClase[] = {"Luna", "Sol", "Civil", "Nautico", "Astronomico"};
-
 void Comprueba(const DiaTrabajado& dia) {
     const EventosDia ev = BuscaEventos(dia.datos);
     for (int c = 0; c < NumClases; ++c) {
         const EventoClase& e = ev.clases[c];
         const Esperado& x = dia.clases[c];
-        SCOPED_TRACE(std::string(dia.que) + ", class " + nombresClase[c]);
+        SCOPED_TRACE(std::string(dia.que) + ", class " + std::string(NombreClase(Clases[c])));
         EXPECT_EQ(static_cast<int>(e.estado), static_cast<int>(x.estado));
         ASSERT_EQ(e.hayOrto, x.orto.has_value());
         ASSERT_EQ(e.hayOcaso, x.ocaso.has_value());
@@ -283,3 +281,25 @@ TEST(BuscaEventos, CadaLlamadaEmpiezaDeCero) {
 }
 
 }  // namespace
+
+// The class list is the one every consumer iterates: its order must be the
+// enum's (records are indexed by ClaseEvento - 1) and its names are those the
+// command-line program's JSON and CSV fields carry.
+TEST(Clases, OrdenDeBusquedaYNombres) {
+    const std::pair<ClaseEvento, const char*> esperadas[] = {
+        {ClaseEvento::Luna, "luna"},
+        {ClaseEvento::Sol, "sol"},
+        {ClaseEvento::Civil, "civil"},
+        {ClaseEvento::Nautico, "nautico"},
+        {ClaseEvento::Astronomico, "astronomico"}};
+    ASSERT_EQ(std::size(esperadas), Clases.size());
+    for (std::size_t i = 0; i < Clases.size(); ++i) {
+        EXPECT_EQ(Clases[i], esperadas[i].first) << i;
+        EXPECT_EQ(static_cast<int>(Clases[i]), static_cast<int>(i) + 1);
+        EXPECT_EQ(NombreClase(Clases[i]), esperadas[i].second);
+        // A record written through its class is read back at its index.
+        EventosDia ev;
+        ev[Clases[i]].horaOrto = 1.0 + i;
+        EXPECT_EQ(ev.clases[i].horaOrto, 1.0 + i);
+    }
+}

@@ -283,7 +283,12 @@ QList<QStringList> RegistrosCsv(const QByteArray& texto) {
     return registros;
 }
 
-const char* const nombresClase[] = {"luna", "sol", "civil", "nautico", "astronomico"};
+// A class's name in the output, by its index in search order.
+QString NombreClase(int c) {
+    const std::string_view n =
+        Vespalba::ModuloVespalba::NombreClase(Vespalba::ModuloVespalba::Clases[c]);
+    return QString::fromUtf8(n.data(), qsizetype(n.size()));
+}
 
 void ComparaTextos(const QJsonObject& textos, const DiasTrabajados::PantallaEsperada& x) {
     for (int i = 0; i < Vespalba::NumCajas; ++i) {
@@ -325,8 +330,8 @@ TEST_P(Programa, DiaTrabajadoEnJson) {
     EXPECT_EQ(o["zona"].toDouble(), d.zonaHoras);
     const char* const estados[] = {"SiempreBajo", "SiempreSobre", "ConEventos"};
     for (int c = 0; c < Vespalba::ModuloVespalba::NumClases; ++c) {
-        SCOPED_TRACE(nombresClase[c]);
-        const QJsonObject clase = o["clases"][nombresClase[c]].toObject();
+        SCOPED_TRACE(NombreClase(c).toStdString());
+        const QJsonObject clase = o["clases"][NombreClase(c)].toObject();
         const DiasTrabajados::HorasClase& x = d.clases[c];
         EXPECT_EQ(clase["estado"].toString(), estados[static_cast<int>(x.estado)]);
         ASSERT_EQ(clase["orto"].isNull(), !x.orto.has_value());
@@ -387,8 +392,9 @@ TEST(Programa, JsonUnaLineaPorDiaConSusMiembrosEnOrden) {
         EXPECT_EQ(o.keys(),
                   (QStringList{"clases", "fecha", "latitud", "longitud", "textos", "zona"}));
         EXPECT_EQ(o["textos"].toObject().keys().size(), 15);
-        for (const char* c : nombresClase) {
-            EXPECT_EQ(o["clases"][c].toObject().keys(), (QStringList{"estado", "ocaso", "orto"}));
+        for (int c = 0; c < Vespalba::ModuloVespalba::NumClases; ++c) {
+            EXPECT_EQ(o["clases"][NombreClase(c)].toObject().keys(),
+                      (QStringList{"estado", "ocaso", "orto"}));
         }
     }
     ComparaTextos(LineasJson(lineas[1]).value(0)["textos"].toObject(),
@@ -431,7 +437,7 @@ TEST(Programa, CsvRfc4180ConTextosYHorasDecimales) {
         const DiaCalculado& d = dias[f - 1];
         for (int c = 0; c < Vespalba::ModuloVespalba::NumClases; ++c) {
             const Vespalba::ModuloVespalba::EventoClase& ev = d.eventos.clases[c];
-            const std::string nombre = nombresClase[c];
+            const std::string nombre = NombreClase(c).toStdString();
             ASSERT_TRUE(ev.hayOrto && ev.hayOcaso) << nombre;
             EXPECT_EQ(campo(f, nombre + "_orto").toDouble(), ev.horaOrto) << nombre;
             EXPECT_EQ(campo(f, nombre + "_ocaso").toDouble(), ev.horaOcaso) << nombre;
@@ -504,7 +510,7 @@ TEST(Programa, MesPolarIgualQueLaBiblioteca) {
         const DiaCalculado& d = dias[std::size_t(i)];
         SCOPED_TRACE(o["fecha"].toString().toStdString());
         for (int c = 0; c < Vespalba::ModuloVespalba::NumClases; ++c) {
-            const QJsonObject clase = o["clases"][nombresClase[c]].toObject();
+            const QJsonObject clase = o["clases"][NombreClase(c)].toObject();
             const Vespalba::ModuloVespalba::EventoClase& ev = d.eventos.clases[c];
             EXPECT_EQ(clase["estado"].toString(), estados[static_cast<int>(ev.estado)]);
             sinEventos += ev.estado != Vespalba::ModuloVespalba::EstadoClase::ConEventos;
@@ -701,6 +707,36 @@ TEST(Programa, AyudaVersionYLugares) {
     EXPECT_TRUE(filas[20].contains("Valparaíso") && filas[20].contains("33° 16' S") &&
                 filas[20].contains("71° 34' W"))
         << filas[20].toStdString();
+}
+
+// Every entry of the formats table reaches the user: --help describes it,
+// the refusal of an unknown format names it, and the program writes it with
+// the entry's own writer. Names are matched without case or blanks.
+TEST(Programa, CadaFormatoDeLaTablaEnAyudaMensajeYSalida) {
+    const QByteArray ayuda = Ejecuta({"--help"}).salida;
+    const QStringList peticion = {"--lugar", "Arica", "--zona", "-4", "--fecha", "2003-07-02"};
+    const Ejecucion mala = Ejecuta(peticion + QStringList{"--formato", "xml"});
+    ASSERT_EQ(mala.estado, 2);
+    ASSERT_FALSE(Formatos().empty());
+    for (const FormatoSalida& f : Formatos()) {
+        SCOPED_TRACE(f.nombre);
+        const QByteArray opcion = QByteArray("--formato ") + f.nombre + ' ';
+        ASSERT_TRUE(ayuda.contains(opcion));
+        // The first line of its description follows the option.
+        const QByteArray primera = QByteArray(f.ayuda).split('\n').front();
+        EXPECT_TRUE(ayuda.contains(primera)) << primera.toStdString();
+        EXPECT_TRUE(mala.errores.contains(f.nombre));
+
+        const Ejecucion e = Ejecuta(
+            peticion + QStringList{"--formato", QStringLiteral(" %1 ").arg(f.nombre).toUpper()});
+        EXPECT_EQ(e.estado, 0);
+        Peticion p = LeeOrden(QStringList{"vespalba-tabla"} + peticion, {}).peticion;
+        p.formato = &f;
+        EXPECT_EQ(e.salida, Escribe(p));
+    }
+    EXPECT_EQ(BuscaFormato(QStringLiteral("xml")), nullptr);
+    EXPECT_EQ(LeeOrden(QStringList{"vespalba-tabla"} + peticion, {}).peticion.formato,
+              &Formatos().front());
 }
 
 TEST(Programa, HoyEsLaFechaLocal) {

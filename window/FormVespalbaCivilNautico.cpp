@@ -15,8 +15,8 @@
 
 #include "astro/eventos.h"
 #include "results/area_resultados.h"
-#include "window/aplicacion.h"
 #include "results/colores.h"
+#include "window/aplicacion.h"
 #include "window/eleccion_lista.h"
 #include "window/lugares.h"
 #include "window/validacion.h"
@@ -37,7 +37,7 @@ FormVespalbaCivilNautico::FormVespalbaCivilNautico(QWidget* parent)
       reloj_([] { return QDate::currentDate(); }) {
     ui->setupUi(this);
     area_.Resultado = ui->Resultado;
-    area_.cajas = {ui->OcasoLuna,    ui->OrtoLuna,     ui->Orto,      ui->Ocaso,
+    area_.cajas = {ui->OcasoLuna,      ui->OrtoLuna,     ui->Orto,      ui->Ocaso,
                    ui->ComAuroraCivil, ui->FinCrepCivil, ui->ComAurora, ui->FinCrep,
                    ui->ComAuroraAstro, ui->FinCrepAstro};
     area_.TextInfo = ui->TextInfo;
@@ -54,8 +54,8 @@ FormVespalbaCivilNautico::FormVespalbaCivilNautico(QWidget* parent)
     // must still fit. One letter for all of them, so they look alike.
     EstrechaHastaCaber(*ui->Orto, QStringLiteral("Bajo horizonte"));
     for (QLineEdit* caja :
-         {ui->OcasoLuna, ui->OrtoLuna, ui->Ocaso, ui->ComAuroraCivil, ui->FinCrepCivil, ui->ComAurora,
-          ui->FinCrep, ui->ComAuroraAstro, ui->FinCrepAstro, ui->HorasLuz}) {
+         {ui->OcasoLuna, ui->OrtoLuna, ui->Ocaso, ui->ComAuroraCivil, ui->FinCrepCivil,
+          ui->ComAurora, ui->FinCrep, ui->ComAuroraAstro, ui->FinCrepAstro, ui->HorasLuz}) {
         caja->setFont(ui->Orto->font());
     }
     // The moon captions trade places: the narrower label must hold the
@@ -113,9 +113,10 @@ QWidget* FormVespalbaCivilNautico::ControlDe(ControlEntrada control) const {
 
 void FormVespalbaCivilNautico::AplicaColoresSistema() {
     const QColor borde = ColorBordeActivo();
-    for (QWidget* w : {static_cast<QWidget*>(ui->Shape5), static_cast<QWidget*>(ui->Shape3),
-                       static_cast<QWidget*>(ui->Shape4), static_cast<QWidget*>(ui->Label23_1),
-                       static_cast<QWidget*>(ui->Label23_0), static_cast<QWidget*>(ui->Resultado)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(ui->Shape5), static_cast<QWidget*>(ui->Shape3),
+          static_cast<QWidget*>(ui->Shape4), static_cast<QWidget*>(ui->Label23_1),
+          static_cast<QWidget*>(ui->Label23_0), static_cast<QWidget*>(ui->Resultado)}) {
         QPalette p = w->palette();
         p.setColor(QPalette::Window, borde);
         w->setPalette(p);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <optional>
 
+#include "astro/dominio.h"
 #include "window/lectura.h"
 
 namespace Vespalba {
@@ -33,10 +34,11 @@ struct Rango {
 
 constexpr Rango RangoDia{0, false, 31, true};
 constexpr Rango RangoMes{0, false, 12, true};
-constexpr Rango RangoAnio{1980, true, 2040, true};
-constexpr Rango RangoLatitud{0, true, 75, false};
-constexpr Rango RangoLongitud{0, true, 180, false};
-constexpr Rango RangoMinutos{0, true, 60, false};
+constexpr Rango RangoAnio{ModuloVespalba::AnioMinimo, true, ModuloVespalba::AnioMaximo, true};
+constexpr Rango RangoLatitud{0, true, ModuloVespalba::LatitudLimite, false};
+constexpr Rango RangoLongitud{0, true, ModuloVespalba::LongitudLimite, false};
+constexpr Rango RangoMinutos{0, true, ModuloVespalba::MinutosLimite, false};
+// The window's zone: at most 12 hours either way.
 constexpr Rango RangoZona{-12, true, 12, true};
 
 // A date box: checked by its prefix reading; its value is the locale

@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 
+#include "astro/dominio.h"
 #include "window/lugares.h"
 
 namespace Vespalba::Tabla {
@@ -17,34 +18,47 @@ namespace {
 
 using namespace std::chrono;
 
-// Years the computation accepts, as in the window.
-constexpr int AnioMinimo = 1980;
-constexpr int AnioMaximo = 2040;
-
-// Largest whole degrees (excluded) and minutes (excluded) the window accepts.
-constexpr double LatitudMaxima = 75.0;
-constexpr double LongitudMaxima = 180.0;
-constexpr double MinutosMaximos = 60.0;
-constexpr double ZonaMaxima = 12.0;  // hours, included
+// The years and places the computation accepts, as the window does.
+using ModuloVespalba::AnioMaximo;
+using ModuloVespalba::AnioMinimo;
+constexpr double LatitudMaxima = ModuloVespalba::LatitudLimite;    // degrees, excluded
+constexpr double LongitudMaxima = ModuloVespalba::LongitudLimite;  // degrees, excluded
+constexpr double MinutosMaximos = ModuloVespalba::MinutosLimite;   // excluded
+// The zone this program accepts, hours either way, included.
+constexpr double ZonaMaxima = 12.0;
 
 // What each option accepts, said after the reason of a refusal.
 const QString rangoLugar = QStringLiteral("uno de los 40 lugares (vea --lugares)");
-const QString rangoLat = QStringLiteral(
-    "se acepta grados:minutos y hemisferio, como 33:16S (grados de 0 a 74, minutos "
-    "menores que 60), o grados decimales con el norte positivo, mayores que -75 y "
-    "menores que 75");
-const QString rangoLon = QStringLiteral(
-    "se acepta grados:minutos y hemisferio, como 71:36W (grados de 0 a 179, minutos "
-    "menores que 60), o grados decimales con el este positivo, mayores que -180 y "
-    "menores que 180");
-const QString rangoZona = QStringLiteral(
-    "se aceptan horas entre -12 y 12, el este positivo (hora local = hora universal + "
-    "zona; Chile continental en invierno: -4)");
+const QString rangoLat =
+    QStringLiteral(
+        "se acepta grados:minutos y hemisferio, como 33:16S (grados de 0 a %1, minutos "
+        "menores que %2), o grados decimales con el norte positivo, mayores que -%3 y "
+        "menores que %3")
+        .arg(LatitudMaxima - 1)
+        .arg(MinutosMaximos)
+        .arg(LatitudMaxima);
+const QString rangoLon =
+    QStringLiteral(
+        "se acepta grados:minutos y hemisferio, como 71:36W (grados de 0 a %1, minutos "
+        "menores que %2), o grados decimales con el este positivo, mayores que -%3 y "
+        "menores que %3")
+        .arg(LongitudMaxima - 1)
+        .arg(MinutosMaximos)
+        .arg(LongitudMaxima);
+const QString rangoZona =
+    QStringLiteral(
+        "se aceptan horas entre -%1 y %1, el este positivo (hora local = hora universal "
+        "+ zona; Chile continental en invierno: -4)")
+        .arg(ZonaMaxima);
 const QString rangoFecha =
-    QStringLiteral("se acepta una fecha del calendario AAAA-MM-DD entre 1980-01-01 y 2040-12-31");
-const QString rangoMes = QStringLiteral("se acepta AAAA-MM entre 1980-01 y 2040-12");
-const QString rangoAnio = QStringLiteral("se acepta un año AAAA entre 1980 y 2040");
-const QString rangoFormato = QStringLiteral("se acepta texto, csv o json");
+    QStringLiteral("se acepta una fecha del calendario AAAA-MM-DD entre %1-01-01 y %2-12-31")
+        .arg(AnioMinimo)
+        .arg(AnioMaximo);
+const QString rangoMes =
+    QStringLiteral("se acepta AAAA-MM entre %1-01 y %2-12").arg(AnioMinimo).arg(AnioMaximo);
+const QString rangoAnio =
+    QStringLiteral("se acepta un año AAAA entre %1 y %2").arg(AnioMinimo).arg(AnioMaximo);
+const QString rangoFormato = QStringLiteral("se acepta ") + NombresDeFormatos();
 
 // The options that take a value, with what they accept.
 struct OpcionConValor {
@@ -434,9 +448,9 @@ QString LeeFechasPedidas(const QCommandLineParser& parser, year_month_day hoy, P
         p.hasta = sys_days{year{a} / December / 31};
     } else if (dada("hoy")) {
         if (!hoy.ok() || int(hoy.year()) < AnioMinimo || int(hoy.year()) > AnioMaximo) {
-            return QStringLiteral(
-                       "--hoy: la fecha de hoy queda fuera de los años 1980 a "
-                       "2040; ") +
+            return QStringLiteral("--hoy: la fecha de hoy queda fuera de los años %1 a %2; ")
+                       .arg(AnioMinimo)
+                       .arg(AnioMaximo) +
                    rangoFecha;
         }
         p.desde = p.hasta = sys_days{hoy};
@@ -472,14 +486,9 @@ QString LeeFormatoPedido(const QCommandLineParser& parser, Peticion& p) {
     auto valor = [&](const char* nombre) { return parser.value(QLatin1String(nombre)); };
     auto dada = [&](const char* nombre) { return parser.isSet(QLatin1String(nombre)); };
     if (dada("formato")) {
-        const QString f = valor("formato").trimmed().toLower();
-        if (f == QLatin1String("texto")) {
-            p.formato = Formato::Texto;
-        } else if (f == QLatin1String("csv")) {
-            p.formato = Formato::Csv;
-        } else if (f == QLatin1String("json")) {
-            p.formato = Formato::Json;
-        } else {
+        p.formato = BuscaFormato(valor("formato"));
+        if (p.formato == nullptr) {
+            p.formato = &Formatos().front();
             return Rechazo(QStringLiteral("--formato"), valor("formato"),
                            QStringLiteral("formato desconocido"), rangoFormato);
         }
@@ -600,8 +609,8 @@ Orden LeeOrden(const QStringList& argumentos, year_month_day hoy) {
 }
 
 QString TextoAyuda() {
-    return QStringLiteral(
-        "Uso: vespalba-tabla LUGAR --zona HORAS FECHAS [--formato texto|csv|json]\n"
+    QString ayuda = QStringLiteral(
+        "Uso: vespalba-tabla LUGAR --zona HORAS FECHAS [--formato %NOMBRES%]\n"
         "\n"
         "Calcula, para cada día, el orto y el ocaso de la Luna y del Sol, la aurora y el fin\n"
         "del crepúsculo civil, náutico y astronómico, y las horas de luz, en la hora local\n"
@@ -614,14 +623,14 @@ QString TextoAyuda() {
         "                        hemisferio (\"33:16S\", \"71:36W\", minutos con decimales);\n"
         "                        o grados decimales con el norte y el ESTE positivos, como\n"
         "                        en los mapas y el GPS (\"-33.27\", \"-71.6\" es 71.6 al oeste).\n"
-        "                        Latitud menor que 75 grados, longitud menor que 180.\n"
+        "                        %LIMITES%\n"
         "\n"
         "Zona (obligatoria):\n"
         "  --zona HORAS          hora local = hora universal + HORAS, el este positivo,\n"
-        "                        entre -12 y 12, con medias y cuartos (Chile continental en\n"
+        "                        %ZONA%, con medias y cuartos (Chile continental en\n"
         "                        invierno: --zona -4 o --zona=-4)\n"
         "\n"
-        "Fechas (una de estas formas, años 1980 a 2040):\n"
+        "Fechas (una de estas formas, años %ANIOS%):\n"
         "  --fecha AAAA-MM-DD    un día\n"
         "  --mes AAAA-MM         un mes\n"
         "  --anio AAAA           un año\n"
@@ -630,10 +639,7 @@ QString TextoAyuda() {
         "  --hoy                 la fecha de hoy\n"
         "\n"
         "Salida:\n"
-        "  --formato texto       tabla alineada para leer e imprimir (por omisión)\n"
-        "  --formato csv         RFC 4180: una fila de títulos y una fila por día; las horas\n"
-        "                        como en la ventana y también en horas decimales\n"
-        "  --formato json        JSON Lines: un objeto por día\n"
+        "%FORMATOS%"
         "\n"
         "Otras:\n"
         "  --lugares             lista los 40 lugares con sus coordenadas\n"
@@ -648,6 +654,17 @@ QString TextoAyuda() {
         "  vespalba-tabla --lugar valparaiso --zona -4 --fecha 2003-07-02\n"
         "  vespalba-tabla --lat 53:10S --lon 70:55W --zona=-4 --mes 2003-06 --formato csv\n"
         "  vespalba-tabla --lat 70 --lon 0 --zona 0 --anio 2003 --formato json\n");
+    QStringList nombres;
+    for (const FormatoSalida& f : Formatos()) nombres << QLatin1String(f.nombre);
+    return ayuda.replace(QStringLiteral("%NOMBRES%"), nombres.join(QLatin1Char('|')))
+        .replace(QStringLiteral("%FORMATOS%"), AyudaDeFormatos())
+        .replace(QStringLiteral("%ANIOS%"),
+                 QStringLiteral("%1 a %2").arg(AnioMinimo).arg(AnioMaximo))
+        .replace(QStringLiteral("%LIMITES%"),
+                 QStringLiteral("Latitud menor que %1 grados, longitud menor que %2.")
+                     .arg(LatitudMaxima)
+                     .arg(LongitudMaxima))
+        .replace(QStringLiteral("%ZONA%"), QStringLiteral("entre -%1 y %1").arg(ZonaMaxima));
 }
 
 }  // namespace Vespalba::Tabla

@@ -10,9 +10,9 @@
 #include <optional>
 #include <vector>
 
-namespace Vespalba::Tabla {
+#include "tools/tabla/formatos.h"
 
-enum class Formato { Texto, Csv, Json };
+namespace Vespalba::Tabla {
 
 // A checked request: everything needed to compute and print the days.
 struct Peticion {
@@ -24,7 +24,7 @@ struct Peticion {
     double zona = 0.0;              // hours, east positive: local = universal + zona, [-12, 12]
     std::chrono::sys_days desde{};  // first day
     std::chrono::sys_days hasta{};  // last day, included; never before desde
-    Formato formato = Formato::Texto;
+    const FormatoSalida* formato = &Formatos().front();  // never null
 };
 
 // What the command line asks for.

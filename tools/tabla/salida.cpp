@@ -24,19 +24,6 @@ using Vespalba::ModuloVespalba::EventoClase;
 
 namespace {
 
-// The classes in search order, with their names in JSON and CSV.
-struct NombreClase {
-    ClaseEvento clase;
-    const char* nombre;
-};
-constexpr std::array<NombreClase, ModuloVespalba::NumClases> clases = {{
-    {ClaseEvento::Luna, "luna"},
-    {ClaseEvento::Sol, "sol"},
-    {ClaseEvento::Civil, "civil"},
-    {ClaseEvento::Nautico, "nautico"},
-    {ClaseEvento::Astronomico, "astronomico"},
-}};
-
 const char* NombreEstado(EstadoClase e) {
     switch (e) {
         case EstadoClase::ConEventos: return "ConEventos";
@@ -61,22 +48,6 @@ QString FechaIso(year_month_day f) {
 // writer prints numbers.
 QByteArray Decimal(double x) {
     return QByteArray::number(x + 0.0, 'g', QLocale::FloatingPointShortest);
-}
-
-// Daylight in hours, as the HorasLuz text shows it: sunset - sunrise, 24
-// when the Sun stays up, 0 when it stays down, none otherwise.
-std::optional<double> HorasDeLuz(const ModuloVespalba::EventosDia& ev) {
-    const EventoClase& sol = ev[ClaseEvento::Sol];
-    if (sol.hayOrto && sol.hayOcaso) {
-        return sol.horaOcaso - sol.horaOrto;
-    }
-    if (sol.estado == EstadoClase::SiempreSobre) {
-        return 24.0;
-    }
-    if (sol.estado == EstadoClase::SiempreBajo) {
-        return 0.0;
-    }
-    return std::nullopt;
 }
 
 QStringList CajasEnColorMarco(const PantallaResultados& p) {
@@ -342,8 +313,9 @@ QByteArray EscribeCsv(const Peticion& peticion, const std::vector<DiaCalculado>&
     titulos << "HorasLuz"
             << "TextInfo"
             << "ColorMarco";
-    for (const NombreClase& c : clases) {
-        titulos << QByteArray(c.nombre) + "_orto" << QByteArray(c.nombre) + "_ocaso";
+    for (ClaseEvento c : ModuloVespalba::Clases) {
+        const QByteArray nombre = Bytes(ModuloVespalba::NombreClase(c));
+        titulos << nombre + "_orto" << nombre + "_ocaso";
     }
     titulos << "horas_luz";
 
@@ -364,8 +336,8 @@ QByteArray EscribeCsv(const Peticion& peticion, const std::vector<DiaCalculado>&
         campos << CampoTexto(QByteArray::fromStdString(p.HorasLuz));
         campos << CampoTexto(p.TextInfoVisible ? Bytes(p.TextInfo) : QByteArray());
         campos << CampoTexto(CajasEnColorMarco(p).join(' ').toLatin1());
-        for (const NombreClase& c : clases) {
-            const EventoClase& e = d.eventos[c.clase];
+        for (ClaseEvento c : ModuloVespalba::Clases) {
+            const EventoClase& e = d.eventos[c];
             campos << CampoHora(e.hayOrto, e.horaOrto) << CampoHora(e.hayOcaso, e.horaOcaso);
         }
         const std::optional<double> luz = HorasDeLuz(d.eventos);
@@ -435,13 +407,14 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
     QByteArray salida;
     for (const DiaCalculado& d : dias) {
         ObjetoJson objClases(json);
-        for (const NombreClase& c : clases) {
-            const EventoClase& e = d.eventos[c.clase];
-            objClases.Agrega(c.nombre, ObjetoJson(json)
-                                           .Agrega("estado", json.Cadena(NombreEstado(e.estado)))
-                                           .Agrega("orto", json.HoraONulo(e.hayOrto, e.horaOrto))
-                                           .Agrega("ocaso", json.HoraONulo(e.hayOcaso, e.horaOcaso))
-                                           .Cierra());
+        for (ClaseEvento c : ModuloVespalba::Clases) {
+            const EventoClase& e = d.eventos[c];
+            objClases.Agrega(ModuloVespalba::NombreClase(c),
+                             ObjetoJson(json)
+                                 .Agrega("estado", json.Cadena(NombreEstado(e.estado)))
+                                 .Agrega("orto", json.HoraONulo(e.hayOrto, e.horaOrto))
+                                 .Agrega("ocaso", json.HoraONulo(e.hayOcaso, e.horaOcaso))
+                                 .Cierra());
         }
         const PantallaResultados& p = d.pantalla;
         ObjetoJson textos(json);
@@ -472,12 +445,7 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
 
 QByteArray Escribe(const Peticion& peticion) {
     const std::vector<DiaCalculado> dias = CalculaDias(peticion);
-    switch (peticion.formato) {
-        case Formato::Csv: return EscribeCsv(peticion, dias);
-        case Formato::Json: return EscribeJson(peticion, dias);
-        case Formato::Texto: break;
-    }
-    return EscribeTexto(peticion, dias);
+    return peticion.formato->escribe(peticion, dias);
 }
 
 QByteArray ListaDeLugares() {

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tools/tabla/formatos.h"
+
+#include <array>
+
+#include "tools/tabla/salida.h"
+
+namespace Vespalba::Tabla {
+namespace {
+
+// clang-format off
+const std::array<FormatoSalida, 3> formatos = {{
+    {"texto", "tabla alineada para leer e imprimir (por omisión)", EscribeTexto},
+    {"csv", "RFC 4180: una fila de títulos y una fila por día; las horas\n"
+            "como en la ventana y también en horas decimales", EscribeCsv},
+    {"json", "JSON Lines: un objeto por día", EscribeJson},
+}};
+// clang-format on
+
+// Width of the option column in --help, as the other options use it.
+constexpr int AnchoOpcion = 24;
+
+}  // namespace
+
+std::span<const FormatoSalida> Formatos() { return formatos; }
+
+const FormatoSalida* BuscaFormato(const QString& nombre) {
+    const QString buscado = nombre.trimmed().toLower();
+    for (const FormatoSalida& f : formatos) {
+        if (buscado == QLatin1String(f.nombre)) return &f;
+    }
+    return nullptr;
+}
+
+QString NombresDeFormatos() {
+    QString lista;
+    for (std::size_t i = 0; i < formatos.size(); ++i) {
+        if (i > 0) lista += i + 1 == formatos.size() ? QStringLiteral(" o ") : QStringLiteral(", ");
+        lista += QLatin1String(formatos[i].nombre);
+    }
+    return lista;
+}
+
+QString AyudaDeFormatos() {
+    QString ayuda;
+    for (const FormatoSalida& f : formatos) {
+        const QStringList lineas = QString::fromUtf8(f.ayuda).split(QLatin1Char('\n'));
+        ayuda += (QStringLiteral("  --formato ") + QLatin1String(f.nombre))
+                     .leftJustified(AnchoOpcion - 1) +
+                 QLatin1Char(' ') + lineas.front() + QLatin1Char('\n');
+        for (qsizetype i = 1; i < lineas.size(); ++i) {
+            ayuda += QString(AnchoOpcion, QLatin1Char(' ')) + lineas[i] + QLatin1Char('\n');
+        }
+    }
+    return ayuda;
+}
+
+}  // namespace Vespalba::Tabla

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// vespalba-tabla's output formats as one table: each entry is the value of
+// --formato, its description in --help and its writer. Adding a format means
+// one entry in formatos.cpp and its writer; the help text and the message
+// that lists the accepted values are made from the table.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <span>
+#include <vector>
+
+namespace Vespalba::Tabla {
+
+struct Peticion;
+struct DiaCalculado;
+
+struct FormatoSalida {
+    const char* nombre;  // value of --formato, lower case ("csv")
+    // Its description in --help, UTF-8; each '\n' starts a continuation line.
+    const char* ayuda;
+    // Writes the request's days, in date order, in this format.
+    QByteArray (*escribe)(const Peticion& peticion, const std::vector<DiaCalculado>& dias);
+};
+
+// Every format; the first is the default.
+std::span<const FormatoSalida> Formatos();
+
+// The format of that name (blanks around it and case ignored), or none.
+const FormatoSalida* BuscaFormato(const QString& nombre);
+
+// The accepted names for a message: "texto, csv o json".
+QString NombresDeFormatos();
+
+// The formats' lines of --help: "  --formato texto       tabla alineada ...".
+QString AyudaDeFormatos();
+
+}  // namespace Vespalba::Tabla
