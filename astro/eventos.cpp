@@ -2,6 +2,7 @@
 #include "astro/eventos.h"
 
 #include <cmath>
+#include <optional>
 
 #include "astro/solluna.h"
 #include "astro/tiempo.h"
@@ -9,54 +10,106 @@
 namespace Vespalba::ModuloVespalba {
 namespace {
 
-// Whole local hours sampled by the scan: 0 to 24.
-constexpr int HorasMuestreadas = 25;
+// Whole hours sampled by the scan: 0 to 24 for a day of 24 hours; up to 26
+// for a civil day that a clock change lengthens (25 hours, starting as late
+// as hour 1).
+constexpr int HorasMuestreadas = 27;
 
-// Scans one class over the local day. senAltura(h) gives the sine of the
-// body's altitude at whole local hour h (0 to 24); senUmbral is the sine of
-// the class's threshold altitude.
+// Scans one class over hours [desde, hasta) of an hour grid. senAltura(h)
+// gives the sine of the body's altitude at whole grid hour h; senUmbral is
+// the sine of the class's threshold altitude. Samples are paired into
+// two-hour stretches [h - 1, h + 1] for odd h, from hour 0, until a stretch
+// reaches hasta or both directions have been seen.
+//   recorta:  when true, crossings outside [desde, hasta) are not kept
+//             (a civil day that does not start at grid hour 0 or does not
+//             last 24 hours); when false, every crossing of the stretches
+//             counts, as the search of an ordinary day does.
+//   arriba:   whether the body is above the threshold when the day starts,
+//             used when no crossing is kept; none to take it from hour 0.
 template <class Muestra>
-EventoClase ExploraClase(Muestra&& senAltura, double senUmbral) {
+EventoClase ExploraClase(Muestra&& senAltura, double senUmbral, double desde, double hasta,
+                         bool recorta, std::optional<bool> arriba) {
     EventoClase evento;
+    auto anota = [&](bool sube, double t) {
+        if (recorta && !(t >= desde && t < hasta)) return;
+        if (sube) {
+            evento.horaOrto = t;
+            evento.hayOrto = true;
+        } else {
+            evento.horaOcaso = t;
+            evento.hayOcaso = true;
+        }
+    };
     int hora = 1;
     double yMenos = senAltura(hora - 1) - senUmbral;
-    // Taken once, at hour 0: the only value that decides between always
+    // Taken once, at the start: the only value that decides between always
     // above and always below.
-    const bool arriba = yMenos > 0.0;
+    if (!arriba) arriba = yMenos > 0.0;
     do {
         const double yCero = senAltura(hora) - senUmbral;
         const double yMas = senAltura(hora + 1) - senUmbral;
         const ResultadoCuadratica q = Cuadratica(yMenos, yCero, yMas);
         if (q.nRaices == 1) {
-            if (yMenos < 0.0) {
-                evento.horaOrto = hora + q.raiz1;
-                evento.hayOrto = true;
-            } else {
-                evento.horaOcaso = hora + q.raiz1;
-                evento.hayOcaso = true;
-            }
+            anota(yMenos < 0.0, hora + q.raiz1);
         } else if (q.nRaices == 2) {
             // A minimum below the threshold goes down first, then up.
-            if (q.ye < 0.0) {
-                evento.horaOrto = hora + q.raiz2;
-                evento.horaOcaso = hora + q.raiz1;
-            } else {
-                evento.horaOrto = hora + q.raiz1;
-                evento.horaOcaso = hora + q.raiz2;
-            }
-            evento.hayOrto = true;
-            evento.hayOcaso = true;
+            const bool bajaPrimero = q.ye < 0.0;
+            anota(!bajaPrimero, hora + q.raiz1);
+            anota(bajaPrimero, hora + q.raiz2);
         }
         yMenos = yMas;
         hora += 2;
-    } while (hora != HorasMuestreadas && !(evento.hayOrto && evento.hayOcaso));
+    } while (hora - 1 < hasta && !(evento.hayOrto && evento.hayOcaso));
 
     if (evento.hayOrto || evento.hayOcaso) {
         evento.estado = EstadoClase::ConEventos;
     } else {
-        evento.estado = arriba ? EstadoClase::SiempreSobre : EstadoClase::SiempreBajo;
+        evento.estado = *arriba ? EstadoClase::SiempreSobre : EstadoClase::SiempreBajo;
     }
     return evento;
+}
+
+// The search over hours [desde, hasta) of the grid whose hour 0 is
+// mjdOrigen (see ExploraClase for recorta; arriba is computed at desde when
+// recorta is set).
+EventosDia Busca(double mjdOrigen, double latitud, double longitud, double desde, double hasta,
+                 bool recorta) {
+    const double senLat = SenGrad(latitud);
+    const double cosLat = CosGrad(latitud);
+
+    auto arribaAlInicio = [&](ClaseEvento clase) -> std::optional<bool> {
+        if (!recorta) return std::nullopt;
+        return SenAltura(clase, mjdOrigen, desde, longitud, cosLat, senLat) >
+               SenGrad(AlturaUmbral(clase));
+    };
+
+    EventosDia eventos;
+    eventos[ClaseEvento::Luna] = ExploraClase(
+        [&](int hora) {
+            return SenAltura(ClaseEvento::Luna, mjdOrigen, hora, longitud, cosLat, senLat);
+        },
+        SenGrad(AlturaUmbral(ClaseEvento::Luna)), desde, hasta, recorta,
+        arribaAlInicio(ClaseEvento::Luna));
+
+    // The Sun's altitude at an hour is the same for the four Sun classes:
+    // each hour is computed once, when a class first asks for it.
+    std::array<double, HorasMuestreadas> senAlturaSol{};
+    std::array<bool, HorasMuestreadas> calculada{};
+    auto muestraSol = [&](int hora) {
+        if (!calculada[hora]) {
+            senAlturaSol[hora] =
+                SenAltura(ClaseEvento::Sol, mjdOrigen, hora, longitud, cosLat, senLat);
+            calculada[hora] = true;
+        }
+        return senAlturaSol[hora];
+    };
+    // Every class after the Moon is one of the Sun's.
+    for (std::size_t i = 1; i < Clases.size(); ++i) {
+        const ClaseEvento clase = Clases[i];
+        eventos[clase] = ExploraClase(muestraSol, SenGrad(AlturaUmbral(clase)), desde, hasta,
+                                      recorta, arribaAlInicio(clase));
+    }
+    return eventos;
 }
 
 }  // namespace
@@ -136,35 +189,11 @@ ResultadoCuadratica Cuadratica(double yMenos, double yCero, double yMas) {
 EventosDia BuscaEventos(const DatosCalculo& datos) {
     const double mjdMedianoche =
         FechaMJD(datos.Anio, datos.Mes, datos.Dia, 0.0) - datos.Zona / 24.0;
-    const double senLat = SenGrad(datos.Latitud);
-    const double cosLat = CosGrad(datos.Latitud);
-    const double longitud = datos.Longitud;
+    return Busca(mjdMedianoche, datos.Latitud, datos.Longitud, 0.0, 24.0, false);
+}
 
-    EventosDia eventos;
-    eventos[ClaseEvento::Luna] = ExploraClase(
-        [&](int hora) {
-            return SenAltura(ClaseEvento::Luna, mjdMedianoche, hora, longitud, cosLat, senLat);
-        },
-        SenGrad(AlturaUmbral(ClaseEvento::Luna)));
-
-    // The Sun's altitude at an hour is the same for the four Sun classes:
-    // each hour is computed once, when a class first asks for it.
-    std::array<double, HorasMuestreadas> senAlturaSol{};
-    std::array<bool, HorasMuestreadas> calculada{};
-    auto muestraSol = [&](int hora) {
-        if (!calculada[hora]) {
-            senAlturaSol[hora] =
-                SenAltura(ClaseEvento::Sol, mjdMedianoche, hora, longitud, cosLat, senLat);
-            calculada[hora] = true;
-        }
-        return senAlturaSol[hora];
-    };
-    // Every class after the Moon is one of the Sun's.
-    for (std::size_t i = 1; i < Clases.size(); ++i) {
-        const ClaseEvento clase = Clases[i];
-        eventos[clase] = ExploraClase(muestraSol, SenGrad(AlturaUmbral(clase)));
-    }
-    return eventos;
+EventosDia BuscaEventosIntervalo(const DiaIntervalo& dia) {
+    return Busca(dia.MjdOrigen, dia.Latitud, dia.Longitud, dia.Desde, dia.Hasta, true);
 }
 
 }  // namespace Vespalba::ModuloVespalba

@@ -110,4 +110,27 @@ ResultadoCuadratica Cuadratica(double yMenos, double yCero, double yMas);
 // newer crossing of one direction replaces an older one.
 EventosDia BuscaEventos(const DatosCalculo& datos);
 
+// A civil day whose zone changes its offset during the day (or whose day
+// does not start at 0 h, or does not last 24 hours), as an interval of the
+// hour grid that BuscaEventos would sample for that date at the offset in
+// force when the day starts.
+struct DiaIntervalo {
+    double Latitud = 0.0;    // decimal degrees, north positive, |value| < 75
+    double Longitud = 0.0;   // decimal degrees, WEST positive
+    double MjdOrigen = 0.0;  // modified Julian date (UT) of grid hour 0: the date's 0 h
+                             // at the starting offset, FechaMJD(a, m, d, 0) - offset / 24
+    double Desde = 0.0;      // grid hour at which the civil day starts, [0, 2)
+    double Hasta = 24.0;     // grid hour at which the next civil day starts, (Desde, 26]
+};
+
+// The search of BuscaEventos over a civil day given as an interval: the same
+// hour grid, two-hour stretches, parabola and keeping rule (the first
+// stretch in which both directions have been seen ends a class; before it a
+// newer crossing of one direction replaces an older one), with every
+// crossing outside [Desde, Hasta) left out. A class without a kept crossing
+// is always above or always below its threshold as it is at hour Desde.
+// Times are grid hours in [Desde, Hasta): instants MjdOrigen + hora / 24,
+// not yet wall-clock times.
+EventosDia BuscaEventosIntervalo(const DiaIntervalo& dia);
+
 }  // namespace Vespalba::ModuloVespalba

@@ -61,7 +61,9 @@ std::optional<double> HorasDeLuz(const EventosDia& eventos) {
     return std::nullopt;
 }
 
-PantallaResultados ComponeResultados(const EventosDia& eventos) {
+PantallaResultados ComponeResultados(const EventosDia& eventos, const EventosDia* reloj) {
+    // The hours the boxes show.
+    const EventosDia& mostradas = reloj ? *reloj : eventos;
     PantallaResultados p;
     for (int i = 0; i < NumCajas; ++i) {
         p.cajas[i].control = nombresCaja[i];
@@ -82,17 +84,18 @@ PantallaResultados ComponeResultados(const EventosDia& eventos) {
 
     // Moon: the earlier event in the upper box, each label naming its event.
     const EventoClase& luna = eventos[ClaseEvento::Luna];
+    const EventoClase& lunaReloj = mostradas[ClaseEvento::Luna];
     if (luna.hayOrto && luna.hayOcaso && luna.horaOrto < luna.horaOcaso) {
-        p[Caja::OcasoLuna].texto = HoraMinuto(luna.horaOrto);
-        p[Caja::OrtoLuna].texto = HoraMinuto(luna.horaOcaso);
+        p[Caja::OcasoLuna].texto = HoraMinuto(lunaReloj.horaOrto);
+        p[Caja::OrtoLuna].texto = HoraMinuto(lunaReloj.horaOcaso);
         p.Label1 = CaptionOrtoLuna;
         p.Label8 = CaptionOcasoLuna;
     } else {
         if (luna.hayOcaso) {
-            p[Caja::OcasoLuna].texto = HoraMinuto(luna.horaOcaso);
+            p[Caja::OcasoLuna].texto = HoraMinuto(lunaReloj.horaOcaso);
         }
         if (luna.hayOrto) {
-            p[Caja::OrtoLuna].texto = HoraMinuto(luna.horaOrto);
+            p[Caja::OrtoLuna].texto = HoraMinuto(lunaReloj.horaOrto);
         }
         p.Label1 = CaptionOcasoLuna;
         p.Label8 = CaptionOrtoLuna;
@@ -100,7 +103,7 @@ PantallaResultados ComponeResultados(const EventosDia& eventos) {
 
     // Sun and twilights, each event in its own box.
     for (const CajasClase& k : cajasSol) {
-        const EventoClase& e = eventos[k.clase];
+        const EventoClase& e = mostradas[k.clase];
         if (e.hayOrto) {
             p[k.orto].texto = HoraMinuto(e.horaOrto);
         }

@@ -86,6 +86,12 @@ std::optional<double> HorasDeLuz(const ModuloVespalba::EventosDia& eventos);
 // Sun) or "////" (twilights) in its downward box, one that stays below shows
 // "Bajo horizonte" (Moon, Sun) in its upward box or, for the twilights, its
 // dawn box in the window-frame colour.
-PantallaResultados ComponeResultados(const ModuloVespalba::EventosDia& eventos);
+//   reloj:   where the hours the boxes show differ from those that order the
+//            events (a civil day with a clock change), the same events in
+//            wall-clock hours: the texts come from it, the order of the moon
+//            events and the hours of daylight from `eventos`. None on an
+//            ordinary day.
+PantallaResultados ComponeResultados(const ModuloVespalba::EventosDia& eventos,
+                                     const ModuloVespalba::EventosDia* reloj = nullptr);
 
 }  // namespace Vespalba

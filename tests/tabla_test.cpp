@@ -152,10 +152,14 @@ TEST(LeeLongitud, DosFormas) {
     }
 }
 
-TEST(LeeZona, HorasDelEsteHastaDoce) {
+// A fixed zone from -12 (the date line's west side) to +14 (the Line
+// Islands; Auckland's summer is +13), in quarter hours.
+TEST(LeeZona, DeMenosDoceAMasCatorceEnCuartos) {
     const CasoCoordenada casos[] = {
-        {"-4", -4.0}, {"5.5", 5.5},  {"5.75", 5.75}, {"12", 12.0}, {"-12", -12.0}, {"+3", 3.0},
-        {"-0", 0.0},  {"12.25", {}}, {"-12.5", {}},  {"abc", {}},  {"4W", {}},     {"", {}},
+        {"-4", -4.0},   {"5.5", 5.5},   {"5.75", 5.75}, {"12", 12.0},    {"-12", -12.0},
+        {"+3", 3.0},    {"-0", 0.0},    {"12.25", 12.25}, {"13", 13.0},  {"14", 14.0},
+        {"-3.5", -3.5}, {"14.25", {}},  {"-12.25", {}}, {"-12.5", {}},   {"5.1", {}},
+        {"5.333", {}},  {"abc", {}},    {"4W", {}},     {"", {}},
     };
     for (const CasoCoordenada& c : casos) {
         const Lectura l = LeeZona(QString::fromUtf8(c.texto));
@@ -172,6 +176,8 @@ TEST(LeeZona, HorasDelEsteHastaDoce) {
 TEST(LeeOrden, DiasDeCadaFormaDeFecha) {
     using namespace std::chrono;
     const year_month_day hoy{year{2026}, month{3}, day{14}};
+    // 2026-03-14 12:00 UT: the same date at -5 hours.
+    const qint64 ahora = QDateTime(QDate(2026, 3, 14), QTime(12, 0), Qt::UTC).toSecsSinceEpoch();
     const struct {
         QStringList fechas;
         year_month_day desde, hasta;
@@ -186,7 +192,7 @@ TEST(LeeOrden, DiasDeCadaFormaDeFecha) {
     };
     for (const auto& c : casos) {
         const Orden o = LeeOrden(
-            QStringList{"vespalba-tabla", "--lugar", "arica", "--zona", "-5"} + c.fechas, hoy);
+            QStringList{"vespalba-tabla", "--lugar", "arica", "--zona", "-5"} + c.fechas, ahora);
         ASSERT_EQ(o.accion, Accion::Calcular)
             << c.fechas.join(' ').toStdString() << ": " << o.mensaje.toStdString();
         EXPECT_EQ(o.peticion.desde, sys_days{c.desde}) << c.fechas.join(' ').toStdString();
@@ -197,8 +203,7 @@ TEST(LeeOrden, DiasDeCadaFormaDeFecha) {
 TEST(LeeOrden, LugarDeLaTablaComoLoLeeLaVentana) {
     const Orden o =
         LeeOrden({"t", "--lugar", "Tokio", "--zona", "9", "--hoy"},
-                 std::chrono::year_month_day{std::chrono::year{2003}, std::chrono::month{7},
-                                             std::chrono::day{2}});
+                 QDateTime(QDate(2003, 7, 2), QTime(0, 0), Qt::UTC).toSecsSinceEpoch());
     ASSERT_EQ(o.accion, Accion::Calcular);
     EXPECT_EQ(o.peticion.lugar, "Tokio             ");
     EXPECT_EQ(o.peticion.latitud, 34 + 50 / 60.0);       // "N "
@@ -326,7 +331,7 @@ TEST_P(Programa, DiaTrabajadoEnJson) {
     const QJsonObject& o = dias[0];
     EXPECT_EQ(o["fecha"].toString(), d.fecha);
     EXPECT_EQ(o["latitud"].toDouble(), d.latitud);
-    EXPECT_EQ(o["longitud"].toDouble(), d.longitud);
+    EXPECT_EQ(o["longitud"].toDouble(), -d.longitud);  // east positive
     EXPECT_EQ(o["zona"].toDouble(), d.zonaHoras);
     const char* const estados[] = {"SiempreBajo", "SiempreSobre", "ConEventos"};
     for (int c = 0; c < Vespalba::ModuloVespalba::NumClases; ++c) {
@@ -371,8 +376,12 @@ TEST(Programa, JsonUnaLineaPorDiaConSusMiembrosEnOrden) {
     for (int i = 0; i < 3; ++i) {
         const QByteArray& l = lineas[i];
         SCOPED_TRACE(l.toStdString());
+        // The longitude east positive, as --lon takes it; a fixed zone names
+        // no zone and has no clock change.
         EXPECT_TRUE(l.startsWith(QByteArray("{\"fecha\":\"") + fechas[i] +
-                                 "\",\"latitud\":-33.266666666666666,\"longitud\":71.6,\"zona\":-4,"
+                                 "\",\"lugar\":null,\"latitud\":-33.266666666666666,"
+                                 "\"longitud\":-71.6,\"zona\":-4,\"zona_horaria\":null,"
+                                 "\"existe\":true,\"cambios_de_hora\":[],"
                                  "\"clases\":{\"luna\":{\"estado\":"));
         // Members in their fixed order.
         const char* orden[] = {
@@ -389,12 +398,28 @@ TEST(Programa, JsonUnaLineaPorDiaConSusMiembrosEnOrden) {
             antes = donde;
         }
         const QJsonObject o = LineasJson(l).value(0);
-        EXPECT_EQ(o.keys(),
-                  (QStringList{"clases", "fecha", "latitud", "longitud", "textos", "zona"}));
+        EXPECT_EQ(o.keys(), (QStringList{"cambios_de_hora", "clases", "existe", "fecha", "latitud",
+                                         "longitud", "lugar", "textos", "zona", "zona_horaria"}));
         EXPECT_EQ(o["textos"].toObject().keys().size(), 15);
         for (int c = 0; c < Vespalba::ModuloVespalba::NumClases; ++c) {
-            EXPECT_EQ(o["clases"][NombreClase(c)].toObject().keys(),
-                      (QStringList{"estado", "ocaso", "orto"}));
+            const QJsonObject clase = o["clases"][NombreClase(c)].toObject();
+            EXPECT_EQ(clase.keys(),
+                      (QStringList{"estado", "ocaso", "ocaso_desfase", "ocaso_instante", "orto",
+                                   "orto_desfase", "orto_instante"}));
+            // Each instant is the date's 0 h at -4 plus the decimal hour,
+            // truncated to the second, written with its offset.
+            for (const char* evento : {"orto", "ocaso"}) {
+                const QString instante = clase[QString(evento) + "_instante"].toString();
+                EXPECT_TRUE(instante.endsWith("-04:00")) << instante.toStdString();
+                const qint64 medianoche =
+                    QDateTime(QDate::fromString(fechas[i], Qt::ISODate), QTime(0, 0), Qt::UTC)
+                        .toSecsSinceEpoch() +
+                    4 * 3600;
+                EXPECT_EQ(QDateTime::fromString(instante, Qt::ISODate).toSecsSinceEpoch(),
+                          medianoche + qint64(std::floor(clase[evento].toDouble() * 3600.0)))
+                    << instante.toStdString();
+                EXPECT_EQ(clase[QString(evento) + "_desfase"].toDouble(), -4.0);
+            }
         }
     }
     ComparaTextos(LineasJson(lineas[1]).value(0)["textos"].toObject(),
@@ -420,7 +445,11 @@ TEST(Programa, CsvRfc4180ConTextosYHorasDecimales) {
     const DiasTrabajados::PantallaEsperada& x = DiasTrabajados::Todos()[0].pantalla;
     EXPECT_EQ(campo(2, "fecha"), "2003-07-02");
     EXPECT_EQ(campo(2, "latitud"), "-33.266666666666666");
-    EXPECT_EQ(campo(2, "longitud"), "71.6");
+    EXPECT_EQ(campo(2, "longitud"), "-71.6");  // east positive, as --lon takes it
+    EXPECT_EQ(campo(2, "zona_horaria"), "");
+    EXPECT_EQ(campo(2, "existe"), "true");
+    EXPECT_EQ(campo(2, "luna_orto_instante"), "2003-07-02T10:15:59-04:00");
+    EXPECT_EQ(campo(2, "sol_ocaso_desfase"), "-4");
     EXPECT_EQ(campo(2, "zona"), "-4");
     for (int i = 0; i < Vespalba::NumCajas; ++i) {
         EXPECT_EQ(campo(2, Vespalba::NombreCaja(static_cast<Vespalba::Caja>(i))), x.cajas[i]);
@@ -579,8 +608,13 @@ TEST(Programa, FormasEquivalentesDeUnaMismaPeticion) {
         const Ejecucion b = Ejecuta(p.b + resto);
         ASSERT_EQ(a.estado, 0) << a.errores.toStdString();
         ASSERT_EQ(b.estado, 0) << b.errores.toStdString();
-        EXPECT_EQ(a.salida, b.salida)
-            << p.a.join(' ').toStdString() << " / " << p.b.join(' ').toStdString();
+        // The same results; only the place's name may differ (coordinates
+        // have none).
+        QJsonObject ja = LineasJson(a.salida).value(0);
+        QJsonObject jb = LineasJson(b.salida).value(0);
+        ja.remove("lugar");
+        jb.remove("lugar");
+        EXPECT_EQ(ja, jb) << p.a.join(' ').toStdString() << " / " << p.b.join(' ').toStdString();
     }
     const Ejecucion separada = Ejecuta(ejemplo);
     QStringList junta = ejemplo;
@@ -625,16 +659,34 @@ const Malo malos[] = {
     {lugar + QStringList{"--hoy", "--hoy"}, "--hoy se dio más de una vez"},
     {lugar + QStringList{"--hoy=si"}, "--hoy no lleva valor"},
     // Missing value: at the end, or followed by another option.
-    {{"--lugar", "Arica", "--zona"}, "falta el valor de --zona; se aceptan horas entre -12 y 12"},
+    {{"--lugar", "Arica", "--zona"},
+     "falta el valor de --zona; se aceptan horas entre -12 y +14 en cuartos de hora"},
+    {{"--lugar", "--zona", "-4", "--hoy"}, "falta el valor de --lugar"},
+    {{"--lat", "33:16S", "--lon", "--zona", "-4", "--hoy"}, "falta el valor de --lon"},
+    {{"--lugar", "Arica", "--tz", "--hoy"}, "falta el valor de --tz"},
     {{"--lugar", "Arica", "--zona", "--hoy"}, "falta el valor de --zona"},
     {{"--lugar", "Arica", "--zona=", "--hoy"}, "falta el valor de --zona"},
     {lugar + QStringList{"--fecha"},
      "falta el valor de --fecha; se acepta una fecha del calendario"},
     // Not a number, or out of range.
     {{"--lugar", "Arica", "--zona", "cuatro", "--hoy"},
-     "--zona «cuatro»: no es un número; se aceptan horas entre -12 y 12"},
-    {{"--lugar", "Arica", "--zona", "12.5", "--hoy"},
-     "--zona «12.5»: fuera de rango; se aceptan horas entre -12 y 12"},
+     "--zona «cuatro»: no es un número; se aceptan horas entre -12 y +14 en cuartos de hora"},
+    {{"--lugar", "Arica", "--zona", "14.5", "--hoy"},
+     "--zona «14.5»: fuera de rango; se aceptan horas entre -12 y +14"},
+    {{"--lugar", "Arica", "--zona", "-12.25", "--hoy"}, "--zona «-12.25»: fuera de rango"},
+    {{"--lugar", "Arica", "--zona", "5.1", "--hoy"},
+     "--zona «5.1»: no es un número de cuartos de hora"},
+    // Zone names: only tzdata's, exactly as written; close names suggested.
+    {{"--lugar", "Arica", "--tz", "Marte/Olimpo", "--hoy"}, "--tz «Marte/Olimpo»: zona desconocida"},
+    {{"--lugar", "Arica", "--tz", "Qqqqqqqq", "--hoy"},
+     "--tz «Qqqqqqqq»: zona desconocida; se acepta un nombre de zona de la base tz"},
+    {{"--lugar", "Arica", "--tz", "america/santiago", "--hoy"},
+     "--tz «america/santiago»: zona desconocida; parecidas: America/Santiago"},
+    {{"--lugar", "Arica", "--tz", "CLT", "--hoy"}, "--tz «CLT»: zona desconocida"},
+    {{"--lugar", "Arica", "--tz", "UTC+3", "--hoy"}, "--tz «UTC+3»: zona desconocida"},
+    {{"--lugar", "Arica", "--tz", "Punta_Arenas", "--hoy"}, "parecidas: America/Punta_Arenas"},
+    {{"--lugar", "Arica", "--tz", "America/Santiago", "--zona", "-4", "--hoy"},
+     "--tz y --zona se excluyen"},
     {QStringList{"--lat", "33:16", "--lon", "71:36W"} + coordenadas,
      "--lat «33:16»: no es una latitud"},
     {QStringList{"--lat", "75:0S", "--lon", "71:36W"} + coordenadas,
@@ -668,7 +720,8 @@ const Malo malos[] = {
      "--desde «2003-02-30»: no existe en el calendario"},
     // Missing or conflicting parts of the request.
     {{"--zona", "-4", "--hoy"}, "falta el lugar"},
-    {{"--lugar", "Arica", "--hoy"}, "falta --zona"},
+    {{"--lat", "33:16S", "--lon", "71:36W", "--hoy"},
+     "falta la zona: unas coordenadas no traen zona; dé --tz ZONA"},
     {lugar, "falta la fecha"},
     {lugar + QStringList{"--hoy", "--anio", "2003"}, "use una sola de --fecha, --mes, --anio"},
     {QStringList{"--lat", "33:16S"} + coordenadas, "--lat necesita también --lon"},

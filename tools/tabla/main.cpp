@@ -2,7 +2,7 @@
 // vespalba-tabla: the window's results from the command line, for a day, a
 // month, a year or a range of days. Needs no display.
 #include <QCoreApplication>
-#include <QDate>
+#include <QDateTime>
 
 #include <cstdio>
 
@@ -30,11 +30,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QStringLiteral(VESPALBA_VERSION));
 
     using namespace std::chrono;
-    const QDate hoy = QDate::currentDate();
-    const year_month_day fechaHoy{year{hoy.year()}, month{unsigned(hoy.month())},
-                                  day{unsigned(hoy.day())}};
-    const Vespalba::Tabla::Orden orden =
-        Vespalba::Tabla::LeeOrden(QCoreApplication::arguments(), fechaHoy);
+    const Vespalba::Tabla::Orden orden = Vespalba::Tabla::LeeOrden(
+        QCoreApplication::arguments(), QDateTime::currentSecsSinceEpoch());
 
     switch (orden.accion) {
         case Vespalba::Tabla::Accion::Error:

@@ -3,13 +3,16 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QRegularExpression>
+#include <QTimeZone>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 
 #include "astro/dominio.h"
+#include "places/zonas.h"
 #include "window/lugares.h"
 
 namespace Vespalba::Tabla {
@@ -24,8 +27,10 @@ using ModuloVespalba::AnioMinimo;
 constexpr double LatitudMaxima = ModuloVespalba::LatitudLimite;    // degrees, excluded
 constexpr double LongitudMaxima = ModuloVespalba::LongitudLimite;  // degrees, excluded
 constexpr double MinutosMaximos = ModuloVespalba::MinutosLimite;   // excluded
-// The zone this program accepts, hours either way, included.
-constexpr double ZonaMaxima = 12.0;
+// The fixed zones this program accepts, hours, included: from the date line
+// west (-12) to the Line Islands (+14), in quarter hours.
+constexpr double ZonaMinima = -12.0;
+constexpr double ZonaMaxima = 14.0;
 
 // What each option accepts, said after the reason of a refusal.
 const QString rangoLugar = QStringLiteral("uno de los 40 lugares (vea --lugares)");
@@ -47,9 +52,13 @@ const QString rangoLon =
         .arg(LongitudMaxima);
 const QString rangoZona =
     QStringLiteral(
-        "se aceptan horas entre -%1 y %1, el este positivo (hora local = hora universal "
-        "+ zona; Chile continental en invierno: -4)")
+        "se aceptan horas entre %1 y +%2 en cuartos de hora, el este positivo (hora local = "
+        "hora universal + zona; en el mar, la hora del huso: -5 a 75 W)")
+        .arg(ZonaMinima)
         .arg(ZonaMaxima);
+const QString rangoTz = QStringLiteral(
+    "se acepta un nombre de zona de la base tz, como America/Santiago, Pacific/Easter o "
+    "America/Punta_Arenas");
 const QString rangoFecha =
     QStringLiteral("se acepta una fecha del calendario AAAA-MM-DD entre %1-01-01 y %2-12-31")
         .arg(AnioMinimo)
@@ -66,10 +75,11 @@ struct OpcionConValor {
     const char* valor;  // name of the value in --help
     const QString* rango;
 };
-const std::array<OpcionConValor, 10> opcionesConValor = {{
+const std::array<OpcionConValor, 11> opcionesConValor = {{
     {"lugar", "NOMBRE", &rangoLugar},
     {"lat", "LATITUD", &rangoLat},
     {"lon", "LONGITUD", &rangoLon},
+    {"tz", "ZONA", &rangoTz},
     {"zona", "HORAS", &rangoZona},
     {"fecha", "AAAA-MM-DD", &rangoFecha},
     {"mes", "AAAA-MM", &rangoMes},
@@ -298,10 +308,13 @@ Lectura LeeZona(const QString& texto) {
     if (!v) {
         return {std::nullopt, QStringLiteral("no es un número")};
     }
-    if (std::fabs(*v) > ZonaMaxima) {
+    if (*v < ZonaMinima || *v > ZonaMaxima) {
         return {std::nullopt, QStringLiteral("fuera de rango")};
     }
-    return {*v, {}};
+    if (*v * 4.0 != std::round(*v * 4.0)) {
+        return {std::nullopt, QStringLiteral("no es un número de cuartos de hora")};
+    }
+    return {*v + 0.0, {}};
 }
 
 // ------------------------------------------------------------ command line
@@ -373,24 +386,48 @@ QString LeeLugarPedido(const QCommandLineParser& parser, Peticion& p) {
     return {};
 }
 
-// --zona, required.
+// The days' time: --tz (a zone's civil time), --zona (a fixed offset), or
+// the place's own zone when neither is given.
 QString LeeZonaPedida(const QCommandLineParser& parser, Peticion& p) {
     auto valor = [&](const char* nombre) { return parser.value(QLatin1String(nombre)); };
     auto dada = [&](const char* nombre) { return parser.isSet(QLatin1String(nombre)); };
-    if (!dada("zona")) {
-        return QStringLiteral("falta --zona (un lugar no trae zona); ") + rangoZona;
+    if (dada("tz") && dada("zona")) {
+        return QStringLiteral(
+            "--tz y --zona se excluyen: --tz da la hora civil de una zona, con sus cambios de "
+            "hora; --zona, un desfase fijo");
     }
-    const Lectura zona = LeeZona(valor("zona"));
-    if (!zona.valor) {
-        return Rechazo(QStringLiteral("--zona"), valor("zona"), zona.problema, rangoZona);
+    if (dada("zona")) {
+        const Lectura zona = LeeZona(valor("zona"));
+        if (!zona.valor) {
+            return Rechazo(QStringLiteral("--zona"), valor("zona"), zona.problema, rangoZona);
+        }
+        p.zona = *zona.valor;
+        return {};
     }
-    p.zona = *zona.valor;
-
-    return {};
+    if (dada("tz")) {
+        const QString nombre = valor("tz").trimmed();
+        if (!ZonaConocida(nombre)) {
+            const QStringList parecidas = ZonasParecidas(nombre);
+            return Rechazo(QStringLiteral("--tz"), valor("tz"), QStringLiteral("zona desconocida"),
+                           parecidas.isEmpty() ? rangoTz
+                                               : QStringLiteral("parecidas: ") +
+                                                     parecidas.join(QStringLiteral(", ")));
+        }
+        p.zonaHoraria = nombre;
+        return {};
+    }
+    if (!p.zonaDelLugar.isEmpty()) {
+        p.zonaHoraria = p.zonaDelLugar;
+        return {};
+    }
+    return QStringLiteral(
+               "falta la zona: unas coordenadas no traen zona; dé --tz ZONA (hora civil, como "
+               "America/Santiago) o --zona HORAS (desfase fijo); ") +
+           rangoZona;
 }
 
 // One of --fecha, --mes, --anio, --desde and --hasta, --hoy.
-QString LeeFechasPedidas(const QCommandLineParser& parser, year_month_day hoy, Peticion& p) {
+QString LeeFechasPedidas(const QCommandLineParser& parser, qint64 ahora, Peticion& p) {
     auto valor = [&](const char* nombre) { return parser.value(QLatin1String(nombre)); };
     auto dada = [&](const char* nombre) { return parser.isSet(QLatin1String(nombre)); };
     // Exactly one way of giving the dates.
@@ -447,6 +484,15 @@ QString LeeFechasPedidas(const QCommandLineParser& parser, year_month_day hoy, P
         p.desde = sys_days{year{a} / January / 1};
         p.hasta = sys_days{year{a} / December / 31};
     } else if (dada("hoy")) {
+        // Today in the request's zone, not the machine's.
+        const QDate fechaHoy =
+            p.zonaHoraria.isEmpty()
+                ? QDateTime::fromSecsSinceEpoch(ahora + qint64(std::lround(p.zona * 3600.0)),
+                                                Qt::UTC)
+                      .date()
+                : QDateTime::fromSecsSinceEpoch(ahora, QTimeZone(p.zonaHoraria.toLatin1())).date();
+        const year_month_day hoy{year{fechaHoy.year()}, month{unsigned(fechaHoy.month())},
+                                 day{unsigned(fechaHoy.day())}};
         if (!hoy.ok() || int(hoy.year()) < AnioMinimo || int(hoy.year()) > AnioMaximo) {
             return QStringLiteral("--hoy: la fecha de hoy queda fuera de los años %1 a %2; ")
                        .arg(AnioMinimo)
@@ -498,7 +544,7 @@ QString LeeFormatoPedido(const QCommandLineParser& parser, Peticion& p) {
 
 }  // namespace
 
-Orden LeeOrden(const QStringList& argumentos, year_month_day hoy) {
+Orden LeeOrden(const QStringList& argumentos, qint64 ahora) {
     auto error = [](QString m) {
         Orden o;
         o.accion = Accion::Error;
@@ -531,7 +577,8 @@ Orden LeeOrden(const QStringList& argumentos, year_month_day hoy) {
             continue;
         }
         if (const OpcionConValor* o = BuscaOpcionConValor(nombre)) {
-            if (i + 1 == argumentos.size()) {
+            // "--lugar --zona -4": --lugar lacks its value, whatever follows.
+            if (i + 1 == argumentos.size() || argumentos[i + 1].startsWith(QLatin1String("--"))) {
                 return error(FaltaValor(*o));
             }
             ++i;
@@ -597,7 +644,7 @@ Orden LeeOrden(const QStringList& argumentos, year_month_day hoy) {
         problema = LeeZonaPedida(parser, p);
     }
     if (problema.isEmpty()) {
-        problema = LeeFechasPedidas(parser, hoy, p);
+        problema = LeeFechasPedidas(parser, ahora, p);
     }
     if (problema.isEmpty()) {
         problema = LeeFormatoPedido(parser, p);
@@ -610,7 +657,7 @@ Orden LeeOrden(const QStringList& argumentos, year_month_day hoy) {
 
 QString TextoAyuda() {
     QString ayuda = QStringLiteral(
-        "Uso: vespalba-tabla LUGAR --zona HORAS FECHAS [--formato %NOMBRES%]\n"
+        "Uso: vespalba-tabla LUGAR [--tz ZONA | --zona HORAS] FECHAS [--formato %NOMBRES%]\n"
         "\n"
         "Calcula, para cada día, el orto y el ocaso de la Luna y del Sol, la aurora y el fin\n"
         "del crepúsculo civil, náutico y astronómico, y las horas de luz, en la hora local\n"
@@ -625,10 +672,14 @@ QString TextoAyuda() {
         "                        en los mapas y el GPS (\"-33.27\", \"-71.6\" es 71.6 al oeste).\n"
         "                        %LIMITES%\n"
         "\n"
-        "Zona (obligatoria):\n"
-        "  --zona HORAS          hora local = hora universal + HORAS, el este positivo,\n"
-        "                        %ZONA%, con medias y cuartos (Chile continental en\n"
-        "                        invierno: --zona -4 o --zona=-4)\n"
+        "Zona (una de las dos; con --lugar y sin ninguna, la zona del lugar):\n"
+        "  --tz ZONA             la hora civil de una zona de la base tz, con sus cambios\n"
+        "                        de hora (\"America/Santiago\", \"Pacific/Easter\",\n"
+        "                        \"America/Punta_Arenas\"); los días del cambio duran 23 o\n"
+        "                        25 horas y cada hora se da con el desfase de su momento\n"
+        "  --zona HORAS          un desfase fijo: hora local = hora universal + HORAS, el\n"
+        "                        este positivo, %ZONA% (la hora del huso\n"
+        "                        en el mar: --zona -5 o --zona=-5)\n"
         "\n"
         "Fechas (una de estas formas, años %ANIOS%):\n"
         "  --fecha AAAA-MM-DD    un día\n"
@@ -652,6 +703,7 @@ QString TextoAyuda() {
         "\n"
         "Ejemplos:\n"
         "  vespalba-tabla --lugar valparaiso --zona -4 --fecha 2003-07-02\n"
+        "  vespalba-tabla --lat 33:02S --lon 71:38W --tz America/Santiago --mes 2023-09\n"
         "  vespalba-tabla --lat 53:10S --lon 70:55W --zona=-4 --mes 2003-06 --formato csv\n"
         "  vespalba-tabla --lat 70 --lon 0 --zona 0 --anio 2003 --formato json\n");
     QStringList nombres;
@@ -664,7 +716,8 @@ QString TextoAyuda() {
                  QStringLiteral("Latitud menor que %1 grados, longitud menor que %2.")
                      .arg(LatitudMaxima)
                      .arg(LongitudMaxima))
-        .replace(QStringLiteral("%ZONA%"), QStringLiteral("entre -%1 y %1").arg(ZonaMaxima));
+        .replace(QStringLiteral("%ZONA%"),
+                 QStringLiteral("de %1 a +%2 en cuartos").arg(ZonaMinima).arg(ZonaMaxima));
 }
 
 }  // namespace Vespalba::Tabla

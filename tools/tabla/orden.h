@@ -19,11 +19,20 @@ struct Peticion {
     // Name of the picked place as stored in the table (with its trailing
     // blanks), or empty when the coordinates were given.
     QString lugar;
-    double latitud = 0.0;           // decimal degrees, north positive, |value| < 75 (+ minutes)
-    double longitud = 0.0;          // decimal degrees, WEST positive, as the search takes it
-    double zona = 0.0;              // hours, east positive: local = universal + zona, [-12, 12]
-    std::chrono::sys_days desde{};  // first day
-    std::chrono::sys_days hasta{};  // last day, included; never before desde
+    double latitud = 0.0;   // decimal degrees, north positive, |value| < 75 (+ minutes)
+    double longitud = 0.0;  // decimal degrees, WEST positive, as the search takes it
+    // The days' civil time: an IANA zone name ("America/Santiago") whose
+    // offsets and clock changes apply, or empty for the fixed offset `zona`.
+    QString zonaHoraria;
+    // IANA zone of the place (table or gazetteer); empty for --lat/--lon.
+    QString zonaDelLugar;
+    // "Puerto Montt, Región de Los Lagos, Chile"; empty for --lat/--lon.
+    QString nombreCompleto;
+    // Fixed offset (--zona), hours east positive: local = universal + zona,
+    // [-12, 14] in quarter hours; unused when zonaHoraria is set.
+    double zona = 0.0;
+    std::chrono::sys_days desde{};                       // first day
+    std::chrono::sys_days hasta{};                       // last day, included; never before desde
     const FormatoSalida* formato = &Formatos().front();  // never null
 };
 
@@ -43,8 +52,9 @@ struct Orden {
 };
 
 // Reads the arguments (the first one is the program's name).
-//   hoy: the local date that --hoy stands for.
-Orden LeeOrden(const QStringList& argumentos, std::chrono::year_month_day hoy);
+//   ahora: the present instant, seconds since 1970-01-01 00:00 UT; --hoy is
+//          its date in the request's zone.
+Orden LeeOrden(const QStringList& argumentos, qint64 ahora);
 
 // The text of --help.
 QString TextoAyuda();
@@ -85,7 +95,8 @@ Lectura LeeLatitud(const QString& texto);
 // Gives decimal degrees, WEST positive, the sign the search takes.
 Lectura LeeLongitud(const QString& texto);
 
-// Zone, hours east positive, |value| <= 12; fractions allowed (5.5, 5.75).
+// Fixed zone, hours east positive, from -12 to +14 in quarter hours (5.5,
+// 5.75, -3.5).
 Lectura LeeZona(const QString& texto);
 
 }  // namespace Vespalba::Tabla

@@ -12,6 +12,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "astro/tiempo.h"
+#include "places/zonas.h"
 #include "window/lugares.h"
 
 namespace Vespalba::Tabla {
@@ -82,13 +84,44 @@ QString Horas(double h) {
     return (h > 0 ? QStringLiteral("+") : QString()) + QString::number(h + 0.0, 'g', 6);
 }
 
-QString Cabecera(const Peticion& p) {
+// The place's name as the outputs give it ("Valparaíso", "Puerto Montt,
+// Región de Los Lagos, Chile"); empty for coordinates.
+QString NombreDelLugar(const Peticion& p) {
+    return p.nombreCompleto.isEmpty() ? p.lugar.trimmed() : p.nombreCompleto;
+}
+
+// The offsets in force during the days, in order of first use: "-04 y -03".
+QString DesfasesUsados(const std::vector<DiaCalculado>& dias) {
+    QStringList usados;
+    auto anota = [&](int desfase) {
+        const QString t = TextoDesfase(desfase);
+        if (!usados.contains(t)) usados << t;
+    };
+    for (const DiaCalculado& d : dias) {
+        if (!d.existe) continue;
+        anota(d.desfase);
+        for (const auto& clase : d.instantes) {
+            for (const Instante& i : clase) anota(i.desfase);
+        }
+    }
+    if (usados.size() <= 1) return usados.join(QString());
+    const QString ultimo = usados.takeLast();
+    return usados.join(QStringLiteral(", ")) + QStringLiteral(" y ") + ultimo;
+}
+
+QString Cabecera(const Peticion& p, const std::vector<DiaCalculado>& dias) {
     const QString coordenadas = GradosMinutos(p.latitud, QLatin1Char('N'), QLatin1Char('S')) +
                                 QStringLiteral(", ") +
                                 GradosMinutos(-p.longitud, QLatin1Char('E'), QLatin1Char('W'));
-    const QString lugar = p.lugar.isEmpty()
-                              ? coordenadas
-                              : p.lugar.trimmed() + QStringLiteral(" (") + coordenadas + ')';
+    const QString nombre = NombreDelLugar(p);
+    const QString lugar =
+        nombre.isEmpty() ? coordenadas : nombre + QStringLiteral(" (") + coordenadas + ')';
+    if (!p.zonaHoraria.isEmpty()) {
+        return QStringLiteral(
+                   "Lugar: %1\nZona horaria: %2, hora civil (desfases %3; cada hora con "
+                   "el de su momento)\n")
+            .arg(lugar, p.zonaHoraria, DesfasesUsados(dias));
+    }
     const QString sentido = p.zona < 0 ? QStringLiteral("- ") : QStringLiteral("+ ");
     return QStringLiteral("Lugar: %1\nZona horaria: %2 h (hora local = hora universal %3%4 h)\n")
         .arg(lugar, Horas(p.zona), sentido, QString::number(std::fabs(p.zona), 'g', 6));
@@ -119,10 +152,25 @@ QString CeldaLuna(std::string_view caption, const std::string& texto) {
     return evento + (t.startsWith(QLatin1Char(' ')) ? QString() : QStringLiteral(" ")) + t;
 }
 
-std::vector<Celda> FilaTexto(const DiaCalculado& d) {
+std::vector<Celda> FilaTexto(const Peticion& peticion, const DiaCalculado& d) {
     const PantallaResultados& p = d.pantalla;
     std::vector<Celda> fila;
     fila.push_back({FechaIso(d.fecha)});
+    const bool conZona = !peticion.zonaHoraria.isEmpty();
+    if (!d.existe) {
+        // Every column empty but the date's, the offset's and the notice.
+        const std::size_t columnas = conZona ? 14 : 13;
+        fila.resize(columnas - 1);
+        fila.push_back(
+            {QStringLiteral("no existe en %1: el reloj salta este día").arg(peticion.zonaHoraria)});
+        return fila;
+    }
+    if (conZona) {
+        // The offset when the day starts; "*" marks a clock change, told
+        // under the table.
+        fila.push_back(
+            {TextoDesfase(d.desfase) + (d.cambios.isEmpty() ? QString() : QStringLiteral("*"))});
+    }
     fila.push_back({CeldaLuna(p.Label1, p[Caja::OcasoLuna].texto)});
     fila.push_back({CeldaLuna(p.Label8, p[Caja::OrtoLuna].texto)});
     for (int i = static_cast<int>(Caja::Orto); i < NumCajas; ++i) {
@@ -143,26 +191,120 @@ QString Alinea(const QString& s, qsizetype ancho, bool derecha) {
 
 // ---------------------------------------------------------------- computing
 
-DiaCalculado CalculaDia(const Peticion& peticion, sys_days dia) {
-    const year_month_day f{dia};
+namespace {
+
+// Seconds since 1970-01-01 00:00 UT of the date's 0 h at offset `desfase`
+// (seconds east of UT).
+qint64 MedianocheUtc(year_month_day f, int desfase) {
+    return qint64(sys_days{f}.time_since_epoch().count()) * 86400 - desfase;
+}
+
+// The instant `hora` hours after `origen` (seconds since 1970 UT), truncated
+// to the second.
+qint64 SegundosTras(qint64 origen, double hora) {
+    return origen + qint64(std::floor(hora * 3600.0));
+}
+
+// The search of a day of one fixed offset, `desfase` seconds east of UT:
+// what the window computes for that date and zone.
+void CalculaDiaFijo(const Peticion& peticion, DiaCalculado& d, int desfase) {
     DatosCalculo datos;
-    datos.Dia = unsigned(f.day());
-    datos.Mes = unsigned(f.month());
-    datos.Anio = int(f.year());
-    datos.Fecha = f;
+    datos.Dia = unsigned(d.fecha.day());
+    datos.Mes = unsigned(d.fecha.month());
+    datos.Anio = int(d.fecha.year());
+    datos.Fecha = d.fecha;
     datos.Latitud = peticion.latitud;
     datos.Longitud = peticion.longitud;
-    datos.Zona = peticion.zona;
-    DiaCalculado d{f, ModuloVespalba::BuscaEventos(datos), {}};
+    // A fixed offset as given; a zone's offset of whole seconds as hours
+    // (quarter hours are exact in binary, so --zona -3.5 gives the same).
+    datos.Zona = peticion.zonaHoraria.isEmpty() ? peticion.zona : desfase / 3600.0;
+    d.desfase = desfase;
+    d.eventos = ModuloVespalba::BuscaEventos(datos);
     d.pantalla = ComponeResultados(d.eventos);
+    d.horasLuz = HorasDeLuz(d.eventos);
+    const qint64 origen = MedianocheUtc(d.fecha, desfase);
+    for (std::size_t c = 0; c < d.eventos.clases.size(); ++c) {
+        const EventoClase& e = d.eventos.clases[c];
+        d.instantes[c][0] = {SegundosTras(origen, e.horaOrto), desfase};
+        d.instantes[c][1] = {SegundosTras(origen, e.horaOcaso), desfase};
+    }
+}
+
+// A civil day with a clock change (or not starting at 0 h, or not lasting 24
+// hours): one search over the whole civil day, on the hour grid of the
+// offset in force when the day starts; each event is then read on the clock
+// in force at its instant.
+void CalculaDiaConCambio(const Peticion& peticion, DiaCalculado& d, const QTimeZone& zona,
+                         const DiaCivil& civil) {
+    const int desfaseInicio = civil.inicio.offsetFromUtc();
+    const qint64 origen = MedianocheUtc(d.fecha, desfaseInicio);
+    ModuloVespalba::DiaIntervalo intervalo;
+    intervalo.Latitud = peticion.latitud;
+    intervalo.Longitud = peticion.longitud;
+    intervalo.MjdOrigen = ModuloVespalba::FechaMJD(int(d.fecha.year()), unsigned(d.fecha.month()),
+                                                   unsigned(d.fecha.day()), 0.0) -
+                          (desfaseInicio / 3600.0) / 24.0;
+    intervalo.Desde = double(civil.inicio.toSecsSinceEpoch() - origen) / 3600.0;
+    intervalo.Hasta = intervalo.Desde + double(civil.Segundos()) / 3600.0;
+    const ModuloVespalba::EventosDia rejilla = ModuloVespalba::BuscaEventosIntervalo(intervalo);
+
+    d.desfase = desfaseInicio;
+    d.eventos = rejilla;
+    for (std::size_t c = 0; c < rejilla.clases.size(); ++c) {
+        const EventoClase& e = rejilla.clases[c];
+        auto reloj = [&](bool hay, double hora, double& enReloj, Instante& instante) {
+            if (!hay) return;
+            instante.segundos = SegundosTras(origen, hora);
+            instante.desfase =
+                zona.offsetFromUtc(QDateTime::fromSecsSinceEpoch(instante.segundos, Qt::UTC));
+            enReloj = hora + (instante.desfase - desfaseInicio) / 3600.0;
+        };
+        reloj(e.hayOrto, e.horaOrto, d.eventos.clases[c].horaOrto, d.instantes[c][0]);
+        reloj(e.hayOcaso, e.horaOcaso, d.eventos.clases[c].horaOcaso, d.instantes[c][1]);
+    }
+    // Order and elapsed daylight from the instants, texts from the clock.
+    d.pantalla = ComponeResultados(rejilla, &d.eventos);
+    d.horasLuz = HorasDeLuz(rejilla);
+    const QDate fecha(int(d.fecha.year()), int(unsigned(d.fecha.month())),
+                      int(unsigned(d.fecha.day())));
+    for (const QTimeZone::OffsetData& cambio : civil.cambios) {
+        d.cambios << NotaCambio(zona, fecha, cambio);
+    }
+}
+
+}  // namespace
+
+DiaCalculado CalculaDia(const Peticion& peticion, sys_days dia, const QTimeZone* zona) {
+    DiaCalculado d;
+    d.fecha = year_month_day{dia};
+    if (peticion.zonaHoraria.isEmpty()) {
+        CalculaDiaFijo(peticion, d, int(std::lround(peticion.zona * 3600.0)));
+        return d;
+    }
+    const QTimeZone propia = zona ? QTimeZone() : QTimeZone(peticion.zonaHoraria.toLatin1());
+    const QTimeZone& z = zona ? *zona : propia;
+    const QDate fecha(int(d.fecha.year()), int(unsigned(d.fecha.month())),
+                      int(unsigned(d.fecha.day())));
+    const DiaCivil civil = DescribeDia(z, fecha);
+    if (!civil.existe) {
+        d.existe = false;
+        return d;
+    }
+    if (civil.ordinario) {
+        CalculaDiaFijo(peticion, d, civil.inicio.offsetFromUtc());
+    } else {
+        CalculaDiaConCambio(peticion, d, z, civil);
+    }
     return d;
 }
 
 std::vector<DiaCalculado> CalculaDias(const Peticion& peticion) {
+    const QTimeZone zona =
+        peticion.zonaHoraria.isEmpty() ? QTimeZone() : QTimeZone(peticion.zonaHoraria.toLatin1());
     std::vector<DiaCalculado> dias;
     dias.reserve(std::size_t((peticion.hasta - peticion.desde).count() + 1));
     for (sys_days d = peticion.desde; d <= peticion.hasta; d += days{1}) {
-        dias.push_back(CalculaDia(peticion, d));
+        dias.push_back(CalculaDia(peticion, d, zona.isValid() ? &zona : nullptr));
     }
     return dias;
 }
@@ -170,7 +312,7 @@ std::vector<DiaCalculado> CalculaDias(const Peticion& peticion) {
 // -------------------------------------------------------------------- text
 
 QByteArray EscribeTexto(const Peticion& peticion, const std::vector<DiaCalculado>& dias) {
-    const std::vector<Columna> columnas = {
+    std::vector<Columna> columnas = {
         {QString(), QStringLiteral("Fecha"), false},
         {QStringLiteral("Luna"), QStringLiteral("primero"), true},
         {QStringLiteral("Luna"), QStringLiteral("segundo"), true},
@@ -185,13 +327,16 @@ QByteArray EscribeTexto(const Peticion& peticion, const std::vector<DiaCalculado
         {QStringLiteral("Horas"), QStringLiteral("de luz"), true},
         {QString(), QStringLiteral("Aviso"), false},
     };
+    if (!peticion.zonaHoraria.isEmpty()) {
+        columnas.insert(columnas.begin() + 1, {QString(), QStringLiteral("Desfase"), false});
+    }
     const qsizetype n = qsizetype(columnas.size());
     const QString separador = QStringLiteral("  ");
 
     std::vector<std::vector<Celda>> filas;
     filas.reserve(dias.size());
     for (const DiaCalculado& d : dias) {
-        filas.push_back(FilaTexto(d));
+        filas.push_back(FilaTexto(peticion, d));
     }
 
     // Widths: the widest of the title and the cells; a group's title that is
@@ -260,7 +405,7 @@ QByteArray EscribeTexto(const Peticion& peticion, const std::vector<DiaCalculado
         terminaLinea(linea, titulos);
     }
 
-    QString salida = Cabecera(peticion);
+    QString salida = Cabecera(peticion, dias);
     std::optional<year_month> mesAnterior;
     for (std::size_t i = 0; i < filas.size(); ++i) {
         const year_month mes{dias[i].fecha.year(), dias[i].fecha.month()};
@@ -280,11 +425,25 @@ QByteArray EscribeTexto(const Peticion& peticion, const std::vector<DiaCalculado
         }
         terminaLinea(linea, salida);
     }
+    QString notas;
+    for (const DiaCalculado& d : dias) {
+        for (const QString& cambio : d.cambios) {
+            notas += QStringLiteral("* %1 cambio de hora: %2\n").arg(FechaIso(d.fecha), cambio);
+        }
+    }
+    if (!notas.isEmpty()) {
+        salida += QLatin1Char('\n') + notas;
+    }
     salida += QStringLiteral(
         "\nHoras locales de la zona, con los minutos truncados.\n"
         "No hay: no se pone.  Bajo horizonte: no sale.  ////: el crepúsculo no termina.  ");
     salida += QString(4, sombra);
     salida += QStringLiteral(": la aurora no llega.\n");
+    if (!peticion.zonaHoraria.isEmpty()) {
+        salida += QStringLiteral(
+            "Desfase: el de la zona al empezar el día; cada hora se lee con el desfase de su "
+            "momento.\n");
+    }
     return salida.toUtf8();
 }
 
@@ -305,7 +464,8 @@ QByteArray CampoHora(bool hay, double hora) { return hay ? Decimal(hora) : QByte
 }  // namespace
 
 QByteArray EscribeCsv(const Peticion& peticion, const std::vector<DiaCalculado>& dias) {
-    QByteArrayList titulos = {"fecha", "latitud", "longitud", "zona", "Label1"};
+    QByteArrayList titulos = {"fecha",        "lugar",  "latitud",         "longitud", "zona",
+                              "zona_horaria", "existe", "cambios_de_hora", "Label1"};
     titulos << Bytes(NombreCaja(Caja::OcasoLuna)) << "Label8" << Bytes(NombreCaja(Caja::OrtoLuna));
     for (int i = static_cast<int>(Caja::Orto); i < NumCajas; ++i) {
         titulos << Bytes(NombreCaja(static_cast<Caja>(i)));
@@ -318,14 +478,30 @@ QByteArray EscribeCsv(const Peticion& peticion, const std::vector<DiaCalculado>&
         titulos << nombre + "_orto" << nombre + "_ocaso";
     }
     titulos << "horas_luz";
+    for (ClaseEvento c : ModuloVespalba::Clases) {
+        const QByteArray nombre = Bytes(ModuloVespalba::NombreClase(c));
+        titulos << nombre + "_orto_desfase" << nombre + "_ocaso_desfase"
+                << nombre + "_orto_instante" << nombre + "_ocaso_instante";
+    }
 
     QByteArray salida = titulos.join(',') + "\r\n";
-    const QByteArray lugar =
-        Decimal(peticion.latitud) + ',' + Decimal(peticion.longitud) + ',' + Decimal(peticion.zona);
+    const QByteArray lugar = CampoTexto(NombreDelLugar(peticion).toUtf8()) + ',' +
+                             Decimal(peticion.latitud) + ',' + Decimal(-peticion.longitud);
+    const QByteArray zonaHoraria = CampoTexto(peticion.zonaHoraria.toUtf8());
     for (const DiaCalculado& d : dias) {
         const PantallaResultados& p = d.pantalla;
         QByteArrayList campos;
-        campos << FechaIso(d.fecha).toLatin1() << lugar;
+        campos << FechaIso(d.fecha).toLatin1() << lugar
+               << (d.existe ? Decimal(d.desfase / 3600.0) : QByteArray()) << zonaHoraria
+               << (d.existe ? "true" : "false")
+               << CampoTexto(d.cambios.join(QStringLiteral("; ")).toUtf8());
+        if (!d.existe) {
+            // The rest of the row empty: no times on a date the zone skips.
+            const qsizetype resto = titulos.size() - campos.size();
+            for (qsizetype k = 0; k < resto; ++k) campos << QByteArray();
+            salida += campos.join(',') + "\r\n";
+            continue;
+        }
         campos << CampoTexto(Bytes(p.Label1))
                << CampoTexto(QByteArray::fromStdString(p[Caja::OcasoLuna].texto));
         campos << CampoTexto(Bytes(p.Label8))
@@ -340,8 +516,17 @@ QByteArray EscribeCsv(const Peticion& peticion, const std::vector<DiaCalculado>&
             const EventoClase& e = d.eventos[c];
             campos << CampoHora(e.hayOrto, e.horaOrto) << CampoHora(e.hayOcaso, e.horaOcaso);
         }
-        const std::optional<double> luz = HorasDeLuz(d.eventos);
-        campos << (luz ? Decimal(*luz) : QByteArray());
+        campos << (d.horasLuz ? Decimal(*d.horasLuz) : QByteArray());
+        for (std::size_t i = 0; i < ModuloVespalba::Clases.size(); ++i) {
+            const EventoClase& e = d.eventos.clases[i];
+            const auto& [orto, ocaso] = d.instantes[i];
+            campos << CampoHora(e.hayOrto, orto.desfase / 3600.0)
+                   << CampoHora(e.hayOcaso, ocaso.desfase / 3600.0)
+                   << (e.hayOrto ? InstanteIso(orto.segundos, orto.desfase).toLatin1()
+                                 : QByteArray())
+                   << (e.hayOcaso ? InstanteIso(ocaso.segundos, ocaso.desfase).toLatin1()
+                                  : QByteArray());
+        }
         salida += campos.join(',') + "\r\n";
     }
     return salida;
@@ -401,19 +586,48 @@ private:
 
 QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>& dias) {
     CodificadorJson json;
+    const QString nombre = NombreDelLugar(peticion);
+    const QByteArray lugar = nombre.isEmpty() ? QByteArrayLiteral("null") : Json(nombre);
     const QByteArray latitud = json.Numero(peticion.latitud);
-    const QByteArray longitud = json.Numero(peticion.longitud);
-    const QByteArray zona = json.Numero(peticion.zona);
+    const QByteArray longitud = json.Numero(-peticion.longitud);  // east positive
+    const QByteArray zonaHoraria =
+        peticion.zonaHoraria.isEmpty() ? QByteArrayLiteral("null") : Json(peticion.zonaHoraria);
+    const QTimeZone zona(peticion.zonaHoraria.toLatin1());
     QByteArray salida;
     for (const DiaCalculado& d : dias) {
+        ObjetoJson dia(json);
+        dia.Agrega("fecha", Json(QJsonValue(FechaIso(d.fecha))))
+            .Agrega("lugar", lugar)
+            .Agrega("latitud", latitud)
+            .Agrega("longitud", longitud)
+            .Agrega("zona", d.existe ? json.Numero(d.desfase / 3600.0) : QByteArrayLiteral("null"))
+            .Agrega("zona_horaria", zonaHoraria)
+            .Agrega("existe", d.existe ? QByteArrayLiteral("true") : QByteArrayLiteral("false"))
+            .Agrega("cambios_de_hora", Json(QJsonArray::fromStringList(d.cambios)));
+        if (!d.existe) {
+            salida += dia.Agrega("clases", "null").Agrega("textos", "null").Cierra() + '\n';
+            continue;
+        }
         ObjetoJson objClases(json);
-        for (ClaseEvento c : ModuloVespalba::Clases) {
+        for (std::size_t i = 0; i < ModuloVespalba::Clases.size(); ++i) {
+            const ClaseEvento c = ModuloVespalba::Clases[i];
             const EventoClase& e = d.eventos[c];
+            auto desfase = [&](bool hay, const Instante& t) {
+                return hay ? json.Numero(t.desfase / 3600.0) : QByteArrayLiteral("null");
+            };
+            auto instante = [&](bool hay, const Instante& t) {
+                return hay ? Json(InstanteIso(t.segundos, t.desfase)) : QByteArrayLiteral("null");
+            };
+            const auto& [orto, ocaso] = d.instantes[i];
             objClases.Agrega(ModuloVespalba::NombreClase(c),
                              ObjetoJson(json)
                                  .Agrega("estado", json.Cadena(NombreEstado(e.estado)))
                                  .Agrega("orto", json.HoraONulo(e.hayOrto, e.horaOrto))
                                  .Agrega("ocaso", json.HoraONulo(e.hayOcaso, e.horaOcaso))
+                                 .Agrega("orto_desfase", desfase(e.hayOrto, orto))
+                                 .Agrega("ocaso_desfase", desfase(e.hayOcaso, ocaso))
+                                 .Agrega("orto_instante", instante(e.hayOrto, orto))
+                                 .Agrega("ocaso_instante", instante(e.hayOcaso, ocaso))
                                  .Cierra());
         }
         const PantallaResultados& p = d.pantalla;
@@ -428,14 +642,8 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
                     p.TextInfoVisible ? json.Cadena(p.TextInfo) : QByteArrayLiteral("null"))
             .Agrega("ColorMarco", Json(QJsonArray::fromStringList(CajasEnColorMarco(p))));
 
-        salida += ObjetoJson(json)
-                      .Agrega("fecha", Json(QJsonValue(FechaIso(d.fecha))))
-                      .Agrega("latitud", latitud)
-                      .Agrega("longitud", longitud)
-                      .Agrega("zona", zona)
-                      .Agrega("clases", objClases.Cierra())
-                      .Agrega("textos", textos.Cierra())
-                      .Cierra();
+        salida +=
+            dia.Agrega("clases", objClases.Cierra()).Agrega("textos", textos.Cierra()).Cierra();
         salida += '\n';
     }
     return salida;

@@ -5,8 +5,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QStringList>
+#include <QTimeZone>
 
+#include <array>
 #include <chrono>
+#include <optional>
 #include <vector>
 
 #include "astro/eventos.h"
@@ -15,15 +19,40 @@
 
 namespace Vespalba::Tabla {
 
-// One computed day: the search's result and what the window would show.
-struct DiaCalculado {
-    std::chrono::year_month_day fecha;
-    ModuloVespalba::EventosDia eventos;
-    PantallaResultados pantalla;
+// When an event happened: its instant and the offset in force then.
+struct Instante {
+    qint64 segundos = 0;  // seconds since 1970-01-01 00:00 UT, truncated
+    int desfase = 0;      // offset east of universal time in force, seconds
 };
 
-// The search and the display rules for one day of the request.
-DiaCalculado CalculaDia(const Peticion& peticion, std::chrono::sys_days dia);
+// One computed civil day: the search's result in wall-clock hours and what
+// the window would show.
+struct DiaCalculado {
+    std::chrono::year_month_day fecha;
+    // Wall-clock hours of the events, hours after the date's 0 h as the
+    // clock in force at each event reads it, [0, 24]; on a day without a
+    // clock change exactly the search's local hours.
+    ModuloVespalba::EventosDia eventos;
+    PantallaResultados pantalla;
+    // False when the zone skips the date (Pacific/Apia 2011-12-30): no
+    // events, an empty pantalla.
+    bool existe = true;
+    int desfase = 0;  // offset in force when the day starts, seconds east of UT
+    // Per class (indexed as EventosDia::clases) the instant of the rise [0]
+    // and of the set [1]; meaningful where the event's flag is set.
+    std::array<std::array<Instante, 2>, ModuloVespalba::NumClases> instantes{};
+    // Hours of daylight: the time elapsed from sunrise to sunset (also across
+    // a clock change), 24 when the Sun stays up, 0 when it stays down.
+    std::optional<double> horasLuz;
+    // The clock changes of the day, "00:00 → 01:00, -04 → -03".
+    QStringList cambios;
+};
+
+// The search and the display rules for one day of the request. `zona` is
+// the request's IANA zone already made (CalculaDias makes it once); none
+// makes it from peticion.zonaHoraria.
+DiaCalculado CalculaDia(const Peticion& peticion, std::chrono::sys_days dia,
+                        const QTimeZone* zona = nullptr);
 
 // Every day of the request, from desde to hasta.
 std::vector<DiaCalculado> CalculaDias(const Peticion& peticion);
