@@ -303,3 +303,45 @@ TEST(Clases, OrdenDeBusquedaYNombres) {
         EXPECT_EQ(ev.clases[i].horaOrto, 1.0 + i);
     }
 }
+
+// The civil-day search over [0, 24) of the same grid is the day's search:
+// the same crossings, bit for bit, and the same states, over a year of days
+// at places from the equator to 74 degrees (polar days and nights included).
+TEST(BuscaEventosIntervalo, DiaDeVeinticuatroHorasIgualQueBuscaEventos) {
+    int diferencias = 0;
+    for (double latitud : {-74.0, -33.266666666666666, 0.0, 45.5, 70.0}) {
+        for (int d = 0; d < 365; d += 3) {
+            DatosCalculo datos;
+            datos.Anio = 2003;
+            datos.Mes = 1;
+            datos.Dia = 1 + d;  // runs on through the months by formula
+            datos.Latitud = latitud;
+            datos.Longitud = 71.6;
+            datos.Zona = -4.0;
+            DiaIntervalo intervalo;
+            intervalo.Latitud = latitud;
+            intervalo.Longitud = 71.6;
+            intervalo.MjdOrigen =
+                FechaMJD(datos.Anio, datos.Mes, datos.Dia, 0.0) - datos.Zona / 24.0;
+            intervalo.Desde = 0.0;
+            intervalo.Hasta = 24.0;
+            const EventosDia a = BuscaEventos(datos);
+            const EventosDia b = BuscaEventosIntervalo(intervalo);
+            for (int c = 0; c < NumClases; ++c) {
+                const EventoClase& x = a.clases[c];
+                const EventoClase& y = b.clases[c];
+                // A crossing at exactly hour 24 belongs to the next civil day.
+                if ((x.hayOrto && x.horaOrto == 24.0) || (x.hayOcaso && x.horaOcaso == 24.0)) {
+                    continue;
+                }
+                const bool igual = x.estado == y.estado && x.hayOrto == y.hayOrto &&
+                                   x.hayOcaso == y.hayOcaso &&
+                                   (!x.hayOrto || x.horaOrto == y.horaOrto) &&
+                                   (!x.hayOcaso || x.horaOcaso == y.horaOcaso);
+                diferencias += !igual;
+                EXPECT_TRUE(igual) << "latitude " << latitud << ", day " << d << ", class " << c;
+            }
+        }
+    }
+    EXPECT_EQ(diferencias, 0);
+}
