@@ -734,6 +734,9 @@ const Malo malos[] = {
      "--lugar «valpo»: lugar desconocido; parecidos: Valparaíso"},
     {{"--lugar", "puerto", "--zona", "-4", "--hoy"},
      "parecidos: Puerto Montt, Puerto Chacabuco, Puerto Williams, Puerto Soberanía"},
+    // Control characters typed into a value are shown escaped, on one line.
+    {{"--lugar", "Ari\nca\x1b[2J", "--zona", "-4", "--hoy"},
+     "--lugar «Ari\\x0aca\\x1b[2J»: lugar desconocido"},
     {{"--lugar", "Lima", "--zona", "-5", "--hoy"},
      "--lugar «Lima»: lugar desconocido; uno de los 40 lugares (vea --lugares)"},
 };

@@ -545,10 +545,20 @@ QString LeeFormatoPedido(const QCommandLineParser& parser, Peticion& p) {
 }  // namespace
 
 Orden LeeOrden(const QStringList& argumentos, qint64 ahora) {
-    auto error = [](QString m) {
+    auto error = [](const QString& m) {
         Orden o;
         o.accion = Accion::Error;
-        o.mensaje = std::move(m);
+        // The message quotes what was typed: control characters in it
+        // (a newline, an escape) are written as \xHH, so that the message
+        // stays one line and cannot drive the terminal.
+        for (const QChar c : m) {
+            if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+                c == QChar::ParagraphSeparator) {
+                o.mensaje += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+            } else {
+                o.mensaje += c;
+            }
+        }
         return o;
     };
 
