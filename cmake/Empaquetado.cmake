@@ -83,6 +83,9 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Not libraries, so shlibdeps cannot see them: Qt's own Spanish texts (the
 # message box's "Aceptar") and the faces that stand in for MS Sans Serif.
+# Read at run time, not linked: the zones of tzdata (America/Coyhaique, one of
+# the forty places' zones, first appears in 2025b).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "tzdata (>= 2025b)")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "qt6-translations-l10n, fonts-liberation2 | fonts-dejavu-core")
 
