@@ -111,6 +111,26 @@ BENCHMARK_CAPTURE(AnioEnFormato, texto, "texto")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(AnioEnFormato, csv, "csv")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(AnioEnFormato, json, "json")->Unit(benchmark::kMillisecond);
 
+// The days of a year at Valparaíso in the civil time of America/Santiago
+// (--tz) against the fixed offset -4 (--zona): the zone adds the description
+// of each civil day and, on its two change days, the interval search.
+void AnioConZona(benchmark::State& state, bool civil) {
+    Vespalba::Tabla::Peticion p;
+    p.latitud = -(33 + 16 / 60.0);
+    p.longitud = 71 + 34 / 60.0;
+    p.zona = -4;
+    if (civil) p.zonaHoraria = QStringLiteral("America/Santiago");
+    p.desde = sys_days{2026y / January / 1};
+    p.hasta = sys_days{2026y / December / 31};
+    for (auto _ : state) {
+        const auto dias = Vespalba::Tabla::CalculaDias(p);
+        benchmark::DoNotOptimize(dias.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 365);
+}
+BENCHMARK_CAPTURE(AnioConZona, zona_fija, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(AnioConZona, tz, true)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

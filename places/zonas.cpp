@@ -140,6 +140,41 @@ DiaCivil DescribeDia(const QTimeZone& zona, QDate fecha) {
     return c;
 }
 
+namespace {
+// Margin around a date within which a change makes it worth describing the
+// day exactly: the day itself (24 h), the widest offsets (-12 h to +14 h)
+// and a day's slack.
+constexpr qint64 MargenCambio = 2 * 86400;
+}  // namespace
+
+DesfasesZona::DesfasesZona(const QTimeZone& zona, QDate desde, QDate hasta) {
+    desde_ = QDateTime(desde, QTime(0, 0), Qt::UTC).toSecsSinceEpoch() - MargenCambio;
+    hasta_ = QDateTime(hasta, QTime(0, 0), Qt::UTC).toSecsSinceEpoch() + MargenCambio;
+    desfaseInicial_ = zona.offsetFromUtc(QDateTime::fromSecsSinceEpoch(desde_, Qt::UTC));
+    for (const QTimeZone::OffsetData& t :
+         zona.transitions(QDateTime::fromSecsSinceEpoch(desde_ + 1, Qt::UTC),
+                          QDateTime::fromSecsSinceEpoch(hasta_, Qt::UTC))) {
+        instantes_.push_back(t.atUtc.toSecsSinceEpoch());
+        desfases_.push_back(t.offsetFromUtc);
+    }
+}
+
+std::optional<int> DesfasesZona::DesfaseDiaOrdinario(QDate fecha) const {
+    const qint64 medianoche = QDateTime(fecha, QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
+    if (medianoche - MargenCambio < desde_ || medianoche + MargenCambio > hasta_) {
+        return std::nullopt;  // outside the span read
+    }
+    // The first change after the margin's start.
+    const auto siguiente =
+        std::upper_bound(instantes_.begin(), instantes_.end(), medianoche - MargenCambio);
+    if (siguiente != instantes_.end() && *siguiente <= medianoche + MargenCambio) {
+        return std::nullopt;
+    }
+    return siguiente == instantes_.begin()
+               ? desfaseInicial_
+               : desfases_[std::size_t(siguiente - instantes_.begin()) - 1];
+}
+
 QString TextoDesfase(int segundos) {
     const int minutos = std::abs(segundos) / 60;
     QString s = QString(segundos < 0 ? QLatin1Char('-') : QLatin1Char('+')) +

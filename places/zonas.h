@@ -12,6 +12,9 @@
 #include <QStringList>
 #include <QTimeZone>
 
+#include <optional>
+#include <vector>
+
 namespace Vespalba {
 
 // Whether `nombre` is a zone or link name of the system's tzdata
@@ -49,6 +52,25 @@ struct DiaCivil {
 
 // Describes the civil date `fecha` of zone `zona` (a valid zone).
 DiaCivil DescribeDia(const QTimeZone& zona, QDate fecha);
+
+// The offsets of a zone over a span of dates, read once, so that most days
+// are known to be ordinary without describing each (QDate::startOfDay in a
+// zone costs several microseconds; a day's search costs about ten).
+class DesfasesZona {
+public:
+    DesfasesZona(const QTimeZone& zona, QDate desde, QDate hasta);
+
+    // The offset (seconds east of UT) of `fecha` when no change of offset
+    // falls within a day and a half of it, so that the date is an ordinary
+    // civil day of that offset; none otherwise (DescribeDia then tells).
+    std::optional<int> DesfaseDiaOrdinario(QDate fecha) const;
+
+private:
+    std::vector<qint64> instantes_;  // changes, seconds since 1970 UT, ascending
+    std::vector<int> desfases_;      // the offset from each change on
+    int desfaseInicial_ = 0;         // the offset before the first change
+    qint64 desde_ = 0, hasta_ = 0;   // the span covered, seconds since 1970 UT
+};
 
 // An offset east of universal time as the zone's abbreviation-free text:
 // "-04", "+00", "+05:45", "-03:30" (hours, and minutes when not zero).

@@ -269,6 +269,31 @@ TEST(DiaCivil, DiaDeCambioComoBusquedasDeDesfaseFijo) {
     }
 }
 
+// The offsets read once for a span agree with the exact description of
+// every day they answer for, and leave only the days near a change to it.
+TEST(DiaCivil, DesfasesLeidosUnaVezComoDescribeDia) {
+    for (const char* nombre : {"America/Santiago", "Pacific/Easter", "Australia/Lord_Howe",
+                               "Asia/Kathmandu", "Pacific/Apia", "Pacific/Kiritimati", "UTC"}) {
+        SCOPED_TRACE(nombre);
+        const QTimeZone zona(nombre);
+        const QDate desde(1985, 1, 1), hasta(2012, 12, 31);
+        const Vespalba::DesfasesZona desfases(zona, desde, hasta);
+        int sinDescribir = 0, total = 0;
+        for (QDate d = desde; d <= hasta; d = d.addDays(1)) {
+            ++total;
+            const std::optional<int> rapido = desfases.DesfaseDiaOrdinario(d);
+            if (!rapido) continue;
+            ++sinDescribir;
+            const DiaCivil exacto = DescribeDia(zona, d);
+            ASSERT_TRUE(exacto.existe && exacto.ordinario) << d.toString(Qt::ISODate).toStdString();
+            ASSERT_EQ(*rapido, exacto.inicio.offsetFromUtc())
+                << d.toString(Qt::ISODate).toStdString();
+        }
+        // Most days need no description (about five around each change).
+        EXPECT_GT(sinDescribir, total * 9 / 10);
+    }
+}
+
 // --hoy is today's date in the request's zone, not the machine's.
 TEST(DiaCivil, HoyEnLaZonaPedida) {
     // 2026-03-14 02:00 UT: still the 13th at -3 and -4, already the 14th at +9.

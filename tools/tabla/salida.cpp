@@ -274,17 +274,24 @@ void CalculaDiaConCambio(const Peticion& peticion, DiaCalculado& d, const QTimeZ
 
 }  // namespace
 
-DiaCalculado CalculaDia(const Peticion& peticion, sys_days dia, const QTimeZone* zona) {
+DiaCalculado CalculaDia(const Peticion& peticion, sys_days dia, const QTimeZone* zona,
+                        const DesfasesZona* desfases) {
     DiaCalculado d;
     d.fecha = year_month_day{dia};
     if (peticion.zonaHoraria.isEmpty()) {
         CalculaDiaFijo(peticion, d, int(std::lround(peticion.zona * 3600.0)));
         return d;
     }
-    const QTimeZone propia = zona ? QTimeZone() : QTimeZone(peticion.zonaHoraria.toLatin1());
-    const QTimeZone& z = zona ? *zona : propia;
     const QDate fecha(int(d.fecha.year()), int(unsigned(d.fecha.month())),
                       int(unsigned(d.fecha.day())));
+    if (desfases) {
+        if (const std::optional<int> desfase = desfases->DesfaseDiaOrdinario(fecha)) {
+            CalculaDiaFijo(peticion, d, *desfase);
+            return d;
+        }
+    }
+    const QTimeZone propia = zona ? QTimeZone() : QTimeZone(peticion.zonaHoraria.toLatin1());
+    const QTimeZone& z = zona ? *zona : propia;
     const DiaCivil civil = DescribeDia(z, fecha);
     if (!civil.existe) {
         d.existe = false;
@@ -301,10 +308,19 @@ DiaCalculado CalculaDia(const Peticion& peticion, sys_days dia, const QTimeZone*
 std::vector<DiaCalculado> CalculaDias(const Peticion& peticion) {
     const QTimeZone zona =
         peticion.zonaHoraria.isEmpty() ? QTimeZone() : QTimeZone(peticion.zonaHoraria.toLatin1());
+    auto aQDate = [](sys_days d) {
+        const year_month_day f{d};
+        return QDate(int(f.year()), int(unsigned(f.month())), int(unsigned(f.day())));
+    };
+    const std::optional<DesfasesZona> desfases =
+        zona.isValid() ? std::optional<DesfasesZona>(std::in_place, zona, aQDate(peticion.desde),
+                                                     aQDate(peticion.hasta))
+                       : std::nullopt;
     std::vector<DiaCalculado> dias;
     dias.reserve(std::size_t((peticion.hasta - peticion.desde).count() + 1));
     for (sys_days d = peticion.desde; d <= peticion.hasta; d += days{1}) {
-        dias.push_back(CalculaDia(peticion, d, zona.isValid() ? &zona : nullptr));
+        dias.push_back(CalculaDia(peticion, d, zona.isValid() ? &zona : nullptr,
+                                  desfases ? &*desfases : nullptr));
     }
     return dias;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "astro/eventos.h"
+#include "places/zonas.h"
 #include "results/resultados.h"
 #include "tools/tabla/orden.h"
 
@@ -50,9 +51,11 @@ struct DiaCalculado {
 
 // The search and the display rules for one day of the request. `zona` is
 // the request's IANA zone already made (CalculaDias makes it once); none
-// makes it from peticion.zonaHoraria.
+// makes it from peticion.zonaHoraria. `desfases`, the zone's offsets over
+// the request's dates, spares most days the exact description of the civil
+// day; the results are the same without it.
 DiaCalculado CalculaDia(const Peticion& peticion, std::chrono::sys_days dia,
-                        const QTimeZone* zona = nullptr);
+                        const QTimeZone* zona = nullptr, const DesfasesZona* desfases = nullptr);
 
 // Every day of the request, from desde to hasta.
 std::vector<DiaCalculado> CalculaDias(const Peticion& peticion);
