@@ -48,6 +48,7 @@ FormVespalbaCivilNautico::FormVespalbaCivilNautico(QWidget* parent)
     // Every pointer comes from the description: a missing control is a
     // fault of the build, caught here in every build type.
     if (!Completos(area_)) qFatal("FormVespalbaCivilNautico: a result control is missing");
+    FijaPaleta(*this);
     AplicaColoresSistema();
     // The time boxes and the daylight box were measured for MS Sans Serif;
     // with a substitute face the widest word they show, "Bajo horizonte",
@@ -109,6 +110,21 @@ QWidget* FormVespalbaCivilNautico::ControlDe(ControlEntrada control) const {
         case ControlEntrada::Z: return ui->Z;
     }
     return ui->FE1;
+}
+
+void FormVespalbaCivilNautico::FijaPaleta(QWidget& raiz) {
+    const QPalette clara = PaletaVentana();
+    QList<QWidget*> widgets = raiz.findChildren<QWidget*>();
+    widgets.prepend(&raiz);
+    for (QWidget* w : widgets) {
+        // The roles a control sets itself (its resolve mask: the .ui's fixed
+        // colours) stay; every other comes from the light palette, and all
+        // are then its own. The window's style sheet stops a palette from
+        // passing down to the controls, hence one by one.
+        QPalette p = w->palette().resolve(clara);
+        p.setResolveMask(~QPalette::ResolveMask{0});
+        w->setPalette(p);
+    }
 }
 
 void FormVespalbaCivilNautico::AplicaColoresSistema() {

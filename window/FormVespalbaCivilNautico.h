@@ -62,8 +62,13 @@ private:
     // The modal message of a failed check: its text alone, one OK button, no
     // icon, caption "Vespalba".
     void MuestraMensaje(const QString& mensaje);
-    // Gives the panels, banner lines and result frame the platform's
-    // active-border colour, which a .ui file cannot name.
+    // Gives `raiz` and every control under it the light palette the window
+    // was designed against, each keeping the colours it sets itself: neither
+    // the application's palette nor the desktop's theme, at start or changed
+    // later, reaches the window's colours.
+    static void FijaPaleta(QWidget& raiz);
+    // Gives the panels, banner lines and result frame the active-border
+    // colour, which a .ui file cannot name.
     void AplicaColoresSistema();
     void CentraEnPantalla();
     // Keeps each option-button group one stop of the Tab key, at its
