@@ -27,8 +27,8 @@
 #include <memory>
 #include <string>
 
-#include "window/FormVespalbaCivilNautico.h"
 #include "results/colores.h"
+#include "window/FormVespalbaCivilNautico.h"
 
 namespace {
 
@@ -82,7 +82,8 @@ QString Nombre(const QWidget* w) {
 std::map<QString, QRect> TextosALaVista(QWidget& ventana) {
     std::map<QString, QRect> textos;
     const auto agrega = [&](const QWidget* w, const QString& nombre, const QRect& zona) {
-        if (!zona.isEmpty()) textos[nombre] = QRect(w->mapTo(&ventana, zona.topLeft()), zona.size());
+        if (!zona.isEmpty())
+            textos[nombre] = QRect(w->mapTo(&ventana, zona.topLeft()), zona.size());
     };
     for (QWidget* w : ventana.findChildren<QWidget*>()) {
         if (!w->isVisibleTo(&ventana)) continue;
@@ -107,8 +108,9 @@ std::map<QString, QRect> TextosALaVista(QWidget& ventana) {
             op.initFrom(x);
             op.text = x->title();
             op.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
-            agrega(x, Nombre(x),
-                   x->style()->subControlRect(QStyle::CC_GroupBox, &op, QStyle::SC_GroupBoxLabel, x));
+            agrega(
+                x, Nombre(x),
+                x->style()->subControlRect(QStyle::CC_GroupBox, &op, QStyle::SC_GroupBoxLabel, x));
         } else if (auto* x = qobject_cast<QMenuBar*>(w)) {
             for (QAction* a : x->actions()) {
                 agrega(x, a->objectName(), x->actionGeometry(a));
@@ -146,8 +148,8 @@ T* Control(QWidget& v, const char* nombre) {
     return c;
 }
 
-void Escribe(QWidget& v, const char* dia, const char* mes, const char* anio,
-             const char* latGrados, const char* latMinutos) {
+void Escribe(QWidget& v, const char* dia, const char* mes, const char* anio, const char* latGrados,
+             const char* latMinutos) {
     for (const auto& [caja, texto] : {std::pair{"FE1", dia},
                                       {"FE2", mes},
                                       {"FE3", anio},
@@ -202,7 +204,7 @@ protected:
 
     Medida Mide(const Escenario& e, Oscuro oscuro) {
         QApplication::setPalette(oscuro == Oscuro::AntesDeLaVentana ? PaletaOscura()
-                                                                     : Vespalba::PaletaVentana());
+                                                                    : Vespalba::PaletaVentana());
         auto v = std::make_unique<Vespalba::FormVespalbaCivilNautico>();
         v->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(v.get()));

@@ -47,8 +47,8 @@ TEST_F(PantallaPequenaTest, MarcoDentroDelAreaDisponible) {
     const QRect zona = v.screen()->availableGeometry();
     EXPECT_TRUE(zona.contains(v.frameGeometry()))
         << "frame " << v.frameGeometry().x() << "," << v.frameGeometry().y() << " "
-        << v.frameGeometry().width() << "x" << v.frameGeometry().height() << " in "
-        << zona.width() << "x" << zona.height();
+        << v.frameGeometry().width() << "x" << v.frameGeometry().height() << " in " << zona.width()
+        << "x" << zona.height();
     EXPECT_TRUE(zona.contains(v.geometry().topLeft()));
     // The menu bar on top, whole and above the scrolled contents.
     EXPECT_EQ(v.menuBar()->geometry().topLeft(), QPoint(0, 0));
@@ -95,7 +95,8 @@ TEST_F(PantallaPequenaTest, AreaDelDisenoQueSeDesplaza) {
             return QRect((r.topLeft() * escala), r.size() * escala);
         };
         const QImage mostrado = ventana.copy(fisico(visto));
-        const QImage esperado = diseno.copy(fisico(QRect(QPoint(h->value(), vv->value()), vista->size())));
+        const QImage esperado =
+            diseno.copy(fisico(QRect(QPoint(h->value(), vv->value()), vista->size())));
         ASSERT_EQ(mostrado.size(), esperado.size());
         // Qt's line drawing may give the corner pixel of a frame cut by the
         // edge of the view the other of its two colours; a control moved,
@@ -132,11 +133,32 @@ TEST_F(PantallaPequenaTest, CadaControlAlAlcance) {
     }
     // The design's keyboard order (TextInfo hidden), the scroll area no
     // stop of its own.
-    const QStringList orden = {"FE2", "FE3", "L3", "L4", "G3", "G4", "Z", "ComAurora", "Orto",
-                               "Command4", "Lss", "Gww", "ComLugar", "Command1", "ComAuroraCivil",
-                               "ComAuroraAstro", "Option1", "OrtoLuna", "OcasoLuna", "TextAl",
-                               "FinCrepAstro", "FinCrepCivil", "Ocaso", "FinCrep",
-                               "HorasLuz", "FE1"};
+    const QStringList orden = {"FE2",
+                               "FE3",
+                               "L3",
+                               "L4",
+                               "G3",
+                               "G4",
+                               "Z",
+                               "ComAurora",
+                               "Orto",
+                               "Command4",
+                               "Lss",
+                               "Gww",
+                               "ComLugar",
+                               "Command1",
+                               "ComAuroraCivil",
+                               "ComAuroraAstro",
+                               "Option1",
+                               "OrtoLuna",
+                               "OcasoLuna",
+                               "TextAl",
+                               "FinCrepAstro",
+                               "FinCrepCivil",
+                               "Ocaso",
+                               "FinCrep",
+                               "HorasLuz",
+                               "FE1"};
     EXPECT_EQ(visitados.mid(0, orden.size()).join(' '), orden.join(' '));
 }
 
