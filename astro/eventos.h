@@ -17,11 +17,11 @@ namespace Vespalba::ModuloVespalba {
 
 // Validated inputs of one calculation.
 struct DatosCalculo {
-    double Dia = 0.0;   // day of the month, as read (unrounded), (0, 31]
-    double Mes = 0.0;   // month, as read (unrounded), (0, 12]
-    double Anio = 0.0;  // year, as read (unrounded), [1980, 2040]
+    double Dia = 0.0;   // day of the month searched, (0, 31]; the window gives Fecha's
+    double Mes = 0.0;   // month searched, (0, 12]; the window gives Fecha's
+    double Anio = 0.0;  // year searched, [1980, 2040]; the window gives Fecha's
     // Calendar date composed from the rounded day, month and year with carry;
-    // for display only, the search does not read it.
+    // the date shown. The search does not read it.
     std::chrono::year_month_day Fecha{};
     double Latitud = 0.0;   // decimal degrees, north positive, |value| < 76
     double Longitud = 0.0;  // decimal degrees, WEST positive, |value| < 181

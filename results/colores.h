@@ -1,11 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The result area's colours (and the panels' that the window shares with it), taken from the
-// application palette so that the window follows the desktop's theme.
+// The colours the window and its result area were designed against, kept under
+// every desktop palette and platform theme, a dark one included: the fixed
+// colours (dark blue captions, black result times, the light grey option
+// panels) were chosen against these light system colours.
 #pragma once
 
 #include <QColor>
+#include <QPalette>
 
 namespace Vespalba {
+
+// Qt's own light palette, the one its platforms give when the desktop gives
+// none (window #efefef, text boxes white, text black), with every colour role
+// of every group set, so that nothing of a desktop's palette fills in.
+QPalette PaletaVentana();
 
 // Window background (system colour 5): the normal back colour of a text box.
 QColor ColorFondoVentana();

@@ -167,6 +167,60 @@ TEST_F(CalcularTest, CadaRechazoConSuMensajeYFoco) {
     }
 }
 
+// A fraction in a date box: the hours are those of the date the date box
+// shows. "1,5" of July 2003 and "2003,4" show 2 July 2003, and give the
+// worked example's hours; in English "1.5" gives what "2" gives.
+TEST_F(CalcularTest, FechaFraccionariaCalculaElDiaMostrado) {
+    for (const auto& [dia, anio] : {std::pair{"1,5", "2003"}, {"2", "2003,4"}, {"2,4", "2003,2"}}) {
+        SCOPED_TRACE(std::string(dia) + " / 7 / " + anio);
+        EscribeTodo({dia, "7", anio, "33", "16", false, "71", "36", false, "4", false});
+        ASSERT_FALSE(Calcula()) << "no message";
+        for (const auto& [nombre, texto] : resultadosEjemplo) {
+            EXPECT_EQ(Texto(qPrintable(nombre)), texto) << nombre.toStdString();
+        }
+    }
+
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const auto resultados = [&](const char* dia) {
+        EscribeTodo({dia, "7", "2003", "33", "16", false, "71", "36", false, "4", false});
+        EXPECT_FALSE(Calcula()) << "no message for day " << dia;
+        std::map<QString, QString> r;
+        for (const auto& [nombre, texto] : resultadosEjemplo) {
+            r[nombre] = Texto(qPrintable(nombre));
+        }
+        return r;
+    };
+    const auto entero = resultados("2");
+    EXPECT_EQ(entero.at("Orto"), " 7: 50");
+    EXPECT_EQ(resultados("1.5"), entero);
+}
+
+// A day or month that rounds to 0 in January 1980 would search 1979: the
+// first such box is refused with its message, as any other bad input.
+TEST_F(CalcularTest, FechaRedondeadaAntesDe1980) {
+    EscribeTodo({"2", "7", "2003", "33", "16", false, "71", "36", false, "4", false});
+    ASSERT_FALSE(Calcula());
+    const struct {
+        const char *dia, *mes, *control, *mensaje;
+    } casos[] = {
+        {"0,4", "1", "FE1", "Verifique Ingreso del Día, (entre 1 y 31."},
+        {"1", "0,4", "FE2", "Verifique Ingreso del Mes. (entre 1 y 12)"},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.control);
+        EscribeTodo({c.dia, c.mes, "1980", "33", "16", false, "71", "36", false, "4", false});
+        const std::optional<MensajeVisto> m = Calcula();
+        ASSERT_TRUE(m) << "a message box must open";
+        EXPECT_EQ(m->texto, QString::fromUtf8(c.mensaje));
+        EXPECT_EQ(m->focoAlCerrar, c.control);
+        for (const char* caja : cajasTiempo) {
+            EXPECT_EQ(Texto(caja), "") << caja;
+        }
+        EXPECT_EQ(Texto("HorasLuz"), " 9: 59");
+        EXPECT_EQ(Texto("TextAl"), "2 jul 2003");
+    }
+}
+
 TEST_F(CalcularTest, LimitesAceptados) {
     const struct {
         const char* control;

@@ -7,11 +7,16 @@
 #include <optional>
 #include <string>
 
+#include "astro/tiempo.h"
 #include "window/lectura.h"
 #include "window/validacion.h"
 
 using namespace Vespalba;
+using Vespalba::ModuloVespalba::BuscaEventos;
 using Vespalba::ModuloVespalba::DatosCalculo;
+using Vespalba::ModuloVespalba::EventosDia;
+using Vespalba::ModuloVespalba::FechaMJD;
+using Vespalba::ModuloVespalba::NumClases;
 
 namespace {
 
@@ -253,15 +258,15 @@ TEST(ValidaDatos, FechaConArrastre) {
     const struct {
         const char *dia, *mes, *anio;
         year_month_day fecha;
-        double diaLeido;
         // clang-format off
     } casos[] = {
-        {"31", "4", "2003", year{2003} / 5 / 1, 31},     // 31 April is 1 May
-        {"31", "2", "2003", year{2003} / 3 / 3, 31},     // runs on into March
-        {"31", "2", "2004", year{2004} / 3 / 2, 31},     // leap year
-        {"0.5", "3", "2003", year{2003} / 2 / 28, 0.5},  // rounds to day 0
-        {"1", "0.4", "2003", year{2002} / 12 / 1, 1},    // month 0: December before
-        {"2.5", "7", "2003", year{2003} / 7 / 2, 2.5},   // a half to the even day
+        {"31", "4", "2003", year{2003} / 5 / 1},     // 31 April is 1 May
+        {"31", "2", "2003", year{2003} / 3 / 3},     // runs on into March
+        {"31", "2", "2004", year{2004} / 3 / 2},     // leap year
+        {"0.5", "3", "2003", year{2003} / 2 / 28},   // rounds to day 0
+        {"1", "0.4", "2003", year{2002} / 12 / 1},   // month 0: December before
+        {"2.5", "7", "2003", year{2003} / 7 / 2},    // a half to the even day
+        {"0.4", "2", "1980", year{1980} / 1 / 31},   // borrows, still in 1980
     };
     // clang-format on
     for (const auto& c : casos) {
@@ -271,8 +276,105 @@ TEST(ValidaDatos, FechaConArrastre) {
         e.FE3 = c.anio;
         const auto r = ValidaDatos(e, QLocale::c());
         ASSERT_TRUE(std::holds_alternative<DatosCalculo>(r)) << c.dia << "/" << c.mes;
-        EXPECT_EQ(std::get<DatosCalculo>(r).Fecha, c.fecha) << c.dia << "/" << c.mes;
-        EXPECT_EQ(std::get<DatosCalculo>(r).Dia, c.diaLeido);
+        const DatosCalculo& d = std::get<DatosCalculo>(r);
+        EXPECT_EQ(d.Fecha, c.fecha) << c.dia << "/" << c.mes;
+        // The search runs on the date shown, not on the numbers typed.
+        EXPECT_EQ(d.Dia, unsigned(c.fecha.day())) << c.dia << "/" << c.mes;
+        EXPECT_EQ(d.Mes, unsigned(c.fecha.month())) << c.dia << "/" << c.mes;
+        EXPECT_EQ(d.Anio, int(c.fecha.year())) << c.dia << "/" << c.mes;
+    }
+}
+
+// A fraction in a date box moves the search to the day the date box shows:
+// "1,5" of July is 2 July (a half to the even day), "2003,4" is 2003.
+TEST(ValidaDatos, FechaFraccionariaEsLaDelDiaMostrado) {
+    const struct {
+        const char* locale;
+        const char *dia, *mes, *anio;
+        // clang-format off
+    } casos[] = {
+        {"es_CL", "1,5", "7", "2003"},   {"en_US", "1.5", "7", "2003"},
+        {"es_CL", "2", "7", "2003,4"},   {"en_US", "2", "7", "2003.4"},
+        {"es_CL", "2,4", "7,2", "2003"}, {"C", "1.5", "6.6", "2002.6"},
+    };
+    // clang-format on
+    const auto ejemplo = std::get<DatosCalculo>(ValidaDatos(Ejemplo(), QLocale::c()));
+    for (const auto& c : casos) {
+        SCOPED_TRACE(std::string(c.locale) + " " + c.dia + "/" + c.mes + "/" + c.anio);
+        EntradasCalculo e = Ejemplo();
+        e.FE1 = c.dia;
+        e.FE2 = c.mes;
+        e.FE3 = c.anio;
+        const auto r = ValidaDatos(e, QLocale(QString::fromLatin1(c.locale)));
+        ASSERT_TRUE(std::holds_alternative<DatosCalculo>(r));
+        const DatosCalculo& d = std::get<DatosCalculo>(r);
+        EXPECT_EQ(d.Fecha, ejemplo.Fecha);
+        EXPECT_EQ(d.Dia, 2);
+        EXPECT_EQ(d.Mes, 7);
+        EXPECT_EQ(d.Anio, 2003);
+        // Hence the very hours of the worked example.
+        const EventosDia a = BuscaEventos(d);
+        const EventosDia b = BuscaEventos(ejemplo);
+        for (int k = 0; k < NumClases; ++k) {
+            EXPECT_EQ(a.clases[k].hayOrto, b.clases[k].hayOrto) << k;
+            EXPECT_EQ(a.clases[k].horaOrto, b.clases[k].horaOrto) << k;
+            EXPECT_EQ(a.clases[k].hayOcaso, b.clases[k].hayOcaso) << k;
+            EXPECT_EQ(a.clases[k].horaOcaso, b.clases[k].horaOcaso) << k;
+        }
+    }
+}
+
+// For whole numbers the search's local midnight is, to the bit, that of the
+// numbers as typed, carry included (day 31 of April is 1 May either way).
+TEST(ValidaDatos, FechaEnteraSinCambio) {
+    const struct {
+        const char *dia, *mes, *anio;
+        // clang-format off
+    } casos[] = {
+        {"2", "7", "2003"},  {"31", "4", "2003"}, {"31", "2", "2003"}, {"31", "2", "2004"},
+        {"1", "1", "1980"},  {"31", "12", "2040"}, {"29", "2", "2000"}, {"30", "2", "2001"},
+        {"31", "11", "1999"}, {"31", "6", "2020"}, {"31", "1", "2040"},
+    };
+    // clang-format on
+    for (const auto& c : casos) {
+        EntradasCalculo e = Ejemplo();
+        e.FE1 = c.dia;
+        e.FE2 = c.mes;
+        e.FE3 = c.anio;
+        const auto r = ValidaDatos(e, QLocale::c());
+        ASSERT_TRUE(std::holds_alternative<DatosCalculo>(r)) << c.dia << "/" << c.mes;
+        const DatosCalculo& d = std::get<DatosCalculo>(r);
+        const double tecleado = FechaMJD(std::stod(c.anio), std::stod(c.mes), std::stod(c.dia), 0);
+        EXPECT_EQ(FechaMJD(d.Anio, d.Mes, d.Dia, 0), tecleado) << c.dia << "/" << c.mes;
+    }
+}
+
+// A date that rounding carries out of 1980-2040 is refused with the message
+// of the first date box, in the order of the checks, whose rounding borrowed
+// from the month or year before; the boxes after it are not looked at.
+TEST(ValidaDatos, FechaRedondeadaFueraDeLosAnios) {
+    const struct {
+        const char *dia, *mes, *anio;
+        ControlEntrada control;
+        // clang-format off
+    } casos[] = {
+        {"0.4", "1", "1980", C::FE1},    // 31 December 1979
+        {"0.5", "1", "1980", C::FE1},    // a half to the even day: 0
+        {"1", "0.4", "1980", C::FE2},    // December 1979
+        {"1.2", "0.4", "1980", C::FE2},  // the day's rounding moved nothing
+        {"0.4", "0.4", "1980.3", C::FE1},
+    };
+    // clang-format on
+    for (const auto& c : casos) {
+        EntradasCalculo e = Ejemplo();
+        e.FE1 = c.dia;
+        e.FE2 = c.mes;
+        e.FE3 = c.anio;
+        e.L3 = "99";  // a later box at fault is not reported first
+        const auto r = ValidaDatos(e, QLocale::c());
+        ASSERT_TRUE(std::holds_alternative<FalloValidacion>(r)) << c.dia << "/" << c.mes;
+        EXPECT_EQ(std::get<FalloValidacion>(r).control, c.control) << c.dia << "/" << c.mes;
+        EXPECT_EQ(std::get<FalloValidacion>(r).mensaje, MensajeValidacion(c.control));
     }
 }
 

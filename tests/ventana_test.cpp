@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStyleOption>
 #include <vector>
 
@@ -358,6 +359,7 @@ TEST_F(VentanaTest, TamanoFijoYCentrada) {
               QSize(11835 / kTwipsPorPixel, 7995 / kTwipsPorPixel + v.menuBar()->height()));
     EXPECT_EQ(v.minimumSize(), v.size());
     EXPECT_EQ(v.maximumSize(), v.size());
+    EXPECT_EQ(v.findChild<QScrollArea*>(), nullptr) << "on a screen it fits, nothing scrolls";
 
     // Centred as the window was placed before its first showing; a frame
     // that the platform adds afterwards may shift it by its own width.

@@ -3,12 +3,16 @@
 
 #include "ui_FormVespalbaCivilNautico.h"
 
+#include <QApplication>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 #include <variant>
@@ -48,6 +52,7 @@ FormVespalbaCivilNautico::FormVespalbaCivilNautico(QWidget* parent)
     // Every pointer comes from the description: a missing control is a
     // fault of the build, caught here in every build type.
     if (!Completos(area_)) qFatal("FormVespalbaCivilNautico: a result control is missing");
+    FijaPaleta(*this);
     AplicaColoresSistema();
     // The time boxes and the daylight box were measured for MS Sans Serif;
     // with a substitute face the widest word they show, "Bajo horizonte",
@@ -91,7 +96,8 @@ FormVespalbaCivilNautico::FormVespalbaCivilNautico(QWidget* parent)
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     layout()->activate();
-    CentraEnPantalla();
+    tamanoDiseno_ = size();
+    ColocaEnPantalla();
     ui->FE1->setFocus();
 }
 
@@ -109,6 +115,21 @@ QWidget* FormVespalbaCivilNautico::ControlDe(ControlEntrada control) const {
         case ControlEntrada::Z: return ui->Z;
     }
     return ui->FE1;
+}
+
+void FormVespalbaCivilNautico::FijaPaleta(QWidget& raiz) {
+    const QPalette clara = PaletaVentana();
+    QList<QWidget*> widgets = raiz.findChildren<QWidget*>();
+    widgets.prepend(&raiz);
+    for (QWidget* w : widgets) {
+        // The roles a control sets itself (its resolve mask: the .ui's fixed
+        // colours) stay; every other comes from the light palette, and all
+        // are then its own. The window's style sheet stops a palette from
+        // passing down to the controls, hence one by one.
+        QPalette p = w->palette().resolve(clara);
+        p.setResolveMask(~QPalette::ResolveMask{0});
+        w->setPalette(p);
+    }
 }
 
 void FormVespalbaCivilNautico::AplicaColoresSistema() {
@@ -129,12 +150,87 @@ void FormVespalbaCivilNautico::UnaParadaPorGrupo() {
     }
 }
 
-void FormVespalbaCivilNautico::CentraEnPantalla() {
-    if (const QScreen* pantalla = screen()) {
-        QRect marco = frameGeometry();
-        marco.moveCenter(pantalla->availableGeometry().center());
-        move(marco.topLeft());
+void FormVespalbaCivilNautico::ColocaEnPantalla() {
+    const QScreen* pantalla = screen();
+    if (pantalla == nullptr) {
+        return;
     }
+    const QRect zona = pantalla->availableGeometry();
+    // The frame the platform adds around the window: unknown (zero) before
+    // the window is first shown on most platforms.
+    marco_ = frameGeometry().size() - geometry().size();
+    if (desplazamiento_ == nullptr) {
+        if (tamanoDiseno_.width() + marco_.width() <= zona.width() &&
+            tamanoDiseno_.height() + marco_.height() <= zona.height()) {
+            // It fits: centred on the available area, in the design's size.
+            QRect marco = frameGeometry();
+            marco.moveCenter(zona.center());
+            move(marco.topLeft());
+            return;
+        }
+        EnvuelveEnDesplazamiento();
+    }
+    // Too large for the screen (a small screen, or a large scale factor):
+    // the available size at most, its contents scrolling. In each direction
+    // centred when that fits, else from the area's top or left edge, so that
+    // the title bar and the menu are always on the screen.
+    const QSize tamano = tamanoDiseno_.boundedTo(zona.size() - marco_);
+    resize(tamano);
+    const QSize conMarco = tamano + marco_;
+    const int x = zona.left() + std::max(0, (zona.width() - conMarco.width()) / 2);
+    const int y = zona.top() + std::max(0, (zona.height() - conMarco.height()) / 2);
+    move(x, y);
+}
+
+void FormVespalbaCivilNautico::EnvuelveEnDesplazamiento() {
+    // The client area keeps its fixed size and every control its place; it
+    // only moves inside a frameless scroll area.
+    QWidget* area = takeCentralWidget();
+    desplazamiento_ = new QScrollArea(this);
+    desplazamiento_->setObjectName(QStringLiteral("desplazamiento"));
+    desplazamiento_->setFrameShape(QFrame::NoFrame);
+    // Not a stop of the Tab key: the keyboard order stays the design's.
+    desplazamiento_->setFocusPolicy(Qt::NoFocus);
+    desplazamiento_->setWidget(area);
+    setCentralWidget(desplazamiento_);
+    FijaPaleta(*desplazamiento_);
+    // The control that takes the focus comes into view whole (the scroll
+    // area itself only brings a text box's cursor into view).
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* ahora) {
+        QWidget* area = desplazamiento_->widget();
+        if (ahora == nullptr || !area->isAncestorOf(ahora)) {
+            return;
+        }
+        const QRect donde(ahora->mapTo(area, QPoint(0, 0)), ahora->size());
+        desplazamiento_->ensureVisible(donde.center().x(), donde.center().y(),
+                                       donde.width() / 2 + 1, donde.height() / 2 + 1);
+    });
+    // Resizable now, up to the design's size.
+    layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
+    setMinimumSize(0, 0);
+    setMaximumSize(tamanoDiseno_);
+}
+
+bool FormVespalbaCivilNautico::event(QEvent* evento) {
+    const bool hecho = QMainWindow::event(evento);
+    // Once shown, the platform's frame becomes known (and a window manager
+    // may add it only then): a window that does not fit with it is placed
+    // again. A window that fits is never moved after its first placing.
+    if (evento->type() == QEvent::Show || evento->type() == QEvent::Move ||
+        evento->type() == QEvent::Resize) {
+        const QSize marco = frameGeometry().size() - geometry().size();
+        if (marco != marco_ && isVisible()) {
+            const QRect zona = screen() ? screen()->availableGeometry() : QRect();
+            const bool cabe = tamanoDiseno_.width() + marco.width() <= zona.width() &&
+                              tamanoDiseno_.height() + marco.height() <= zona.height();
+            if (desplazamiento_ != nullptr || !cabe) {
+                ColocaEnPantalla();
+            } else {
+                marco_ = marco;
+            }
+        }
+    }
+    return hecho;
 }
 
 void FormVespalbaCivilNautico::FijaReloj(std::function<QDate()> reloj) {

@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 
+class QScrollArea;
+
 #include "results/area_resultados.h"
 
 namespace Vespalba {
@@ -26,7 +28,8 @@ class FormVespalbaCivilNautico : public QMainWindow {
 public:
     // Builds the window from its description, wires the handlers below and
     // runs Form_Load; the window is not shown yet. It opens centred on its
-    // screen, fixed in size, with the focus in the day box FE1.
+    // screen, fixed in size, with the focus in the day box FE1; on a screen
+    // too small for it, in the available size with its contents scrolling.
     explicit FormVespalbaCivilNautico(QWidget* parent = nullptr);
     ~FormVespalbaCivilNautico() override;
 
@@ -58,14 +61,30 @@ public slots:
     // Menu "Salir": closes the window, which ends the program.
     void Salir_Click();
 
+protected:
+    // Places the window again once the platform's frame is known, if it does
+    // not fit on the screen with it.
+    bool event(QEvent* evento) override;
+
 private:
     // The modal message of a failed check: its text alone, one OK button, no
     // icon, caption "Vespalba".
     void MuestraMensaje(const QString& mensaje);
-    // Gives the panels, banner lines and result frame the platform's
-    // active-border colour, which a .ui file cannot name.
+    // Gives `raiz` and every control under it the light palette the window
+    // was designed against, each keeping the colours it sets itself: neither
+    // the application's palette nor the desktop's theme, at start or changed
+    // later, reaches the window's colours.
+    static void FijaPaleta(QWidget& raiz);
+    // Gives the panels, banner lines and result frame the active-border
+    // colour, which a .ui file cannot name.
     void AplicaColoresSistema();
-    void CentraEnPantalla();
+    // Centres the window on its screen's available area when it fits there
+    // with its frame. When it does not, the window takes the available size
+    // (at most the design's), its client area scrolls in both directions
+    // inside it, and its frame's top-left corner lies inside the area.
+    void ColocaEnPantalla();
+    // Puts the client area, unchanged, inside a scroll area.
+    void EnvuelveEnDesplazamiento();
     // Keeps each option-button group one stop of the Tab key, at its
     // selected button: only a selected button takes the focus from Tab.
     void UnaParadaPorGrupo();
@@ -81,6 +100,12 @@ private:
     // The result area's controls, handed to the code that fills it.
     ControlesResultado area_;
     std::function<QDate()> reloj_;
+    // The window's own size as designed: client area and menu bar.
+    QSize tamanoDiseno_;
+    // The platform's frame as last placed with.
+    QSize marco_;
+    // The scroll area around the client area, once the window did not fit.
+    QScrollArea* desplazamiento_ = nullptr;
 };
 
 }  // namespace Vespalba

@@ -12,6 +12,8 @@
 #include <QStyleOptionFrame>
 #include <QTranslator>
 
+#include "results/colores.h"
+
 // The resources live in a static library: their registration must be called
 // by name, from outside any namespace.
 static void RegistraRecursos() { Q_INIT_RESOURCE(ventana); }
@@ -71,6 +73,10 @@ void PreparaAplicacion(QApplication& app) {
     if (QStyle* estilo = QStyleFactory::create(QStringLiteral("Windows"))) {
         QApplication::setStyle(estilo);
     }
+    // The light colours the window was designed against, whatever the
+    // desktop's: every role is set, so a dark desktop palette, at start or
+    // after a change of theme, fills in none of them.
+    QApplication::setPalette(PaletaVentana());
 
     auto* traductor = new QTranslator(&app);
     if (traductor->load(QLocale(QLocale::Spanish, QLocale::Spain), QStringLiteral("qtbase"),

@@ -12,7 +12,8 @@ class QString;
 
 namespace Vespalba {
 
-// Sets the application name "Vespalba", the window style, Qt's own Spanish
+// Sets the application name "Vespalba", the window style and its light
+// palette (PaletaVentana(), whatever the desktop's theme), Qt's own Spanish
 // texts (the message box button reads "Aceptar" whatever the user's locale),
 // the window icon and the letter face. Call once, right after constructing
 // the QApplication and before creating the window.

@@ -131,6 +131,21 @@ std::variant<DatosCalculo, FalloValidacion> ValidaDatos(const EntradasCalculo& e
     if (!mes) return falla(ControlEntrada::FE2);
     const std::optional<double> anio = LeeCampoFecha(e.FE3, RangoAnio, locale);
     if (!anio) return falla(ControlEntrada::FE3);
+    // The day searched is the calendar date the date box shows: the rounded
+    // day, month and year composed with carry. The ranges above keep every
+    // locale reading inside the integer range.
+    const int diaEntero = *LecturaEntera(e.FE1, locale);
+    const int mesEntero = *LecturaEntera(e.FE2, locale);
+    const int anioEntero = *LecturaEntera(e.FE3, locale);
+    const std::chrono::year_month_day fecha = ComponeFecha(anioEntero, mesEntero, diaEntero);
+    if (!RangoAnio.Contiene(static_cast<int>(fecha.year()))) {
+        // Only a day or a month rounded down to 0 borrows from the month or
+        // year before ("0,4" of January 1980 is 31 December 1979): the first
+        // such box is the one at fault.
+        return falla(diaEntero < 1   ? ControlEntrada::FE1
+                     : mesEntero < 1 ? ControlEntrada::FE2
+                                     : ControlEntrada::FE3);
+    }
     const std::optional<double> latGrados = LeeCampoAngulo(e.L3, RangoLatitud, locale);
     if (!latGrados) return falla(ControlEntrada::L3);
     const std::optional<double> latMinutos = LeeCampoAngulo(e.L4, RangoMinutos, locale);
@@ -143,9 +158,13 @@ std::variant<DatosCalculo, FalloValidacion> ValidaDatos(const EntradasCalculo& e
     if (!zona || !RangoZona.Contiene(*zona)) return falla(ControlEntrada::Z);
 
     DatosCalculo d;
-    d.Dia = *dia;
-    d.Mes = *mes;
-    d.Anio = *anio;
+    d.Fecha = fecha;
+    // The search runs on that same date. For whole numbers it is the day
+    // typed, carry included: the modified Julian date of day 31 of month 4
+    // is that of day 1 of month 5, to the bit.
+    d.Dia = static_cast<unsigned>(fecha.day());
+    d.Mes = static_cast<unsigned>(fecha.month());
+    d.Anio = static_cast<int>(fecha.year());
 
     d.Latitud = *latGrados + *latMinutos / 60.0;
     if (!e.Lnn) {
@@ -157,10 +176,6 @@ std::variant<DatosCalculo, FalloValidacion> ValidaDatos(const EntradasCalculo& e
     }
     d.Longitud = -l;  // west positive
     d.Zona = e.Option2 ? *zona : -*zona;
-
-    // The ranges above keep every locale reading inside the integer range.
-    d.Fecha = ComponeFecha(*LecturaEntera(e.FE3, locale), *LecturaEntera(e.FE2, locale),
-                           *LecturaEntera(e.FE1, locale));
     return d;
 }
 

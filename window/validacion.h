@@ -46,10 +46,12 @@ QString MensajeValidacion(ControlEntrada control);
 // latitude minutes, longitude degrees, longitude minutes, zone, and stops at
 // the first that fails. When all pass, returns the calculation's data:
 // Latitud north positive, Longitud WEST positive, Zona east positive (the
-// typed sign takes part: "-3" with "W" gives +3), Dia/Mes/Anio the locale
-// readings unrounded, Fecha composed from the integer readings with carry.
-// A text that cannot be read as a number, or is not finite, is treated like
-// an out-of-range value of its box.
+// typed sign takes part: "-3" with "W" gives +3), Fecha composed from the
+// integer readings of day, month and year with carry, and Dia/Mes/Anio that
+// same date (so "1,5" searches day 2, the day the date box shows). A date
+// whose rounding carries it out of 1980-2040 fails at the first of day and
+// month that was rounded down to 0. A text that cannot be read as a number,
+// or is not finite, is treated like an out-of-range value of its box.
 std::variant<ModuloVespalba::DatosCalculo, FalloValidacion> ValidaDatos(
     const EntradasCalculo& entradas, const QLocale& locale = QLocale());
 
