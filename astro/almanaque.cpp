@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <optional>
 
 #include "astro/eventos.h"
 #include "astro/solluna.h"
@@ -102,7 +103,7 @@ double AnguloHorarioSol(double mjd, double longitud) {
 
 MediodiaSolar BuscaMediodia(double mjdInicio, double mjdFin, double latitud, double longitud) {
     MediodiaSolar r;
-    if (!(mjdFin > mjdInicio)) {
+    if (!(mjdFin > mjdInicio) || !std::isfinite(mjdFin - mjdInicio)) {
         return r;
     }
     auto h = [longitud](double mjd) { return AnguloHorarioSol(mjd, longitud); };
@@ -161,7 +162,7 @@ IluminacionLunar IluminacionLuna(double mjd) {
 
 std::vector<FasePrincipal> FasesEntre(double mjdDesde, double mjdHasta) {
     std::vector<FasePrincipal> fases;
-    if (!(mjdHasta > mjdDesde)) {
+    if (!(mjdHasta > mjdDesde) || !std::isfinite(mjdHasta - mjdDesde)) {
         return fases;
     }
     fases.reserve(static_cast<std::size_t>((mjdHasta - mjdDesde) / 7.0) + 2);

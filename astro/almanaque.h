@@ -78,10 +78,16 @@ double AnguloHorarioSol(double mjd, double longitud);
 // at most every PasoMediodia hours, each passage is bracketed between two
 // samples and refined by false position (Illinois) to ToleranciaInstante.
 //   mjdInicio, mjdFin: the day's interval, universal time MJD, mjdFin >
-//                      mjdInicio (any width; a civil day is 23 to 25 hours).
+//                      mjdInicio (a civil day is 23 to 25 hours; of an
+//                      interval of more than two days only the first two
+//                      passages are reported). SinPaso when the interval is
+//                      empty or not finite.
 //   latitud:           degrees, north positive.
 //   longitud:          degrees, WEST positive.
-// The local wall-clock time of the noon is the caller's: (mjd - mjdInicio)
+// Days that follow one another share out the passages: one at their common
+// midnight, or closer to it than ToleranciaInstante, goes to exactly one of
+// them, and its instant lies in that day. The local wall-clock time of the noon is the caller's:
+// (mjd - mjdInicio)
 // * 24 hours after midnight on a day without a change of the clock.
 MediodiaSolar BuscaMediodia(double mjdInicio, double mjdFin, double latitud, double longitud);
 
@@ -143,7 +149,9 @@ inline constexpr double PasoFases = 4.0;
 // The elongation is sampled every PasoFases days; a step across which it
 // enters a new quarter of the turn brackets that quarter's phase, refined by
 // false position (Illinois) to ToleranciaInstante. Empty when mjdHasta <=
-// mjdDesde.
+// mjdDesde or either is not finite. As with BuscaMediodia, intervals that
+// follow one another share out the phases: each goes to exactly one of them,
+// with its instant in it.
 std::vector<FasePrincipal> FasesEntre(double mjdDesde, double mjdHasta);
 
 // The name of a day's phase: a principal phase on the civil day that holds

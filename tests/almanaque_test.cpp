@@ -281,6 +281,10 @@ TEST(Mediodia, PasoEnLaMedianocheVaAUnSoloDia) {
 TEST(Mediodia, IntervaloVacioOInvertido) {
     EXPECT_EQ(BuscaMediodia(60000.0, 60000.0, 40, 3).estado, EstadoMediodia::SinPaso);
     EXPECT_EQ(BuscaMediodia(60001.0, 60000.0, 40, 3).estado, EstadoMediodia::SinPaso);
+    EXPECT_EQ(BuscaMediodia(60000.0, INFINITY, 40, 3).estado, EstadoMediodia::SinPaso);
+    EXPECT_EQ(BuscaMediodia(NAN, 60000.0, 40, 3).estado, EstadoMediodia::SinPaso);
+    EXPECT_TRUE(FasesEntre(60000.0, INFINITY).empty());
+    EXPECT_TRUE(FasesEntre(NAN, 60000.0).empty());
 }
 
 // ------------------------------------------------------------ the Moon's phase
