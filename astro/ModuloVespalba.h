@@ -3,11 +3,12 @@
 //   astro/tiempo.h   angles, fractions, modified Julian date, sidereal time
 //   astro/solluna.h  low-precision Sun and Moon positions
 //   astro/dominio.h  the years and places the inputs may take
-//   astro/dominio.h  the years and places the inputs may take
 //   astro/eventos.h  the day's event search and its records
+//   astro/almanaque.h solar noon, the Moon's illumination and principal phases
 //   astro/formato.h  the hours-and-minutes text
 #pragma once
 
+#include "astro/almanaque.h"
 #include "astro/dominio.h"
 #include "astro/eventos.h"
 #include "astro/formato.h"

@@ -23,19 +23,24 @@ PosicionEcuatorial ConversionEcuatorial(double x, double y, double z) {
     return p;
 }
 
-PosicionEcuatorial PosSol(double T) {
+PosicionEcliptica EclipticaSol(double T) {
     // Mean anomaly, radians.
     const double m = P2 * Frac(0.993133 + 99.997361 * T);
     // Equation of the centre, seconds of arc.
     const double dl = 6893.0 * std::sin(m) + 72.0 * std::sin(2.0 * m);
     // Ecliptic longitude, radians; the ecliptic latitude is taken as zero.
     const double l = P2 * Frac(0.7859453 + m / P2 + (6191.2 * T + dl) / SegundosPorVuelta);
+    return {l, 0.0};
+}
+
+PosicionEcuatorial PosSol(double T) {
+    const double l = EclipticaSol(T).lon;
     const double sl = std::sin(l);
     const double cl = std::cos(l);
     return ConversionEcuatorial(cl, COSEPS * sl, SINEPS * sl);
 }
 
-PosicionEcuatorial PosLuna(double T) {
+PosicionEcliptica EclipticaLuna(double T) {
     // Mean arguments. l0 stays in turns; the others are radians.
     const double l0 = Frac(0.606433 + 1336.855225 * T);      // mean longitude
     const double l = P2 * Frac(0.374897 + 1325.55241 * T);   // Moon's mean anomaly
@@ -63,7 +68,11 @@ PosicionEcuatorial PosLuna(double T) {
     // Ecliptic longitude and latitude, radians.
     const double lambda = P2 * Frac(l0 + dl / SegundosPorVuelta);
     const double beta = (18520.0 * std::sin(s) + n) / ARC;
+    return {lambda, beta};
+}
 
+PosicionEcuatorial PosLuna(double T) {
+    const auto [lambda, beta] = EclipticaLuna(T);
     // Ecliptic to equatorial.
     const double cb = std::cos(beta);
     const double x = cb * std::cos(lambda);

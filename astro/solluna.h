@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Low-precision equatorial positions of the Sun and the Moon: short
-// trigonometric series of fixed coefficients, good to about a minute of arc
-// for the Sun and a few minutes for the Moon, enough for rise, set and
-// twilight times to the minute.
+// Low-precision positions of the Sun and the Moon: short trigonometric
+// series of fixed coefficients, good to about a minute of arc for the Sun
+// and a few minutes for the Moon, enough for rise, set and twilight times to
+// the minute. The series give ecliptic coordinates (EclipticaSol,
+// EclipticaLuna), which PosSol and PosLuna turn into equatorial ones.
 #pragma once
 
 namespace Vespalba::ModuloVespalba {
@@ -22,6 +23,25 @@ struct PosicionEcuatorial {
     double ra;   // right ascension, decimal hours, [0, 24)
     double dec;  // declination, decimal degrees, north positive, (-90, 90)
 };
+
+// Ecliptic direction of a body, referred to the mean equinox of the date
+// (the frame the series work in; both bodies share it, so their difference
+// in longitude is free of precession).
+struct PosicionEcliptica {
+    double lon;  // ecliptic longitude, radians as the series count them (one
+                 // turn is P2), [0, P2)
+    double lat;  // ecliptic latitude, radians, north positive
+};
+
+// Ecliptic position of the Sun; its latitude is taken as exactly 0.
+//   T: as for PosSol.
+// PosSol(T) is the equatorial conversion of exactly this longitude.
+PosicionEcliptica EclipticaSol(double T);
+
+// Ecliptic position of the Moon (geocentric).
+//   T: as for PosSol.
+// PosLuna(T) is the equatorial conversion of exactly this direction.
+PosicionEcliptica EclipticaLuna(double T);
 
 // Position of the Sun.
 //   T: Julian centuries of 36525 days from MJD 51544.5 (universal time is

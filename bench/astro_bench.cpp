@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of the day's event search: one calculation, and a whole year of days
-// at forty places. Run: build/bench/astro_bench
+// at forty places; and of the almanac's solar noon, the Moon's illumination
+// and the principal phases of a year. Run: build/bench/astro_bench
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <vector>
 
+#include "astro/almanaque.h"
 #include "astro/eventos.h"
 
 using namespace Vespalba::ModuloVespalba;
@@ -60,6 +63,43 @@ void BM_AnioCuarentaLugares(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 40 * 365);
 }
 BENCHMARK(BM_AnioCuarentaLugares)->Unit(benchmark::kMillisecond);
+
+// The principal phases of one year (2026), about 50 of them.
+void BM_FasesAnio(benchmark::State& state) {
+    const double desde = 61041.0;  // 1 January 2026, 0 h UT
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(desde);
+        std::vector<FasePrincipal> f = FasesEntre(desde, desde + 365.0);
+        benchmark::DoNotOptimize(f);
+    }
+}
+BENCHMARK(BM_FasesAnio)->Unit(benchmark::kMicrosecond);
+
+// Solar noon of every day of 2026 at one place (Valparaíso, zone -4): one
+// item is one day.
+void BM_MediodiaAnio(benchmark::State& state) {
+    const double desde = 61041.0 + 4.0 / 24;  // local midnight, 1 January 2026
+    for (auto _ : state) {
+        for (int dia = 0; dia < 365; ++dia) {
+            const double inicio = desde + dia;
+            MediodiaSolar m = BuscaMediodia(inicio, inicio + 1.0, -33.0472, 71.6127);
+            benchmark::DoNotOptimize(m);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 365);
+}
+BENCHMARK(BM_MediodiaAnio)->Unit(benchmark::kMicrosecond);
+
+// The illuminated fraction at one instant.
+void BM_IluminacionLuna(benchmark::State& state) {
+    double mjd = 61041.5;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(mjd);
+        IluminacionLunar il = IluminacionLuna(mjd);
+        benchmark::DoNotOptimize(il);
+    }
+}
+BENCHMARK(BM_IluminacionLuna);
 
 }  // namespace
 
