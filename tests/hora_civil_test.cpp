@@ -262,7 +262,9 @@ TEST(DiaCivil, DiaDeCambioComoBusquedasDeDesfaseFijo) {
                     // Crossings well inside the civil day are all accounted for.
                     if (o < inicio + 60 || o >= fin - 60) continue;
                     EXPECT_TRUE(hay[sentido]) << "missed the crossing at " << o;
-                    if (hay[sentido]) EXPECT_LE(d.instantes[clase][sentido].segundos, o + 60);
+                    if (hay[sentido]) {
+                        EXPECT_LE(d.instantes[clase][sentido].segundos, o + 60);
+                    }
                 }
             }
         }
