@@ -196,15 +196,19 @@ void FormVespalbaCivilNautico::EnvuelveEnDesplazamiento() {
     FijaPaleta(*desplazamiento_);
     // The control that takes the focus comes into view whole (the scroll
     // area itself only brings a text box's cursor into view).
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* ahora) {
-        QWidget* area = desplazamiento_->widget();
-        if (ahora == nullptr || !area->isAncestorOf(ahora)) {
-            return;
-        }
-        const QRect donde(ahora->mapTo(area, QPoint(0, 0)), ahora->size());
-        desplazamiento_->ensureVisible(donde.center().x(), donde.center().y(),
-                                       donde.width() / 2 + 1, donde.height() / 2 + 1);
-    });
+    // The scroll area is the connection's context and the only object the
+    // handler touches: focus still moves while the window is being
+    // destroyed (its QWidget part closes it), after this class's part is gone.
+    connect(qApp, &QApplication::focusChanged, desplazamiento_,
+            [desplazamiento = desplazamiento_](QWidget*, QWidget* ahora) {
+                QWidget* area = desplazamiento->widget();
+                if (ahora == nullptr || !area->isAncestorOf(ahora)) {
+                    return;
+                }
+                const QRect donde(ahora->mapTo(area, QPoint(0, 0)), ahora->size());
+                desplazamiento->ensureVisible(donde.center().x(), donde.center().y(),
+                                              donde.width() / 2 + 1, donde.height() / 2 + 1);
+            });
     // Resizable now, up to the design's size.
     layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
     setMinimumSize(0, 0);
