@@ -8,9 +8,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "results/colores.h"
 #include "ventana_fixture.h"
 #include "window/aplicacion.h"
-#include "results/colores.h"
 
 namespace {
 
@@ -57,7 +57,9 @@ TEST(Aplicacion, LetraPedidaYSustituta) {
 TEST(Aplicacion, ColoresDelSistema) {
     EXPECT_EQ(Vespalba::ColorFondoVentana(), QApplication::palette().color(QPalette::Base));
     EXPECT_EQ(Vespalba::ColorBordeActivo(), QApplication::palette().color(QPalette::Button));
-    EXPECT_GE(std::abs(Vespalba::ColorFondoVentana().lightness() - Vespalba::ColorMarcoVentana().lightness()), 128)
+    EXPECT_GE(std::abs(Vespalba::ColorFondoVentana().lightness() -
+                       Vespalba::ColorMarcoVentana().lightness()),
+              128)
         << Vespalba::ColorFondoVentana().name().toStdString() << " frente a "
         << Vespalba::ColorMarcoVentana().name().toStdString();
     EXPECT_EQ(Vespalba::ColorMarcoVentana().alpha(), 255);

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "calculo_fixture.h"
-#include "window/aplicacion.h"
 #include "results/colores.h"
+#include "window/aplicacion.h"
 
 namespace {
 
@@ -109,7 +109,9 @@ TEST_F(CalcularTest, DiasTrabajadosEnPantalla) {
         }
         for (const char* aurora : {"ComAuroraCivil", "ComAurora", "ComAuroraAstro"}) {
             const bool marcada = std::find(d.marco.begin(), d.marco.end(), aurora) != d.marco.end();
-            EXPECT_EQ(Fondo(aurora), marcada ? Vespalba::ColorMarcoVentana() : Vespalba::ColorFondoVentana()) << aurora;
+            EXPECT_EQ(Fondo(aurora),
+                      marcada ? Vespalba::ColorMarcoVentana() : Vespalba::ColorFondoVentana())
+                << aurora;
         }
     }
 }
@@ -293,7 +295,8 @@ TEST_F(CalcularTest, NingunResultadoCortado) {
         ASSERT_FALSE(Calcula());
         for (QLineEdit* caja : Control<QWidget>("Resultado")->findChildren<QLineEdit*>()) {
             if (caja->text().isEmpty()) continue;
-            EXPECT_LE(QFontMetrics(caja->font()).horizontalAdvance(caja->text()), Vespalba::AnchoUtil(*caja))
+            EXPECT_LE(QFontMetrics(caja->font()).horizontalAdvance(caja->text()),
+                      Vespalba::AnchoUtil(*caja))
                 << caja->objectName().toStdString() << " \"" << caja->text().toStdString() << "\"";
             ++revisados;
         }
@@ -305,7 +308,8 @@ TEST_F(CalcularTest, NingunResultadoCortado) {
         }
         QLineEdit* info = Control<QLineEdit>("TextInfo");
         if (info->isVisible()) {
-            EXPECT_LE(QFontMetrics(info->font()).horizontalAdvance(info->text()), Vespalba::AnchoUtil(*info));
+            EXPECT_LE(QFontMetrics(info->font()).horizontalAdvance(info->text()),
+                      Vespalba::AnchoUtil(*info));
         }
     }
     EXPECT_GT(revisados, 30);

@@ -18,8 +18,8 @@
 
 namespace DiasTrabajados {
 
-using Vespalba::ModuloVespalba::EstadoClase;
 using Vespalba::Caja;
+using Vespalba::ModuloVespalba::EstadoClase;
 
 struct HorasClase {
     EstadoClase estado;

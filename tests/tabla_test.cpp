@@ -156,10 +156,10 @@ TEST(LeeLongitud, DosFormas) {
 // Islands; Auckland's summer is +13), in quarter hours.
 TEST(LeeZona, DeMenosDoceAMasCatorceEnCuartos) {
     const CasoCoordenada casos[] = {
-        {"-4", -4.0},   {"5.5", 5.5},   {"5.75", 5.75}, {"12", 12.0},    {"-12", -12.0},
-        {"+3", 3.0},    {"-0", 0.0},    {"12.25", 12.25}, {"13", 13.0},  {"14", 14.0},
-        {"-3.5", -3.5}, {"14.25", {}},  {"-12.25", {}}, {"-12.5", {}},   {"5.1", {}},
-        {"5.333", {}},  {"abc", {}},    {"4W", {}},     {"", {}},
+        {"-4", -4.0},   {"5.5", 5.5},  {"5.75", 5.75},   {"12", 12.0},  {"-12", -12.0},
+        {"+3", 3.0},    {"-0", 0.0},   {"12.25", 12.25}, {"13", 13.0},  {"14", 14.0},
+        {"-3.5", -3.5}, {"14.25", {}}, {"-12.25", {}},   {"-12.5", {}}, {"5.1", {}},
+        {"5.333", {}},  {"abc", {}},   {"4W", {}},       {"", {}},
     };
     for (const CasoCoordenada& c : casos) {
         const Lectura l = LeeZona(QString::fromUtf8(c.texto));
@@ -201,9 +201,8 @@ TEST(LeeOrden, DiasDeCadaFormaDeFecha) {
 }
 
 TEST(LeeOrden, LugarDeLaTablaComoLoLeeLaVentana) {
-    const Orden o =
-        LeeOrden({"t", "--lugar", "Tokio", "--zona", "9", "--hoy"},
-                 QDateTime(QDate(2003, 7, 2), QTime(0, 0), Qt::UTC).toSecsSinceEpoch());
+    const Orden o = LeeOrden({"t", "--lugar", "Tokio", "--zona", "9", "--hoy"},
+                             QDateTime(QDate(2003, 7, 2), QTime(0, 0), Qt::UTC).toSecsSinceEpoch());
     ASSERT_EQ(o.accion, Accion::Calcular);
     EXPECT_EQ(o.peticion.lugar, "Tokio             ");
     EXPECT_EQ(o.peticion.latitud, 34 + 50 / 60.0);       // "N "
@@ -677,7 +676,8 @@ const Malo malos[] = {
     {{"--lugar", "Arica", "--zona", "5.1", "--hoy"},
      "--zona «5.1»: no es un número de cuartos de hora"},
     // Zone names: only tzdata's, exactly as written; close names suggested.
-    {{"--lugar", "Arica", "--tz", "Marte/Olimpo", "--hoy"}, "--tz «Marte/Olimpo»: zona desconocida"},
+    {{"--lugar", "Arica", "--tz", "Marte/Olimpo", "--hoy"},
+     "--tz «Marte/Olimpo»: zona desconocida"},
     {{"--lugar", "Arica", "--tz", "Qqqqqqqq", "--hoy"},
      "--tz «Qqqqqqqq»: zona desconocida; se acepta un nombre de zona de la base tz"},
     {{"--lugar", "Arica", "--tz", "america/santiago", "--hoy"},

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <string>
+#include <type_traits>
 
 #include "astro/tiempo.h"
 
@@ -57,11 +58,25 @@ const CasoMJD casosMJD[] = {
 INSTANTIATE_TEST_SUITE_P(Calendario, FechaMJDTest, ::testing::ValuesIn(casosMJD),
                          [](const auto& info) { return "caso" + std::to_string(info.index); });
 
-TEST(FechaMJD, NoCambiaLosArgumentosDelLlamador) {
+// FechaMJD counts January and February as months 13 and 14 of the year
+// before, and year -1 as year 0, on its own copies: it takes its arguments
+// by value, so a caller's variables cannot change. A reference parameter
+// would let the adjustment reach them (and a second call with the same
+// variables give another day); this fails to compile then.
+static_assert(std::is_same_v<decltype(&FechaMJD), double (*)(double, double, double, double)>,
+              "FechaMJD takes year, month, day and hour by value");
+
+TEST(FechaMJD, LasMismasVariablesDanElMismoDiaOtraVez) {
     double anio = 2003, mes = 1, dia = 15;
-    FechaMJD(anio, mes, dia, 0);
-    EXPECT_EQ(anio, 2003);
-    EXPECT_EQ(mes, 1);
+    // 17 days before 1 February 2003 (MJD 52671).
+    EXPECT_EQ(FechaMJD(anio, mes, dia, 0), 52654);
+    EXPECT_EQ(FechaMJD(anio, mes, dia, 0), 52654);
+    anio = -1;
+    mes = 2;
+    dia = 1;
+    // 31 days after 1 January of year 0 (MJD -678943), the year -1 moving to 0.
+    EXPECT_EQ(FechaMJD(anio, mes, dia, 0), -678912);
+    EXPECT_EQ(FechaMJD(anio, mes, dia, 0), -678912);
 }
 
 struct CasoSidereo {

@@ -20,8 +20,8 @@
 #include <QStyleOption>
 #include <vector>
 
-#include "ventana_fixture.h"
 #include "results/colores.h"
+#include "ventana_fixture.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 set -euo pipefail
 programa=$1
 sonda="$(cd "$(dirname "$0")" && pwd)/accesibilidad_e2e.py"
-# shellcheck source=comun.sh
+# shellcheck source-path=SCRIPTDIR source=comun.sh
 . "$(dirname "$0")/comun.sh"
 inicio=$(date +%s.%N)
 
@@ -42,7 +42,7 @@ vivo() {
 termina() {
     local todos=() p
     for p in "${pids[@]}"; do
-        # shellcheck disable=SC2207
+        # shellcheck disable=SC2207 # pids: one word each, split on purpose
         todos+=($(descendientes "$p") "$p")
     done
     for p in "${todos[@]}"; do
@@ -96,7 +96,8 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$dir/pantalla"
     >"$dir/xvfb.log" 2>&1 &
 pids+=($!)
 espera_archivo "$dir/pantalla" "Xvfb"
-export DISPLAY=":$(head -n 1 "$dir/pantalla")"
+DISPLAY=":$(head -n 1 "$dir/pantalla")"
+export DISPLAY
 
 dbus-daemon --session --nofork --address="unix:path=$dir/bus" --print-address=3 \
     3>"$dir/direccion" >"$dir/dbus.log" 2>&1 &

@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
+# shellcheck shell=bash
 # Shared by the end-to-end scripts; source it, don't run it.
 
 # termina_solo PID QUE: the program PID, started by this shell, must end by

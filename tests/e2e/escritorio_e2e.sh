@@ -61,7 +61,8 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$dir/pantalla
     >"$dir/xvfb.log" 2>&1 &
 pids+=($!)
 espera_archivo "$dir/pantalla" "Xvfb"
-export DISPLAY=":$(head -n 1 "$dir/pantalla")"
+DISPLAY=":$(head -n 1 "$dir/pantalla")"
+export DISPLAY
 
 openbox --config-file /dev/null >"$dir/openbox.log" 2>&1 &
 pids+=($!)

@@ -12,7 +12,7 @@
 set -euo pipefail
 programa=$1
 cierra=$2
-# shellcheck source=comun.sh
+# shellcheck source-path=SCRIPTDIR source=comun.sh
 . "$(dirname "$0")/comun.sh"
 
 if [ -z "${VESPALBA_EN_XVFB:-}" ]; then
@@ -35,7 +35,7 @@ trap '[ -n "$pid" ] && { kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/nul
 # una_vez MODO: starts the program, ends it by MODO (cierre or salir) and
 # checks that it ends by itself with status 0.
 una_vez() {
-    local modo=$1 ventana nombre estado
+    local modo=$1 ventana nombre
     "$programa" &
     pid=$!
 

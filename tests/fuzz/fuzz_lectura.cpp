@@ -48,8 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tam
         Exige(*v >= -32768 && *v <= 32767);
     }
 
-    // The eight boxes from the text cut at tabs (0x09 is also a blank the
-    // prefix reading ignores, so cut at 0x01 instead when present).
+    // The eight boxes: the text cut at each 0x01 when it holds one, else at
+    // each '|' (as the corpus files are written). Tabs and blanks stay inside
+    // their box, and with 0x01 as the cut a box may hold a '|' too.
     const QChar corte = texto.contains(QChar(1)) ? QChar(1) : QChar('|');
     const QStringList partes = texto.split(corte);
     Vespalba::EntradasCalculo e;

@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tam
     Exige(Vespalba::ZonasParecidas(texto).size() <= 5);
 
     const QChar corte = texto.contains(QChar(1)) ? QChar(1) : QChar('|');
-    const QStringList argumentos = QStringList{QStringLiteral("vespalba-tabla")} + texto.split(corte);
+    const QStringList argumentos =
+        QStringList{QStringLiteral("vespalba-tabla")} + texto.split(corte);
     // A fixed instant for --hoy: 2026-03-14 02:00 UT.
     const Vespalba::Tabla::Orden orden = Vespalba::Tabla::LeeOrden(argumentos, 1773453600);
     if (orden.accion == Vespalba::Tabla::Accion::Error) {

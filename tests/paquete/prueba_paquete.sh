@@ -44,8 +44,11 @@ bien() { echo "  bien: $*"; }
 # --- Control fields: one version, from CMake, everywhere ---------------------
 version=$("$tabla_ref" --version | awk '{print $2}')
 arq=$(dpkg --print-architecture)
-[ "$(basename "$deb")" = "vespalba_${version}_${arq}.deb" ] \
-    && bien "nombre $(basename "$deb")" || falla "nombre $(basename "$deb"), se esperaba vespalba_${version}_${arq}.deb"
+if [ "$(basename "$deb")" = "vespalba_${version}_${arq}.deb" ]; then
+    bien "nombre $(basename "$deb")"
+else
+    falla "nombre $(basename "$deb"), se esperaba vespalba_${version}_${arq}.deb"
+fi
 [ "$(dpkg-deb -f "$deb" Package)" = vespalba ] || falla "Package: $(dpkg-deb -f "$deb" Package)"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || falla "Version: $(dpkg-deb -f "$deb" Version), vespalba-tabla dice $version"
 [ "$(dpkg-deb -f "$deb" Architecture)" = "$arq" ] || falla "Architecture: $(dpkg-deb -f "$deb" Architecture)"
@@ -67,19 +70,28 @@ esperados="./usr/bin/vespalba
 ./usr/share/man/es/man1/vespalba-tabla.1.gz
 ./usr/share/man/es/man1/vespalba.1.gz"
 hay=$(cd "$raiz" && find . -type f -o -type l | LC_ALL=C sort)
-[ "$hay" = "$esperados" ] && bien "los 9 archivos esperados" \
-    || falla "archivos del paquete:"$'\n'"$(diff <(echo "$esperados") <(echo "$hay") || true)"
+if [ "$hay" = "$esperados" ]; then
+    bien "los 9 archivos esperados"
+else
+    falla "archivos del paquete:"$'\n'"$(diff <(echo "$esperados") <(echo "$hay") || true)"
+fi
 
 # --- Desktop entry: its program and icon are the installed ones --------------
 escritorio=$raiz/usr/share/applications/vespalba.desktop
 desktop-file-validate "$escritorio" || falla "desktop-file-validate"
 clave() { sed -n "s/^$1=//p" "$escritorio"; }
 programa=$(clave Exec | awk '{print $1}')
-[ -x "$raiz/usr/bin/$programa" ] && bien "Exec=$programa está en usr/bin" \
-    || falla "Exec=$programa no está en usr/bin"
+if [ -x "$raiz/usr/bin/$programa" ]; then
+    bien "Exec=$programa está en usr/bin"
+else
+    falla "Exec=$programa no está en usr/bin"
+fi
 icono=$(clave Icon)
-cmp -s "$raiz/usr/share/icons/hicolor/scalable/apps/$icono.svg" window/iconos/vespalba.svg \
-    && bien "Icon=$icono está en hicolor/scalable/apps" || falla "Icon=$icono: falta o difiere hicolor/scalable/apps/$icono.svg"
+if cmp -s "$raiz/usr/share/icons/hicolor/scalable/apps/$icono.svg" window/iconos/vespalba.svg; then
+    bien "Icon=$icono está en hicolor/scalable/apps"
+else
+    falla "Icon=$icono: falta o difiere hicolor/scalable/apps/$icono.svg"
+fi
 [ -f "$raiz/usr/share/icons/hicolor/64x64/apps/$icono.png" ] || falla "Icon=$icono: falta hicolor/64x64/apps/$icono.png"
 [ "$(clave Name)" = Vespalba ] || falla "Name=$(clave Name)"
 
@@ -98,8 +110,11 @@ done
 texto_pagina=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$raiz/usr/share/man/es/man1/vespalba-tabla.1.gz" 2>/dev/null)
 opciones=$("$raiz/usr/bin/vespalba-tabla" --help | grep -oE -- '(^|[ ,])--?[a-z]+' | tr -d ' ,' | sort -u)
 faltan=$(for o in $opciones; do grep -qF -- "$o" <<<"$texto_pagina" || echo "$o"; done)
-[ -z "$faltan" ] && bien "la página de vespalba-tabla nombra sus $(wc -w <<<"$opciones") opciones" \
-    || falla "opciones de --help que no están en la página: $faltan"
+if [ -z "$faltan" ]; then
+    bien "la página de vespalba-tabla nombra sus $(wc -w <<<"$opciones") opciones"
+else
+    falla "opciones de --help que no están en la página: $faltan"
+fi
 
 # --- Binaries: stripped, no RUNPATH, every library found ---------------------
 for prog in vespalba vespalba-tabla; do
@@ -124,9 +139,9 @@ esperado='Orto 10: 15  Ocaso 20: 41   7: 50   17: 50 '
 luz='  9: 59'  # the last column (no warning that day)
 for args in "--fecha 2003-07-02 --lat 33:16S --lon 71:36W --zona -4" \
             "--fecha 2003-07-02 --lugar valparaiso --zona -4"; do
-    # shellcheck disable=SC2086
+    # shellcheck disable=SC2086 # $args: a list of options, split on purpose
     salida=$("$tabla" $args) || falla "vespalba-tabla $args: estado $?"
-    # shellcheck disable=SC2086
+    # shellcheck disable=SC2086 # $args: a list of options, split on purpose
     ref=$("$tabla_ref" $args)
     [ "$salida" = "$ref" ] || falla "vespalba-tabla $args difiere de $tabla_ref:"$'\n'"$(diff <(echo "$ref") <(echo "$salida") || true)"
     fila=$(grep '^2003-07-02' <<<"$salida" || true)
