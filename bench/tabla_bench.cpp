@@ -12,7 +12,7 @@
 #include "astro/eventos.h"
 #include "results/resultados.h"
 #include "tools/tabla/salida.h"
-#include "window/lugares.h"
+#include "places/lugares.h"
 
 using namespace std::chrono;
 

@@ -22,7 +22,7 @@
 
 #include "astro/eventos.h"
 #include "results/resultados.h"
-#include "window/lugares.h"
+#include "places/lugares.h"
 
 using namespace Vespalba::ModuloVespalba;
 using Vespalba::PantallaResultados;

@@ -15,7 +15,7 @@
 
 #include "calculo_fixture.h"
 #include "window/eleccion_lista.h"
-#include "window/lugares.h"
+#include "places/lugares.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "window/lugares.h"
+#include "places/lugares.h"
 
 using namespace Vespalba;
 

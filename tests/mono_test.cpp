@@ -40,7 +40,7 @@
 #include "results/area_resultados.h"
 #include "results/resultados.h"
 #include "ventana_fixture.h"
-#include "window/lugares.h"
+#include "places/lugares.h"
 #include "window/validacion.h"
 
 namespace {

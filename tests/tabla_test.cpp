@@ -17,7 +17,7 @@
 #include "dias_trabajados.h"
 #include "tools/tabla/orden.h"
 #include "tools/tabla/salida.h"
-#include "window/lugares.h"
+#include "places/lugares.h"
 
 using namespace Vespalba::Tabla;
 

@@ -22,7 +22,7 @@
 #include "results/colores.h"
 #include "window/aplicacion.h"
 #include "window/eleccion_lista.h"
-#include "window/lugares.h"
+#include "places/lugares.h"
 #include "window/validacion.h"
 
 namespace Vespalba {
@@ -249,7 +249,7 @@ void FormVespalbaCivilNautico::PonTextoLugar(const QString& texto) {
 }
 
 void FormVespalbaCivilNautico::Form_Load() {
-    // The table itself is built at compile time (window/lugares.cpp).
+    // The table itself is built at compile time (places/lugares.cpp).
     for (int i = 1; i <= NumLugares; ++i) {
         ui->ComLugar->addItem(Texto(Lugares[i].Nombre));
     }

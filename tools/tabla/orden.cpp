@@ -12,8 +12,8 @@
 #include <cmath>
 
 #include "astro/dominio.h"
+#include "places/lugares.h"
 #include "places/zonas.h"
-#include "window/lugares.h"
 
 namespace Vespalba::Tabla {
 

@@ -13,8 +13,8 @@
 #include <unordered_map>
 
 #include "astro/tiempo.h"
+#include "places/lugares.h"
 #include "places/zonas.h"
-#include "window/lugares.h"
 
 namespace Vespalba::Tabla {
 

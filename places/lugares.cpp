@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "window/lugares.h"
+#include "places/lugares.h"
 
 namespace Vespalba {
 
