@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "astro/eventos.h"
+#include "places/lugares.h"
 #include "results/resultados.h"
 #include "tools/tabla/salida.h"
-#include "places/lugares.h"
 
 using namespace std::chrono;
 
@@ -21,10 +21,10 @@ namespace {
 // A place of the table as the search takes it, with the zone of its
 // meridian (hours east positive).
 Vespalba::ModuloVespalba::DatosCalculo DatosDeLugar(int i) {
-    const Vespalba::Lugar& l = Vespalba::Lugares[i];
     Vespalba::ModuloVespalba::DatosCalculo d;
-    d.Latitud = (l.LatGrados + l.LatMinutos / 60.0) * (l.LatHemisferio == "S" ? -1 : 1);
-    d.Longitud = (l.LonGrados + l.LonMinutos / 60.0) * (l.LonHemisferio == "W" ? 1 : -1);
+    const Vespalba::Coordenadas c = Vespalba::CoordenadasDe(Vespalba::Lugares[i]);
+    d.Latitud = c.latitud;
+    d.Longitud = -c.longitud;  // west positive
     d.Zona = std::round(-d.Longitud / 15);
     return d;
 }

@@ -51,4 +51,16 @@ constinit const std::array<Lugar, CapacidadLugares> Lugares = {{
 }};
 // clang-format on
 
+Coordenadas CoordenadasDe(const Lugar& lugar) {
+    double latitud = lugar.LatGrados + lugar.LatMinutos / 60.0;
+    if (lugar.LatHemisferio == "S") {
+        latitud = -latitud;
+    }
+    double longitud = lugar.LonGrados + lugar.LonMinutos / 60.0;
+    if (lugar.LonHemisferio == "W") {
+        longitud = -longitud;
+    }
+    return {latitud + 0.0, longitud + 0.0};  // no negative zero
+}
+
 }  // namespace Vespalba

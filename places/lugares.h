@@ -39,4 +39,16 @@ inline constexpr int CapacidadLugares = 101;
 // changes.
 extern const std::array<Lugar, CapacidadLugares> Lugares;
 
+// A position in decimal degrees.
+struct Coordenadas {
+    double latitud = 0.0;   // degrees, north positive
+    double longitud = 0.0;  // degrees, EAST positive, as maps and GPS give it
+};
+
+// A place's position as the window reads a picked place: degrees + minutes
+// / 60 in that order, then negated for "S" and for "W" (anything else is
+// north and east). The one conversion of the table's whole degrees and
+// minutes: every caller gets the same bits.
+Coordenadas CoordenadasDe(const Lugar& lugar);
+
 }  // namespace Vespalba

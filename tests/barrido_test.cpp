@@ -21,8 +21,8 @@
 #include <string>
 
 #include "astro/eventos.h"
-#include "results/resultados.h"
 #include "places/lugares.h"
+#include "results/resultados.h"
 
 using namespace Vespalba::ModuloVespalba;
 using Vespalba::PantallaResultados;
@@ -131,10 +131,9 @@ TEST(Barrido, CuarentaLugaresTodosLosDias) {
         const Vespalba::Lugar& l = Vespalba::Lugares[i];
         Sitio s;
         s.nombre = std::string(l.Nombre);
-        s.latitud = l.LatGrados + l.LatMinutos / 60.0;
-        if (l.LatHemisferio == "S") s.latitud = -s.latitud;
-        s.longitud = l.LonGrados + l.LonMinutos / 60.0;
-        if (l.LonHemisferio != "W") s.longitud = -s.longitud;
+        const Vespalba::Coordenadas c = Vespalba::CoordenadasDe(l);
+        s.latitud = c.latitud;
+        s.longitud = -c.longitud;                 // west positive
         s.zona = -std::round(s.longitud / 15.0);  // the natural zone, hours east
         Recuento& destino = s.latitud < -48 ? sur : r;
         for (double mjd = PrimerDia; mjd <= UltimoDia; ++mjd) {

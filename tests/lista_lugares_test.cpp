@@ -14,8 +14,8 @@
 #include <string>
 
 #include "calculo_fixture.h"
-#include "window/eleccion_lista.h"
 #include "places/lugares.h"
+#include "window/eleccion_lista.h"
 
 namespace {
 

@@ -4,10 +4,14 @@
 // and that every place passes the window's coordinate checks.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
 #include <set>
 #include <string>
+#include <variant>
 
 #include "places/lugares.h"
+#include "window/validacion.h"
 
 using namespace Vespalba;
 
@@ -111,6 +115,46 @@ TEST(Lugares, TodosPasanLasComprobacionesDeLaVentana) {
         EXPECT_TRUE(l.LatHemisferio == "S" || l.LatHemisferio == "N ") << l.LatHemisferio;
         EXPECT_TRUE(l.LonHemisferio == "W" || l.LonHemisferio == "E") << l.LonHemisferio;
     }
+}
+
+// The one conversion to decimal degrees gives, bit for bit, what the window
+// computes from the place's boxes when the place is picked, and what the
+// formulas it replaces gave (degrees + minutes / 60, then the sign; west
+// positive by negation or by a product with -1).
+TEST(Lugares, CoordenadasComoLasLeeLaVentanaAlBit) {
+    auto bits = [](double x) { return std::bit_cast<std::uint64_t>(x); };
+    for (int i = 1; i <= NumLugares; ++i) {
+        const Lugar& l = Lugares[i];
+        SCOPED_TRACE(std::string(l.Nombre));
+        const Coordenadas c = CoordenadasDe(l);
+
+        EntradasCalculo e;
+        e.FE1 = "2";
+        e.FE2 = "7";
+        e.FE3 = "2003";
+        e.L3 = QString::number(l.LatGrados);
+        e.L4 = QString::number(l.LatMinutos);
+        e.G3 = QString::number(l.LonGrados);
+        e.G4 = QString::number(l.LonMinutos);
+        e.Z = "0";
+        e.Lnn = l.LatHemisferio != "S";
+        e.Gee = l.LonHemisferio != "W";
+        const auto r = ValidaDatos(e, QLocale::c());
+        ASSERT_TRUE(std::holds_alternative<ModuloVespalba::DatosCalculo>(r));
+        const auto& d = std::get<ModuloVespalba::DatosCalculo>(r);
+        EXPECT_EQ(bits(c.latitud), bits(d.Latitud));
+        EXPECT_EQ(bits(-c.longitud), bits(d.Longitud));  // the window's is west positive
+
+        const double lat = l.LatGrados + l.LatMinutos / 60.0;
+        const double lon = l.LonGrados + l.LonMinutos / 60.0;
+        EXPECT_EQ(bits(c.latitud), bits(l.LatHemisferio == "S" ? -lat : lat));
+        EXPECT_EQ(bits(c.longitud), bits(l.LonHemisferio == "W" ? -lon : lon));
+        EXPECT_EQ(bits(-c.longitud), bits(lon * (l.LonHemisferio == "W" ? 1 : -1)));
+        EXPECT_EQ(bits(c.latitud), bits(lat * (l.LatHemisferio == "S" ? -1 : 1)));
+    }
+    // Valparaíso, printed in full: 33 16' S, 71 34' W.
+    EXPECT_EQ(CoordenadasDe(Lugares[21]).latitud, -33.266666666666666);
+    EXPECT_EQ(CoordenadasDe(Lugares[21]).longitud, -71.566666666666663);
 }
 
 }  // namespace

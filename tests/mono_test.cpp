@@ -37,10 +37,10 @@
 #include <variant>
 
 #include "astro/eventos.h"
+#include "places/lugares.h"
 #include "results/area_resultados.h"
 #include "results/resultados.h"
 #include "ventana_fixture.h"
-#include "places/lugares.h"
 #include "window/validacion.h"
 
 namespace {

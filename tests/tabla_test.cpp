@@ -15,9 +15,9 @@
 #include <string>
 
 #include "dias_trabajados.h"
+#include "places/lugares.h"
 #include "tools/tabla/orden.h"
 #include "tools/tabla/salida.h"
-#include "places/lugares.h"
 
 using namespace Vespalba::Tabla;
 

@@ -18,11 +18,11 @@
 #include <variant>
 
 #include "astro/eventos.h"
+#include "places/lugares.h"
 #include "results/area_resultados.h"
 #include "results/colores.h"
 #include "window/aplicacion.h"
 #include "window/eleccion_lista.h"
-#include "places/lugares.h"
 #include "window/validacion.h"
 
 namespace Vespalba {

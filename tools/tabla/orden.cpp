@@ -348,20 +348,10 @@ QString LeeLugarPedido(const QCommandLineParser& parser, Peticion& p) {
             return Rechazo(QStringLiteral("--lugar"), nombre, QStringLiteral("lugar desconocido"),
                            pista);
         }
-        const Lugar& l = Lugares[*i];
+        const Coordenadas c = CoordenadasDe(Lugares[*i]);
         p.lugar = NombreLugar(*i);
-        // As the window reads a picked place: degrees + minutes / 60; "S"
-        // selects south and "W" west, anything else north and east.
-        double latitud = l.LatGrados + l.LatMinutos / 60.0;
-        if (l.LatHemisferio == "S") {
-            latitud = -latitud;
-        }
-        double lon = l.LonGrados + l.LonMinutos / 60.0;
-        if (l.LonHemisferio == "W") {
-            lon = -lon;
-        }
-        p.latitud = latitud + 0.0;
-        p.longitud = -lon + 0.0;
+        p.latitud = c.latitud;
+        p.longitud = -c.longitud + 0.0;  // west positive for the search
     } else if (dada("lat") || dada("lon")) {
         if (!dada("lat") || !dada("lon")) {
             return dada("lat") ? QStringLiteral("--lat necesita también --lon; ") + rangoLon
