@@ -23,62 +23,6 @@ using namespace Vespalba::Tabla;
 
 namespace {
 
-// ----------------------------------------------------------------- places
-
-struct CasoLugar {
-    const char* escrito;
-    int indice;  // 0: no place
-};
-
-void PrintTo(const CasoLugar& c, std::ostream* os) { *os << '"' << c.escrito << '"'; }
-
-class BuscaLugarCaso : public testing::TestWithParam<CasoLugar> {};
-
-TEST_P(BuscaLugarCaso, SinMayusculasAcentosNiBlancos) {
-    const CasoLugar& c = GetParam();
-    const std::optional<int> i = BuscaLugar(QString::fromUtf8(c.escrito));
-    EXPECT_EQ(i.value_or(0), c.indice) << c.escrito;
-}
-
-const CasoLugar casosLugar[] = {
-    {"valparaiso", 21},
-    {"Valparaíso        ", 21},
-    {"  VALPARAÍSO", 21},
-    {"Punta Arenas", 29},
-    {"punta   arenas", 29},
-    {"chanaral", 14},
-    {"CHAÑARAL", 14},
-    {"Arica", 1},
-    {"arica   ", 1},
-    {"san francisco", 40},
-    {"salas y gomez", 11},
-    {"Puerto Soberania", 31},
-    {"b. inglesa", 16},
-    {"valparais", 0},
-    {"san", 0},
-    {"", 0},
-    {"Punta Arenas Chile", 0},
-};
-INSTANTIATE_TEST_SUITE_P(Nombres, BuscaLugarCaso, testing::ValuesIn(casosLugar));
-
-TEST(LugaresParecidos, ListaLosCercanosEnOrdenDeTabla) {
-    const struct {
-        const char* escrito;
-        std::vector<int> parecidos;
-    } casos[] = {
-        {"valpo", {21}},            // same beginning
-        {"san", {10, 12, 22, 40}},  // contained in the name
-        {"tokyo", {34}},            // one letter away
-        {"honolulu", {32}},
-        {"cape town", {39}},
-        {"Punta Arenas Chile", {29}},  // contains the name
-        {"xyz", {}},
-    };
-    for (const auto& c : casos) {
-        EXPECT_EQ(LugaresParecidos(QString::fromUtf8(c.escrito)), c.parecidos) << c.escrito;
-    }
-}
-
 // ------------------------------------------------------------- coordinates
 
 struct CasoCoordenada {

@@ -13,6 +13,7 @@
 
 #include "astro/dominio.h"
 #include "places/lugares.h"
+#include "places/nombres.h"
 #include "places/zonas.h"
 
 namespace Vespalba::Tabla {
@@ -179,74 +180,7 @@ LecturaFecha LeeFecha(const QString& texto) {
     return {f, {}};
 }
 
-int DistanciaEdicion(const QString& a, const QString& b) {
-    std::vector<int> fila(b.size() + 1);
-    for (qsizetype j = 0; j <= b.size(); ++j) {
-        fila[j] = int(j);
-    }
-    for (qsizetype i = 1; i <= a.size(); ++i) {
-        int diagonal = fila[0];
-        fila[0] = int(i);
-        for (qsizetype j = 1; j <= b.size(); ++j) {
-            const int arriba = fila[j];
-            fila[j] =
-                std::min({fila[j] + 1, fila[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = arriba;
-        }
-    }
-    return fila[b.size()];
-}
-
-QString NombreLugar(int i) {
-    const std::string_view n = Lugares[i].Nombre;
-    return QString::fromUtf8(n.data(), qsizetype(n.size()));
-}
-
 }  // namespace
-
-// ------------------------------------------------------------------ places
-
-QString NombreComparable(const QString& nombre) {
-    const QString descompuesto = nombre.normalized(QString::NormalizationForm_D);
-    QString sinMarcas;
-    sinMarcas.reserve(descompuesto.size());
-    for (const QChar c : descompuesto) {
-        if (c.category() != QChar::Mark_NonSpacing && c.category() != QChar::Mark_Enclosing &&
-            c.category() != QChar::Mark_SpacingCombining) {
-            sinMarcas.append(c);
-        }
-    }
-    return sinMarcas.toCaseFolded().simplified();
-}
-
-std::optional<int> BuscaLugar(const QString& nombre) {
-    const QString buscado = NombreComparable(nombre);
-    for (int i = 1; i <= NumLugares; ++i) {
-        if (NombreComparable(NombreLugar(i)) == buscado) {
-            return i;
-        }
-    }
-    return std::nullopt;
-}
-
-std::vector<int> LugaresParecidos(const QString& nombre) {
-    const QString buscado = NombreComparable(nombre);
-    std::vector<int> parecidos;
-    if (buscado.isEmpty()) {
-        return parecidos;
-    }
-    // Letters that may differ: one in four, at least two.
-    const int tolerancia = std::max<int>(2, int(buscado.size()) / 4);
-    for (int i = 1; i <= NumLugares; ++i) {
-        const QString n = NombreComparable(NombreLugar(i));
-        const bool contiene = buscado.size() >= 2 && (n.contains(buscado) || buscado.contains(n));
-        const bool mismoComienzo = buscado.size() >= 4 && n.startsWith(buscado.left(4));
-        if (contiene || mismoComienzo || DistanciaEdicion(buscado, n) <= tolerancia) {
-            parecidos.push_back(i);
-        }
-    }
-    return parecidos;
-}
 
 // ----------------------------------------------------------------- numbers
 

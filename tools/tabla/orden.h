@@ -59,21 +59,6 @@ Orden LeeOrden(const QStringList& argumentos, qint64 ahora);
 // The text of --help.
 QString TextoAyuda();
 
-// ----------------------------------------------------------------- places
-
-// A name reduced for comparison: accents and other combining marks dropped,
-// case folded, blanks around it removed ("Valparaíso        " and
-// " VALPARAISO" both become "valparaiso").
-QString NombreComparable(const QString& nombre);
-
-// Index (1 to NumLugares) of the place whose name equals the given one once
-// both are reduced with NombreComparable; none when no name does.
-std::optional<int> BuscaLugar(const QString& nombre);
-
-// Indices of the places whose names come close to the given one: names
-// that contain it, or that are a few letters away from it. Table order.
-std::vector<int> LugaresParecidos(const QString& nombre);
-
 // -------------------------------------------------------------- numbers
 
 // Result of reading one value: the number, or the reason it was refused.
