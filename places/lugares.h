@@ -12,7 +12,7 @@ namespace Vespalba {
 
 // One place. Degrees and minutes are whole numbers; the hemisphere texts are
 // compared as they stand ("S" and "W" select south and west, anything else
-// north and east).
+// north and east). The zone and the country are not shown by the window.
 struct Lugar {
     // Name shown in the list and key of a pick, UTF-8, exactly as stored:
     // padded with blanks to 18 characters (characters, not bytes: "Valparaíso
@@ -25,6 +25,8 @@ struct Lugar {
     std::int16_t LonGrados = 0;      // whole degrees of longitude, 0 to 179
     std::int16_t LonMinutos = 0;     // whole minutes of longitude, 0 to 59
     std::string_view LonHemisferio;  // "W" west, "E" east
+    std::string_view Zona;           // IANA time zone of tzdata ("America/Santiago")
+    std::string_view Pais;           // ISO 3166 country code ("CL")
 };
 
 // Number of places in the table: entries 1 to NumLugares are filled.
@@ -38,6 +40,10 @@ inline constexpr int CapacidadLugares = 101;
 // to south, then ports and cities elsewhere. Built at compile time; never
 // changes.
 extern const std::array<Lugar, CapacidadLugares> Lugares;
+
+// Spanish name of a country of the table by its code ("CL": "Chile"), as
+// libgeonames' catalogue spells it; empty for a code the table does not use.
+std::string_view NombrePais(std::string_view codigo);
 
 // A position in decimal degrees.
 struct Coordenadas {

@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The place table: its size, its names with their blanks, a few rows field
 // by field (reference: the table of forty places the window's list shows),
-// and that every place passes the window's coordinate checks.
+// that every place passes the window's coordinate checks, converts to
+// decimal degrees as the window reads it, and has a zone of its country.
 #include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTimeZone>
 
 #include <bit>
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <variant>
@@ -67,6 +72,7 @@ struct Fila {
     const char* latHemisferio;
     int lonGrados, lonMinutos;
     const char* lonHemisferio;
+    const char* zona;
 };
 
 void PrintTo(const Fila& f, std::ostream* os) { *os << f.indice << " \"" << f.nombre << '"'; }
@@ -83,20 +89,26 @@ TEST_P(FilaLugar, CampoPorCampo) {
     EXPECT_EQ(l.LonGrados, f.lonGrados);
     EXPECT_EQ(l.LonMinutos, f.lonMinutos);
     EXPECT_EQ(l.LonHemisferio, f.lonHemisferio);
+    EXPECT_EQ(l.Zona, f.zona);
 }
 
 const Fila filas[] = {
-    {1, "Arica", 18, 29, "S", 70, 19, "W"},
-    {2, "Vitor", 18, 45, "S", 70, 21, "W"},
-    {10, "San Félix         ", 26, 20, "S", 80, 5, "W"},
-    {21, "Valparaíso        ", 33, 16, "S", 71, 34, "W"},
-    {29, "Punta Arenas      ", 53, 10, "S", 70, 54, "W"},
-    {31, "Puerto Soberanía  ", 62, 29, "S", 59, 38, "W"},
-    {32, "Honolulo          ", 21, 18, "N ", 157, 52, "W"},
-    {35, "Manila            ", 15, 0, "N ", 121, 0, "E"},
-    {36, "Rabaul            ", 4, 0, "S", 152, 30, "E"},
-    {39, "Capetown          ", 33, 56, "S", 18, 29, "E"},
-    {40, "San Francisco     ", 37, 48, "N ", 122, 24, "W"},
+    {1, "Arica", 18, 29, "S", 70, 19, "W", "America/Santiago"},
+    {2, "Vitor", 18, 45, "S", 70, 21, "W", "America/Santiago"},
+    {10, "San Félix         ", 26, 20, "S", 80, 5, "W", "America/Santiago"},
+    {11, "Salas y Gómez     ", 26, 30, "S", 105, 0, "W", "Pacific/Easter"},
+    {13, "Pascua            ", 27, 10, "S", 109, 26, "W", "Pacific/Easter"},
+    {21, "Valparaíso        ", 33, 16, "S", 71, 34, "W", "America/Santiago"},
+    {27, "Puerto Chacabuco  ", 45, 28, "S", 72, 50, "W", "America/Coyhaique"},
+    {28, "Angostura Inglesa ", 48, 59, "S", 74, 24, "W", "America/Punta_Arenas"},
+    {29, "Punta Arenas      ", 53, 10, "S", 70, 54, "W", "America/Punta_Arenas"},
+    {31, "Puerto Soberanía  ", 62, 29, "S", 59, 38, "W", "America/Punta_Arenas"},
+    {32, "Honolulo          ", 21, 18, "N ", 157, 52, "W", "Pacific/Honolulu"},
+    {33, "Auckland          ", 36, 50, "S", 174, 52, "E", "Pacific/Auckland"},
+    {35, "Manila            ", 15, 0, "N ", 121, 0, "E", "Asia/Manila"},
+    {36, "Rabaul            ", 4, 0, "S", 152, 30, "E", "Pacific/Port_Moresby"},
+    {39, "Capetown          ", 33, 56, "S", 18, 29, "E", "Africa/Johannesburg"},
+    {40, "San Francisco     ", 37, 48, "N ", 122, 24, "W", "America/Los_Angeles"},
 };
 INSTANTIATE_TEST_SUITE_P(Tabla, FilaLugar, testing::ValuesIn(filas));
 
@@ -115,6 +127,45 @@ TEST(Lugares, TodosPasanLasComprobacionesDeLaVentana) {
         EXPECT_TRUE(l.LatHemisferio == "S" || l.LatHemisferio == "N ") << l.LatHemisferio;
         EXPECT_TRUE(l.LonHemisferio == "W" || l.LonHemisferio == "E") << l.LonHemisferio;
     }
+}
+
+// Each place's zone is a zone of the system's tzdata that zone1970.tab lists
+// for the place's country (a zone of another country, a link or a
+// misspelling fails), and Qt knows it.
+TEST(Lugares, ZonaDeZone1970DelPaisDelLugar) {
+    QFile tabla(QStringLiteral("/usr/share/zoneinfo/zone1970.tab"));
+    ASSERT_TRUE(tabla.open(QIODevice::ReadOnly)) << "tzdata is not installed";
+    std::map<std::string, std::set<std::string>> paisesDeZona;  // zone -> country codes
+    for (const QByteArray& linea : tabla.readAll().split('\n')) {
+        if (linea.startsWith('#') || linea.trimmed().isEmpty()) {
+            continue;
+        }
+        const QList<QByteArray> campos = linea.split('\t');
+        ASSERT_GE(campos.size(), 3) << linea.toStdString();
+        for (const QByteArray& pais : campos[0].split(',')) {
+            paisesDeZona[campos[2].toStdString()].insert(pais.toStdString());
+        }
+    }
+    ASSERT_GT(paisesDeZona.size(), 300u);
+    std::set<std::string_view> usadas;
+    for (int i = 1; i <= NumLugares; ++i) {
+        const Lugar& l = Lugares[i];
+        SCOPED_TRACE(std::string(l.Nombre));
+        const std::string zona(l.Zona);
+        ASSERT_TRUE(paisesDeZona.count(zona)) << zona;
+        EXPECT_TRUE(paisesDeZona[zona].count(std::string(l.Pais))) << zona << " " << l.Pais;
+        const QTimeZone tz(QByteArray::fromStdString(zona));
+        EXPECT_TRUE(tz.isValid()) << zona;
+        EXPECT_TRUE(QTimeZone::isTimeZoneIdAvailable(tz.id())) << zona;
+        EXPECT_FALSE(NombrePais(l.Pais).empty()) << l.Pais;
+        usadas.insert(l.Zona);
+    }
+    // Chile's four zones are all in use.
+    for (const char* z :
+         {"America/Santiago", "America/Coyhaique", "America/Punta_Arenas", "Pacific/Easter"}) {
+        EXPECT_TRUE(usadas.count(z)) << z;
+    }
+    EXPECT_TRUE(NombrePais("XX").empty());
 }
 
 // The one conversion to decimal degrees gives, bit for bit, what the window
