@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "places/nombres.h"
 
+#include <QStringList>
+
 #include <algorithm>
 
 #include "places/lugares.h"
@@ -92,6 +94,19 @@ bool ContieneDesdePalabra(std::string_view nombre, std::string_view buscado) {
     return false;
 }
 
+NombreCalificado PartesDelNombre(const QString& texto) {
+    NombreCalificado n;
+    const QStringList partes = texto.split(QLatin1Char(','));
+    n.nombre = NombreComparable(partes.front()).toStdString();
+    for (qsizetype i = 1; i < partes.size(); ++i) {
+        std::string c = NombreComparable(partes[i]).toStdString();
+        if (!c.empty()) {
+            n.calificadores.push_back(std::move(c));
+        }
+    }
+    return n;
+}
+
 namespace {
 
 template <class Texto>
@@ -132,6 +147,27 @@ std::optional<int> BuscaLugar(const QString& nombre) {
         }
     }
     return std::nullopt;
+}
+
+std::vector<int> LugaresQueContienen(const QString& texto) {
+    const NombreCalificado q = PartesDelNombre(texto);
+    std::vector<int> lugares;
+    if (q.nombre.empty()) {
+        return lugares;
+    }
+    for (int i = 1; i <= NumLugares; ++i) {
+        const Lugar& l = Lugares[i];
+        if (NombreComparable(l.Nombre).find(q.nombre) == std::string::npos) {
+            continue;
+        }
+        const std::string pais = NombreComparable(NombrePais(l.Pais));
+        const std::string codigo = NombreComparable(l.Pais);
+        if (std::all_of(q.calificadores.begin(), q.calificadores.end(),
+                        [&](const std::string& c) { return c == pais || c == codigo; })) {
+            lugares.push_back(i);
+        }
+    }
+    return lugares;
 }
 
 std::vector<int> LugaresParecidos(const QString& nombre) {

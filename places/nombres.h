@@ -31,6 +31,21 @@ std::string NombreComparable(std::string_view texto);
 // montt", not "ontt".
 bool ContieneDesdePalabra(std::string_view nombre, std::string_view buscado);
 
+// A place asked for as "Nombre", "Nombre, Región", "Nombre, País" or
+// "Nombre, Región, País": the name and the parts after it that narrow it,
+// each reduced with NombreComparable (empty parts dropped).
+struct NombreCalificado {
+    std::string nombre;
+    std::vector<std::string> calificadores;
+};
+NombreCalificado PartesDelNombre(const QString& texto);
+
+// Indices of the forty places whose names contain the name of `texto`
+// anywhere, once both are reduced ("valpa": Valparaíso); a part after a
+// comma must be the place's country, in Spanish or as its ISO code
+// ("Valparaíso, Chile", "puerto, CL"). Table order.
+std::vector<int> LugaresQueContienen(const QString& texto);
+
 // Levenshtein distance: the fewest one-character insertions, deletions and
 // substitutions that turn one text into the other.
 int DistanciaEdicion(const QString& a, const QString& b);

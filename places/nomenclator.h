@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The world gazetteer: GeoNames' towns of 15,000 people or more and the
+// capitals (about 24,000), as Debian's libgeonames carries them, named in
+// Spanish from the library's own Spanish catalogue whatever the machine's
+// locale. The library is opened at run time on first use: a program that
+// never asks for a town does not load it (nor GIO, which it pulls in).
+// Nothing outside places/ sees GLib.
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace Vespalba {
+
+// A town of the gazetteer.
+struct Poblado {
+    QString nombre;        // Spanish when the catalogue has it, else GeoNames' ("Tokio")
+    QString nombreIngles;  // GeoNames' own, English ("Tokyo", "Port Montt")
+    QString region;        // first-level division, Spanish when translated ("Región de Los Lagos")
+    QString pais;          // country, Spanish when translated ("Chile")
+    QString codigoPais;    // ISO 3166 ("CL")
+    QString zona;          // IANA time zone ("America/Santiago")
+    double latitud = 0.0;  // degrees, north positive
+    double longitud = 0.0;  // degrees, EAST positive
+    unsigned habitantes = 0;
+
+    // "Puerto Montt, Región de Los Lagos, Chile" (empty parts left out).
+    QString NombreCompleto() const;
+};
+
+// Towns found for a name.
+struct Encontrados {
+    std::vector<Poblado> poblados;  // the first of the matches, best first
+    int total = 0;                  // how many towns matched in all
+    bool completos = false;         // the whole name matched (not a part of it)
+};
+
+// Where Debian puts the library and its Spanish catalogue.
+inline constexpr char BibliotecaGeonames[] = "libgeonames.so.0";
+inline constexpr char CatalogoGeonames[] = "/usr/share/locale/es/LC_MESSAGES/geonames.mo";
+
+class Nomenclator {
+public:
+    // The gazetteer of the installed libgeonames, opened on the first call
+    // and kept for the life of the process. Null when it cannot be opened,
+    // with the reason, in Spanish, in *problema.
+    static const Nomenclator* Mundial(QString* problema = nullptr);
+
+    // A gazetteer from the given library (a name dlopen searches for, or a
+    // path) and Spanish catalogue (a missing catalogue leaves the English
+    // names). Null, with the reason in *problema, when the library cannot
+    // be loaded or is not the expected one.
+    static std::unique_ptr<Nomenclator> Abre(const char* biblioteca, const char* catalogo,
+                                             QString* problema);
+
+    ~Nomenclator();
+    Nomenclator(const Nomenclator&) = delete;
+    Nomenclator& operator=(const Nomenclator&) = delete;
+
+    int NumPoblados() const;
+
+    // A place as asked for by name: "Nombre", or narrowed as "Nombre,
+    // Región", "Nombre, País" or "Nombre, Región, País", where each part
+    // after the name must match the town's region or country, in Spanish
+    // or English, whole or from the start of a word ("Los Lagos" for
+    // "Región de Los Lagos"), or the country's ISO code ("CL"). Names,
+    // Spanish or English, are compared with NombreComparable. The towns
+    // whose whole name matches; when none does, those whose name contains
+    // the given one from the start of a word ("Montt": Puerto Montt). Most
+    // populous first; at most `maximo` of them in `poblados`.
+    Encontrados Busca(const QString& texto, int maximo) const;
+
+    // For a search list: towns whose name contains the text anywhere
+    // ("cepci": Concepción), narrowed as Busca does; whole-name matches
+    // first, each group most populous first.
+    Encontrados BuscaTexto(const QString& texto, int maximo) const;
+
+    // Towns whose names come close to the name of `texto` (its narrowing
+    // parts are ignored): the same name, a name containing it from the start
+    // of a word, then names a few letters away (one in four, at least one),
+    // closest first and then most populous. At most `maximo`.
+    std::vector<Poblado> Parecidos(const QString& texto, int maximo) const;
+
+private:
+    struct Datos;
+    explicit Nomenclator(std::unique_ptr<Datos> datos);
+    std::unique_ptr<Datos> d_;
+};
+
+}  // namespace Vespalba
