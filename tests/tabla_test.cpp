@@ -10,12 +10,15 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <cmath>
 #include <string>
 
 #include "dias_trabajados.h"
 #include "places/lugares.h"
+#include "places/nombres.h"
+#include "places/nomenclator.h"
 #include "tools/tabla/orden.h"
 #include "tools/tabla/salida.h"
 
@@ -154,6 +157,62 @@ TEST(LeeOrden, LugarDeLaTablaComoLoLeeLaVentana) {
     EXPECT_EQ(o.peticion.zona, 9.0);
 }
 
+// The place's zone and full name for the civil time, from the table or the
+// gazetteer; the coordinates of a town exactly as the gazetteer gives them.
+TEST(LeeOrden, ZonaYNombreCompletoDelLugar) {
+    const Vespalba::Poblado montt =
+        Vespalba::Nomenclator::Mundial()->Busca("Puerto Montt", 1).poblados.at(0);
+    const struct {
+        QStringList lugar;
+        const char* zona;
+        const char* nombreCompleto;
+        bool aviso;
+    } casos[] = {
+        {{"--lugar", "Puerto Montt"}, "America/Santiago", "Puerto Montt, Chile", false},
+        {{"--lugar", "puerto chacabuco"}, "America/Coyhaique", "Puerto Chacabuco, Chile", false},
+        {{"--lugar", "Angostura Inglesa"},
+         "America/Punta_Arenas",
+         "Angostura Inglesa, Chile",
+         false},
+        {{"--lugar", "Auckland"}, "Pacific/Auckland", "Auckland, Nueva Zelanda", false},
+        {{"--lugar", "Port Montt"},
+         "America/Santiago",
+         "Puerto Montt, Región de Los Lagos, Chile",
+         false},
+        {{"--lugar", "Coyhaique"},
+         "America/Coyhaique",
+         "Coyhaique, Región Aysén del General Carlos Ibáñez del Campo, Chile",
+         false},
+        {{"--lugar", "Concepción"},
+         "America/Santiago",
+         "Concepción, Región del Biobío, Chile",
+         true},
+        {{"--lugar", "Valparaiso, Indiana"},
+         "America/Chicago",
+         "Valparaíso, Indiana, Estados Unidos",
+         false},
+        {{"--lugar", "Montt"},
+         "America/Santiago",
+         "Puerto Montt, Región de Los Lagos, Chile",
+         true},
+        {{"--lat", "33:16S", "--lon", "71:34W"}, "", "", false},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.lugar.join(' ').toStdString());
+        const Orden o = LeeOrden(
+            QStringList{"t"} + c.lugar + QStringList{"--zona", "-4", "--fecha", "2026-01-01"}, {});
+        ASSERT_EQ(o.accion, Accion::Calcular) << o.mensaje.toStdString();
+        EXPECT_EQ(o.peticion.zonaDelLugar, c.zona);
+        EXPECT_EQ(o.peticion.nombreCompleto, QString::fromUtf8(c.nombreCompleto));
+        EXPECT_EQ(!o.aviso.isEmpty(), c.aviso) << o.aviso.toStdString();
+    }
+    const Orden o =
+        LeeOrden({"t", "--lugar", "Port Montt", "--zona", "-4", "--fecha", "2026-01-01"}, {});
+    EXPECT_EQ(o.peticion.lugar, "Puerto Montt");
+    EXPECT_EQ(o.peticion.latitud, montt.latitud);
+    EXPECT_EQ(o.peticion.longitud, -montt.longitud);  // west positive for the search
+}
+
 // ------------------------------------------------------ the built program
 
 struct Ejecucion {
@@ -162,8 +221,10 @@ struct Ejecucion {
     QByteArray errores;
 };
 
-Ejecucion Ejecuta(const QStringList& argumentos) {
+Ejecucion Ejecuta(const QStringList& argumentos,
+                  const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment()) {
     QProcess p;
+    p.setProcessEnvironment(entorno);
     p.start(QStringLiteral(VESPALBA_TABLA), argumentos);
     Ejecucion e;
     if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit) {
@@ -681,17 +742,215 @@ const Malo malos[] = {
     // Control characters typed into a value are shown escaped, on one line.
     {{"--lugar", "Ari\nca\x1b[2J", "--zona", "-4", "--hoy"},
      "--lugar «Ari\\x0aca\\x1b[2J»: lugar desconocido"},
-    {{"--lugar", "Lima", "--zona", "-5", "--hoy"},
-     "--lugar «Lima»: lugar desconocido; uno de los 40 lugares (vea --lugares)"},
+    {{"--lugar", "Xqzwv", "--zona", "-5", "--hoy"},
+     "--lugar «Xqzwv»: lugar desconocido; se acepta uno de los 40 lugares (vea --lugares) o un "
+     "pueblo o ciudad del nomenclátor mundial"},
+    {{"--lugar", "Concepcion, Peru", "--zona", "-5", "--hoy"},
+     "--lugar «Concepcion, Peru»: lugar desconocido; parecidos en el nomenclátor: «Concepción, "
+     "Chile», «Concepcion, Filipinas», «Concepción, Paraguay», «Concepción, Venezuela»"},
+    {{"--lugar", "valparaizo", "--zona", "-4", "--hoy"},
+     "parecidos: Valparaíso (vea --lugares); en el nomenclátor: «Valparaíso, Chile», "
+     "«Valparaíso, Estados Unidos», «Valparaíso, Brasil»"},
+    // Part of several names of the gazetteer.
+    {{"--lugar", "puerto", "--zona", "-4", "--hoy"}, "--lugar «puerto»: lugar ambiguo"},
+    // A town beyond the latitudes of the computation, refused as --lat.
+    {{"--lugar", "Longyearbyen", "--zona", "1", "--hoy"},
+     "--lugar «Longyearbyen»: Longyearbyen, Svalbard, Svalbard y Jan Mayen está a 78.22 grados "
+     "de latitud: fuera de rango; se acepta grados:minutos y hemisferio"},
+    // Searching.
+    {{"--buscar"}, "falta el valor de --buscar; se acepta el nombre o parte del nombre"},
+    {{"--buscar", "--hoy"}, "falta el valor de --buscar"},
+    {{"--buscar", "Xqzwv"},
+     "--buscar «Xqzwv»: ningún lugar lo contiene, ni de los 40 de --lugares ni del nomenclátor"},
+    {{"--buscar", "Valparaizoo"}, "ningún lugar lo contiene"},
 };
 INSTANTIATE_TEST_SUITE_P(Casos, EntradaMala, testing::ValuesIn(malos));
+
+// ------------------------------------------------------------- gazetteer
+
+// An environment without the caller's locale settings, then `variables`.
+QProcessEnvironment Entorno(const QList<std::pair<QString, QString>>& variables) {
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    for (const QString& v : e.keys()) {
+        if (v == "LANG" || v == "LANGUAGE" || v.startsWith("LC_")) {
+            e.remove(v);
+        }
+    }
+    for (const auto& [nombre, valor] : variables) {
+        e.insert(nombre, valor);
+    }
+    return e;
+}
+
+// A town of the gazetteer is computed; one line on standard error says which
+// of the four Concepción was used, and narrowing it leaves no doubt.
+TEST(Programa, PuebloDelNomenclatorConAviso) {
+    const QStringList resto = {"--zona", "-3", "--fecha", "2026-01-01", "--formato", "json"};
+    const Ejecucion e = Ejecuta(QStringList{"--lugar", "Concepción"} + resto);
+    ASSERT_EQ(e.estado, 0) << e.errores.toStdString();
+    EXPECT_EQ(LineasJson(e.salida).size(), 1);
+    const QString aviso = QString::fromUtf8(e.errores);
+    EXPECT_EQ(aviso.count('\n'), 1);
+    for (const char* parte : {"vespalba-tabla: --lugar «Concepción»: se usó Concepción, Región "
+                              "del Biobío, Chile (215413 habitantes)",
+                              "el más poblado de los 4", "hay 3 más"}) {
+        EXPECT_TRUE(aviso.contains(QString::fromUtf8(parte))) << aviso.toStdString();
+    }
+    const Ejecucion chile = Ejecuta(QStringList{"--lugar", "concepcion, chile"} + resto);
+    EXPECT_EQ(chile.estado, 0);
+    EXPECT_TRUE(chile.errores.isEmpty()) << chile.errores.toStdString();
+    EXPECT_EQ(chile.salida, e.salida);
+}
+
+// Spanish names whatever the locale, numbers never in the locale's form: the
+// same bytes under C, C.UTF-8, English, Chilean and German settings, a German
+// locale really installed (built here with localedef), and one that is not
+// installed anywhere.
+TEST(Programa, NombresEnCastellanoConCualquierLocale) {
+    QTemporaryDir locales;
+    ASSERT_TRUE(locales.isValid());
+    QProcess localedef;
+    localedef.start("localedef", {"-i", "de_DE", "-f", "UTF-8", locales.filePath("de_DE.UTF-8")});
+    ASSERT_TRUE(localedef.waitForFinished(120000));
+    ASSERT_EQ(localedef.exitCode(), 0) << localedef.readAllStandardError().toStdString();
+
+    const QStringList buscar = {"--buscar", "Puerto Montt, Chile"};
+    const QStringList lugar = {"--lugar", "Londres",    "--zona",    "0",
+                               "--fecha", "2026-06-21", "--formato", "csv"};
+    const Ejecucion b0 = Ejecuta(buscar, Entorno({{"LC_ALL", "C"}}));
+    const Ejecucion l0 = Ejecuta(lugar, Entorno({{"LC_ALL", "C"}}));
+    ASSERT_EQ(b0.estado, 0) << b0.errores.toStdString();
+    ASSERT_EQ(l0.estado, 0) << l0.errores.toStdString();
+    const QString texto = QString::fromUtf8(b0.salida);
+    EXPECT_TRUE(texto.contains(QRegularExpression("Puerto Montt +Región de Los Lagos +Chile ")))
+        << texto.toStdString();
+    EXPECT_TRUE(texto.contains(QRegularExpression("-41\\.\\d{4}  +-72\\.\\d{4}")))
+        << texto.toStdString();
+    EXPECT_TRUE(l0.salida.contains(",51.5")) << l0.salida.toStdString();  // London's latitude
+
+    const QList<QList<std::pair<QString, QString>>> entornos = {
+        {{"LC_ALL", "C.UTF-8"}},
+        {{"LANG", "en_US.UTF-8"}},
+        {{"LC_ALL", "es_CL.UTF-8"}, {"LANGUAGE", "es"}},
+        {{"LC_ALL", "de_DE.UTF-8"}, {"LANGUAGE", "de"}},
+        {{"LC_ALL", "de_DE.UTF-8"}, {"LANGUAGE", "de"}, {"LOCPATH", locales.path()}},
+        {{"LC_ALL", "xx_YY.UTF-8"}, {"LANGUAGE", "xx"}},
+        {{"LC_MESSAGES", "C"}, {"LC_NUMERIC", "de_DE.UTF-8"}, {"LOCPATH", locales.path()}},
+    };
+    for (const auto& variables : entornos) {
+        QStringList nombres;
+        for (const auto& [n, v] : variables) {
+            nombres << n + "=" + v;
+        }
+        SCOPED_TRACE(nombres.join(' ').toStdString());
+        const Ejecucion b = Ejecuta(buscar, Entorno(variables));
+        const Ejecucion l = Ejecuta(lugar, Entorno(variables));
+        EXPECT_EQ(b.estado, 0);
+        EXPECT_EQ(b.salida, b0.salida);
+        EXPECT_EQ(l.estado, 0);
+        EXPECT_EQ(l.salida, l0.salida);
+        EXPECT_EQ(l.errores, l0.errores);
+    }
+}
+
+// A run naming one of the forty places never loads the gazetteer's library
+// (the dynamic linker's own log says what it loads).
+TEST(Programa, UnLugarDeLaTablaNoCargaElNomenclator) {
+    const QProcessEnvironment registro = Entorno({{"LD_DEBUG", "libs"}});
+    const QStringList resto = {"--zona", "-4", "--fecha", "2026-01-01"};
+    const Ejecucion tabla = Ejecuta(QStringList{"--lugar", "Valparaíso"} + resto, registro);
+    EXPECT_EQ(tabla.estado, 0);
+    EXPECT_TRUE(tabla.errores.contains("libQt6Core")) << "the log is there";
+    EXPECT_FALSE(tabla.errores.contains("libgeonames"));
+    const Ejecucion pueblo = Ejecuta(QStringList{"--lugar", "Coyhaique"} + resto, registro);
+    EXPECT_EQ(pueblo.estado, 0);
+    EXPECT_TRUE(pueblo.errores.contains("libgeonames.so.0"));
+}
+
+// Without libgeonames: the forty places as ever; any other name, and
+// --buscar, refused in one line that says what to install.
+TEST(Programa, SinLibgeonamesUnMensajeYEstadoDos) {
+    QProcessEnvironment sin = QProcessEnvironment::systemEnvironment();
+    sin.insert("LD_PRELOAD", VESPALBA_SIN_GEONAMES);
+    // Under the sanitizers, their runtime need not come first.
+    sin.insert("ASAN_OPTIONS", sin.value("ASAN_OPTIONS") +
+                                   (sin.contains("ASAN_OPTIONS") ? ":" : "") +
+                                   "verify_asan_link_order=0");
+    const QStringList resto = {"--zona", "-4", "--fecha", "2026-01-01"};
+    const Ejecucion tabla = Ejecuta(QStringList{"--lugar", "Valparaíso"} + resto, sin);
+    EXPECT_EQ(tabla.estado, 0) << tabla.errores.toStdString();
+    EXPECT_EQ(tabla.salida, Ejecuta(QStringList{"--lugar", "Valparaíso"} + resto).salida);
+    for (const QStringList& argumentos :
+         {QStringList{"--lugar", "Concepción"} + resto, QStringList{"--buscar", "concep"}}) {
+        const Ejecucion e = Ejecuta(argumentos, sin);
+        SCOPED_TRACE(argumentos.join(' ').toStdString());
+        EXPECT_EQ(e.estado, 2);
+        EXPECT_TRUE(e.salida.isEmpty());
+        const QString error = QString::fromUtf8(e.errores);
+        EXPECT_EQ(error.count('\n'), 1) << error.toStdString();
+        EXPECT_TRUE(error.contains("no se pudo cargar el nomenclátor mundial"))
+            << error.toStdString();
+        EXPECT_TRUE(error.contains("instale el paquete libgeonames0")) << error.toStdString();
+    }
+}
+
+// --buscar: the forty places first, at most 20 lines of places, then how
+// many more; aligned columns; coordinates in decimal degrees, north and east
+// positive, with a point whatever the locale.
+TEST(Programa, BuscarLosCuarentaPrimeroYHastaVeinte) {
+    const Ejecucion san = Ejecuta({"--buscar", "san"});
+    ASSERT_EQ(san.estado, 0) << san.errores.toStdString();
+    EXPECT_TRUE(san.errores.isEmpty());
+    const QStringList lineas = QString::fromUtf8(san.salida).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lineas.size(), 1 + MaximoBuscados + 1);
+    const QString& titulos = lineas.front();
+    EXPECT_EQ(
+        titulos.split(QRegularExpression("  +")),
+        (QStringList{"Lugar", "Región", "País", "Latitud", "Longitud", "Zona", "Habitantes"}));
+    const int total = int(Vespalba::LugaresQueContienen("san").size()) +
+                      Vespalba::Nomenclator::Mundial()->BuscaTexto("san", 0).total;
+    EXPECT_EQ(lineas.back(),
+              QStringLiteral("y %1 más; precise con «Nombre, Región» o «Nombre, País»")
+                  .arg(total - MaximoBuscados));
+    const char* primeros[] = {"San Félix", "San Ambrosio", "San Antonio", "San Francisco"};
+    const int indices[] = {10, 12, 22, 40};
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_TRUE(lineas[k + 1].startsWith(QString::fromUtf8(primeros[k]) + "  "))
+            << lineas[k + 1].toStdString();
+        EXPECT_TRUE(
+            lineas[k + 1].contains(QStringLiteral("lugar %1 de --lugares").arg(indices[k])));
+    }
+    const qsizetype zona = titulos.indexOf("Zona");
+    for (int k = 1; k <= MaximoBuscados; ++k) {
+        EXPECT_TRUE(lineas[k].mid(zona).contains(QRegularExpression("^[A-Z][a-z]+/")))
+            << lineas[k].toStdString();
+    }
+
+    const Ejecucion valpo = Ejecuta({"--buscar", "Valparaíso, Chile"});
+    ASSERT_EQ(valpo.estado, 0) << valpo.errores.toStdString();
+    const QStringList filas = QString::fromUtf8(valpo.salida).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(filas.size(), 3);
+    const Vespalba::Poblado ciudad =
+        Vespalba::Nomenclator::Mundial()->Busca("Valparaíso, Chile", 1).poblados.at(0);
+    // 33 16' S, 71 34' W; then the city, as the gazetteer gives it.
+    EXPECT_EQ(filas[1].split(QRegularExpression("  +")),
+              (QStringList{"Valparaíso", "lugar 21 de --lugares", "Chile", "-33.2667", "-71.5667",
+                           "America/Santiago"}));
+    EXPECT_EQ(filas[2].split(QRegularExpression("  +")),
+              (QStringList{"Valparaíso", "Región de Valparaíso", "Chile",
+                           QString::number(ciudad.latitud, 'f', 4),
+                           QString::number(ciudad.longitud, 'f', 4), "America/Santiago",
+                           QString::number(ciudad.habitantes)}));
+    EXPECT_TRUE(filas[2].contains("-71.6")) << "east positive";
+}
 
 TEST(Programa, AyudaVersionYLugares) {
     const Ejecucion ayuda = Ejecuta({"--help"});
     EXPECT_EQ(ayuda.estado, 0);
     EXPECT_TRUE(ayuda.errores.isEmpty());
-    for (const char* opcion : {"--lugar", "--lat", "--lon", "--zona", "--fecha", "--mes", "--anio",
-                               "--desde", "--hasta", "--hoy", "--formato", "--version"}) {
+    for (const char* opcion :
+         {"--lugar", "--lat", "--lon", "--zona", "--fecha", "--mes", "--anio", "--desde", "--hasta",
+          "--hoy", "--formato", "--version", "--buscar", "--lugares"}) {
         EXPECT_TRUE(ayuda.salida.contains(opcion)) << opcion;
     }
     EXPECT_EQ(Ejecuta({"-h"}).salida, ayuda.salida);

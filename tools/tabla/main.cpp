@@ -42,7 +42,18 @@ int main(int argc, char** argv) {
             return Imprime("vespalba-tabla " VESPALBA_VERSION "\n");
         case Vespalba::Tabla::Accion::ListaLugares:
             return Imprime(Vespalba::Tabla::ListaDeLugares());
+        case Vespalba::Tabla::Accion::Buscar: {
+            const Vespalba::Tabla::Busqueda b = Vespalba::Tabla::BuscaLugares(orden.busqueda);
+            if (!b.problema.isEmpty()) {
+                std::fprintf(stderr, "vespalba-tabla: %s\n", b.problema.toUtf8().constData());
+                return SalidaDatoInvalido;
+            }
+            return Imprime(b.salida);
+        }
         case Vespalba::Tabla::Accion::Calcular: break;
+    }
+    if (!orden.aviso.isEmpty()) {
+        std::fprintf(stderr, "vespalba-tabla: %s\n", orden.aviso.toUtf8().constData());
     }
     return Imprime(Vespalba::Tabla::Escribe(orden.peticion));
 }

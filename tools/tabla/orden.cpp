@@ -14,6 +14,7 @@
 #include "astro/dominio.h"
 #include "places/lugares.h"
 #include "places/nombres.h"
+#include "places/nomenclator.h"
 #include "places/zonas.h"
 
 namespace Vespalba::Tabla {
@@ -34,7 +35,11 @@ constexpr double ZonaMinima = -12.0;
 constexpr double ZonaMaxima = 14.0;
 
 // What each option accepts, said after the reason of a refusal.
-const QString rangoLugar = QStringLiteral("uno de los 40 lugares (vea --lugares)");
+const QString rangoLugar = QStringLiteral(
+    "se acepta uno de los 40 lugares (vea --lugares) o un pueblo o ciudad del nomenclátor "
+    "mundial, como «Concepción» o «Valparaíso, Chile» (vea --buscar)");
+const QString rangoBuscar = QStringLiteral(
+    "se acepta el nombre o parte del nombre de un lugar, como «concep» o «Valparaíso, Chile»");
 const QString rangoLat =
     QStringLiteral(
         "se acepta grados:minutos y hemisferio, como 33:16S (grados de 0 a %1, minutos "
@@ -76,8 +81,9 @@ struct OpcionConValor {
     const char* valor;  // name of the value in --help
     const QString* rango;
 };
-const std::array<OpcionConValor, 11> opcionesConValor = {{
+const std::array<OpcionConValor, 12> opcionesConValor = {{
     {"lugar", "NOMBRE", &rangoLugar},
+    {"buscar", "TEXTO", &rangoBuscar},
     {"lat", "LATITUD", &rangoLat},
     {"lon", "LONGITUD", &rangoLon},
     {"tz", "ZONA", &rangoTz},
@@ -251,6 +257,123 @@ Lectura LeeZona(const QString& texto) {
     return {*v + 0.0, {}};
 }
 
+// ------------------------------------------------------------------ places
+
+namespace {
+
+// Towns named in a list: "Nombre, País", or "Nombre, Región, País" for those
+// whose name and country the list repeats.
+QStringList NombresDistinguibles(const std::vector<Poblado>& poblados) {
+    QStringList cortos;
+    for (const Poblado& t : poblados) {
+        cortos << QStringList{t.nombre, t.pais}.join(QStringLiteral(", "));
+    }
+    QStringList nombres;
+    for (std::size_t k = 0; k < poblados.size(); ++k) {
+        nombres << QStringLiteral("«%1»").arg(cortos.count(cortos[qsizetype(k)]) > 1
+                                                  ? poblados[k].NombreCompleto()
+                                                  : cortos[qsizetype(k)]);
+    }
+    return nombres;
+}
+
+// The close names of both sources, for a refusal: "parecidos: Valparaíso
+// (vea --lugares); en el nomenclátor: «Valparaíso, Chile», ... (vea
+// --buscar)". `delNomenclator` and `mas` (how many more towns there are)
+// come from the caller. Empty when there are none.
+QString Pista(const QString& nombre, const std::vector<Poblado>& delNomenclator, int mas) {
+    QStringList deLaTabla;
+    for (int j : LugaresParecidos(nombre)) {
+        deLaTabla << NombreLugar(j).trimmed();
+    }
+    QStringList partes;
+    if (!deLaTabla.isEmpty()) {
+        partes << QStringLiteral("parecidos: %1 (vea --lugares)").arg(deLaTabla.join(", "));
+    }
+    if (!delNomenclator.empty()) {
+        partes << QStringLiteral("%1: %2%3 (vea --buscar)")
+                      .arg(deLaTabla.isEmpty() ? QStringLiteral("parecidos en el nomenclátor")
+                                               : QStringLiteral("en el nomenclátor"),
+                           NombresDistinguibles(delNomenclator).join(QStringLiteral(", ")),
+                           mas > 0 ? QStringLiteral(" y %1 más").arg(mas) : QString());
+    }
+    return partes.join(QStringLiteral("; "));
+}
+
+// Close names listed in a refusal, from the gazetteer.
+constexpr int MaximoParecidos = 8;
+
+}  // namespace
+
+QString PistaDeLugar(const QString& nombre) {
+    const Nomenclator* mundo = Nomenclator::Mundial();
+    return Pista(nombre, mundo ? mundo->Parecidos(nombre, MaximoParecidos) : std::vector<Poblado>{},
+                 0);
+}
+
+QString LeeNombreDeLugar(const QString& nombre, Peticion& p, QString& aviso) {
+    const QString opcion = QStringLiteral("--lugar");
+    // The forty places first, exactly by their names: no gazetteer.
+    if (const std::optional<int> i = BuscaLugar(nombre)) {
+        const Lugar& l = Lugares[*i];
+        const Coordenadas c = CoordenadasDe(l);
+        p.lugar = NombreLugar(*i);
+        p.latitud = c.latitud;
+        p.longitud = -c.longitud + 0.0;  // west positive for the search
+        p.zonaDelLugar = QString::fromUtf8(l.Zona.data(), qsizetype(l.Zona.size()));
+        const std::string_view pais = NombrePais(l.Pais);
+        p.nombreCompleto = p.lugar.trimmed() + QStringLiteral(", ") +
+                           QString::fromUtf8(pais.data(), qsizetype(pais.size()));
+        return {};
+    }
+
+    QString motivo;
+    const Nomenclator* mundo = Nomenclator::Mundial(&motivo);
+    if (mundo == nullptr) {
+        return Rechazo(
+            opcion, nombre, QStringLiteral("no es uno de los 40 lugares"),
+            QStringLiteral("para buscarlo entre los pueblos y ciudades del mundo: ") + motivo);
+    }
+    const Encontrados e = mundo->Busca(nombre, MaximoParecidos);
+    if (e.total == 0) {
+        const QString pista = PistaDeLugar(nombre);
+        return Rechazo(opcion, nombre, QStringLiteral("lugar desconocido"),
+                       pista.isEmpty() ? rangoLugar : pista);
+    }
+    if (!e.completos && e.total > 1) {
+        // Part of several names: which one was meant cannot be told.
+        return Rechazo(
+            opcion, nombre,
+            QStringLiteral("lugar ambiguo, %1 nombres del nomenclátor lo contienen").arg(e.total),
+            Pista(nombre, e.poblados, e.total - int(e.poblados.size())));
+    }
+    const Poblado& t = e.poblados.front();
+    if (std::fabs(t.latitud) >= LatitudMaxima) {
+        return Rechazo(opcion, nombre,
+                       QStringLiteral("%1 está a %2 grados de latitud: fuera de rango")
+                           .arg(t.NombreCompleto(), QString::number(t.latitud, 'f', 2)),
+                       rangoLat);
+    }
+    p.lugar = t.nombre;
+    p.latitud = t.latitud + 0.0;
+    p.longitud = -t.longitud + 0.0;  // west positive for the search
+    p.zonaDelLugar = t.zona;
+    p.nombreCompleto = t.NombreCompleto();
+    if (e.total > 1) {
+        aviso = QStringLiteral(
+                    "--lugar «%1»: se usó %2 (%3 habitantes), el más poblado de los %4 con ese "
+                    "nombre; hay %5 más (vea --buscar; elija con «Nombre, País» o «Nombre, "
+                    "Región»)")
+                    .arg(nombre, t.NombreCompleto(), QString::number(t.habitantes))
+                    .arg(e.total)
+                    .arg(e.total - 1);
+    } else if (!e.completos) {
+        aviso = QStringLiteral("--lugar «%1»: se usó %2, el único cuyo nombre lo contiene")
+                    .arg(nombre, t.NombreCompleto());
+    }
+    return {};
+}
+
 // ------------------------------------------------------------ command line
 
 namespace {
@@ -259,7 +382,7 @@ namespace {
 // the reason of a refusal, or an empty text when the part is good.
 
 // --lugar, or --lat and --lon.
-QString LeeLugarPedido(const QCommandLineParser& parser, Peticion& p) {
+QString LeeLugarPedido(const QCommandLineParser& parser, Peticion& p, QString& aviso) {
     auto valor = [&](const char* nombre) { return parser.value(QLatin1String(nombre)); };
     auto dada = [&](const char* nombre) { return parser.isSet(QLatin1String(nombre)); };
     if (dada("lugar") && (dada("lat") || dada("lon"))) {
@@ -268,24 +391,10 @@ QString LeeLugarPedido(const QCommandLineParser& parser, Peticion& p) {
             "trae sus coordenadas");
     }
     if (dada("lugar")) {
-        const QString nombre = valor("lugar");
-        const std::optional<int> i = BuscaLugar(nombre);
-        if (!i) {
-            QStringList parecidos;
-            for (int j : LugaresParecidos(nombre)) {
-                parecidos << NombreLugar(j).trimmed();
-            }
-            const QString pista =
-                parecidos.isEmpty()
-                    ? rangoLugar
-                    : QStringLiteral("parecidos: %1 (vea --lugares)").arg(parecidos.join(", "));
-            return Rechazo(QStringLiteral("--lugar"), nombre, QStringLiteral("lugar desconocido"),
-                           pista);
+        const QString problema = LeeNombreDeLugar(valor("lugar"), p, aviso);
+        if (!problema.isEmpty()) {
+            return problema;
         }
-        const Coordenadas c = CoordenadasDe(Lugares[*i]);
-        p.lugar = NombreLugar(*i);
-        p.latitud = c.latitud;
-        p.longitud = -c.longitud + 0.0;  // west positive for the search
     } else if (dada("lat") || dada("lon")) {
         if (!dada("lat") || !dada("lon")) {
             return dada("lat") ? QStringLiteral("--lat necesita también --lon; ") + rangoLon
@@ -485,6 +594,11 @@ Orden LeeOrden(const QStringList& argumentos, qint64 ahora) {
         }
         return o;
     };
+    auto solo = [](Accion a) {
+        Orden o;
+        o.accion = a;
+        return o;
+    };
 
     // Caught before Qt's parser, which words its complaints in English: a
     // value option with nothing after it, and a value given to an option
@@ -540,13 +654,13 @@ Orden LeeOrden(const QStringList& argumentos, qint64 ahora) {
                          .arg(parser.errorText()));
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        return Orden{Accion::Ayuda, {}, {}};
+        return solo(Accion::Ayuda);
     }
     if (parser.isSet(QStringLiteral("version"))) {
-        return Orden{Accion::Version, {}, {}};
+        return solo(Accion::Version);
     }
     if (parser.isSet(QStringLiteral("lugares"))) {
-        return Orden{Accion::ListaLugares, {}, {}};
+        return solo(Accion::ListaLugares);
     }
 
     // Every option once; every value present (a value that is itself an
@@ -569,11 +683,16 @@ Orden LeeOrden(const QStringList& argumentos, qint64 ahora) {
                                     "(vea vespalba-tabla --help)")
                          .arg(parser.positionalArguments().first()));
     }
+    if (parser.isSet(QStringLiteral("buscar"))) {
+        Orden o = solo(Accion::Buscar);
+        o.busqueda = parser.value(QStringLiteral("buscar"));
+        return o;
+    }
     Orden orden;
     orden.accion = Accion::Calcular;
     Peticion& p = orden.peticion;
     // In this order; the first refusal ends the reading.
-    QString problema = LeeLugarPedido(parser, p);
+    QString problema = LeeLugarPedido(parser, p, orden.aviso);
     if (problema.isEmpty()) {
         problema = LeeZonaPedida(parser, p);
     }
@@ -599,7 +718,12 @@ QString TextoAyuda() {
         "\n"
         "Lugar (uno de los dos):\n"
         "  --lugar NOMBRE        uno de los 40 lugares de --lugares; da igual mayúsculas,\n"
-        "                        acentos y blancos finales (\"valparaiso\", \"punta arenas\")\n"
+        "                        acentos y blancos finales (\"valparaiso\", \"punta arenas\");\n"
+        "                        si no, un pueblo o ciudad del nomenclátor mundial, en\n"
+        "                        castellano o en inglés (\"Concepción\", \"Tokyo\"), que se\n"
+        "                        precisa con la región o el país (\"Valparaiso, Indiana\",\n"
+        "                        \"Valparaíso, Chile\", \"Concepción, CL\"); de varios con el\n"
+        "                        mismo nombre se usa el más poblado, y se avisa\n"
         "  --lat LAT --lon LON   coordenadas, como en la ventana: grados:minutos y\n"
         "                        hemisferio (\"33:16S\", \"71:36W\", minutos con decimales);\n"
         "                        o grados decimales con el norte y el ESTE positivos, como\n"
@@ -628,6 +752,8 @@ QString TextoAyuda() {
         "\n"
         "Otras:\n"
         "  --lugares             lista los 40 lugares con sus coordenadas\n"
+        "  --buscar TEXTO        lista los lugares cuyo nombre contiene TEXTO, los 40 primero,\n"
+        "                        con región, país, latitud, longitud, zona y habitantes\n"
         "  -h, --help            esta ayuda\n"
         "  -v, --version         la versión\n"
         "\n"
@@ -638,6 +764,8 @@ QString TextoAyuda() {
         "Ejemplos:\n"
         "  vespalba-tabla --lugar valparaiso --zona -4 --fecha 2003-07-02\n"
         "  vespalba-tabla --lat 33:02S --lon 71:38W --tz America/Santiago --mes 2023-09\n"
+        "  vespalba-tabla --lugar \"Concepción, Chile\" --anio 2026\n"
+        "  vespalba-tabla --buscar concep\n"
         "  vespalba-tabla --lat 53:10S --lon 70:55W --zona=-4 --mes 2003-06 --formato csv\n"
         "  vespalba-tabla --lat 70 --lon 0 --zona 0 --anio 2003 --formato json\n");
     QStringList nombres;

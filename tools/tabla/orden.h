@@ -17,7 +17,8 @@ namespace Vespalba::Tabla {
 // A checked request: everything needed to compute and print the days.
 struct Peticion {
     // Name of the picked place as stored in the table (with its trailing
-    // blanks), or empty when the coordinates were given.
+    // blanks), or the town's name from the gazetteer ("Concepción"), or
+    // empty when the coordinates were given.
     QString lugar;
     double latitud = 0.0;   // decimal degrees, north positive, |value| < 75 (+ minutes)
     double longitud = 0.0;  // decimal degrees, WEST positive, as the search takes it
@@ -42,6 +43,7 @@ enum class Accion {
     Ayuda,         // --help
     Version,       // --version
     ListaLugares,  // --lugares
+    Buscar,        // --buscar: busqueda holds the text
     Error,         // bad input: mensaje holds the one-line reason
 };
 
@@ -49,6 +51,8 @@ struct Orden {
     Accion accion = Accion::Error;
     Peticion peticion;  // meaningful for Calcular
     QString mensaje;    // for Error: one line, without the program's name
+    QString busqueda;   // for Buscar: the text to look for
+    QString aviso;      // for Calcular: a line for standard error (which town of several), or empty
 };
 
 // Reads the arguments (the first one is the program's name).
@@ -58,6 +62,24 @@ Orden LeeOrden(const QStringList& argumentos, qint64 ahora);
 
 // The text of --help.
 QString TextoAyuda();
+
+// ----------------------------------------------------------------- places
+
+// The place of --lugar by name: one of the forty places, compared as
+// NombreComparable does (the gazetteer is not opened then); otherwise a town
+// of the gazetteer, asked for as "Nombre", "Nombre, Región" or "Nombre, País"
+// (see Nomenclator::Busca). Several towns with the whole name: the most
+// populous, and `aviso` says which and how many others there were; a part of
+// one name only: that town, and `aviso` says which. Fills the place's name,
+// coordinates, zone and full name in p, or gives the one-line refusal:
+// unknown (with close names from both sources), a part of several names,
+// a town at 75 degrees of latitude or more, or no gazetteer installed.
+QString LeeNombreDeLugar(const QString& nombre, Peticion& p, QString& aviso);
+
+// Close names of both sources for a refusal ("parecidos: Valparaíso (vea
+// --lugares); en el nomenclátor: «Valparaíso, Chile», ..."); empty when
+// there are none. Opens the gazetteer.
+QString PistaDeLugar(const QString& nombre);
 
 // -------------------------------------------------------------- numbers
 
