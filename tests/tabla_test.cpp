@@ -763,6 +763,7 @@ const Malo malos[] = {
     {{"--buscar", "Xqzwv"},
      "--buscar «Xqzwv»: ningún lugar lo contiene, ni de los 40 de --lugares ni del nomenclátor"},
     {{"--buscar", "Valparaizoo"}, "ningún lugar lo contiene"},
+    {{"--buscar", "Xq\nz\x1b[2J"}, "--buscar «Xq\\x0az\\x1b[2J»: ningún lugar lo contiene"},
 };
 INSTANTIATE_TEST_SUITE_P(Casos, EntradaMala, testing::ValuesIn(malos));
 
@@ -800,6 +801,13 @@ TEST(Programa, PuebloDelNomenclatorConAviso) {
     EXPECT_EQ(chile.estado, 0);
     EXPECT_TRUE(chile.errores.isEmpty()) << chile.errores.toStdString();
     EXPECT_EQ(chile.salida, e.salida);
+    // The note quotes what was typed on one line, control characters escaped.
+    const Ejecucion lima = Ejecuta(QStringList{"--lugar", "Lima\t"} + resto);
+    EXPECT_EQ(lima.estado, 0);
+    const QString notaLima = QString::fromUtf8(lima.errores);
+    EXPECT_TRUE(notaLima.startsWith("vespalba-tabla: --lugar «Lima\\x09»: se usó Lima, Lima, Perú"))
+        << notaLima.toStdString();
+    EXPECT_EQ(notaLima.count('\n'), 1);
 }
 
 // Spanish names whatever the locale, numbers never in the locale's form: the

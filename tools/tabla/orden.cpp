@@ -257,6 +257,19 @@ Lectura LeeZona(const QString& texto) {
     return {*v + 0.0, {}};
 }
 
+QString UnaLinea(const QString& mensaje) {
+    QString linea;
+    for (const QChar c : mensaje) {
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator) {
+            linea += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        } else {
+            linea += c;
+        }
+    }
+    return linea;
+}
+
 // ------------------------------------------------------------------ places
 
 namespace {
@@ -581,17 +594,7 @@ Orden LeeOrden(const QStringList& argumentos, qint64 ahora) {
     auto error = [](const QString& m) {
         Orden o;
         o.accion = Accion::Error;
-        // The message quotes what was typed: control characters in it
-        // (a newline, an escape) are written as \xHH, so that the message
-        // stays one line and cannot drive the terminal.
-        for (const QChar c : m) {
-            if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
-                c == QChar::ParagraphSeparator) {
-                o.mensaje += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-            } else {
-                o.mensaje += c;
-            }
-        }
+        o.mensaje = UnaLinea(m);
         return o;
     };
     auto solo = [](Accion a) {
@@ -693,6 +696,7 @@ Orden LeeOrden(const QStringList& argumentos, qint64 ahora) {
     Peticion& p = orden.peticion;
     // In this order; the first refusal ends the reading.
     QString problema = LeeLugarPedido(parser, p, orden.aviso);
+    orden.aviso = UnaLinea(orden.aviso);
     if (problema.isEmpty()) {
         problema = LeeZonaPedida(parser, p);
     }

@@ -60,6 +60,11 @@ struct Orden {
 //          its date in the request's zone.
 Orden LeeOrden(const QStringList& argumentos, qint64 ahora);
 
+// A message that quotes what was typed, made safe to print as one line:
+// control characters in it (a newline, an escape) written as \xHH, so that
+// it cannot break the line nor drive the terminal.
+QString UnaLinea(const QString& mensaje);
+
 // The text of --help.
 QString TextoAyuda();
 

@@ -693,7 +693,8 @@ QByteArray ListaDeLugares() {
 
 Busqueda BuscaLugares(const QString& texto) {
     auto rechazo = [&](const QString& problema, const QString& pista) {
-        return Busqueda{{}, QStringLiteral("--buscar «%1»: %2; %3").arg(texto, problema, pista)};
+        return Busqueda{
+            {}, UnaLinea(QStringLiteral("--buscar «%1»: %2; %3").arg(texto, problema, pista))};
     };
     QString motivo;
     const Nomenclator* mundo = Nomenclator::Mundial(&motivo);
