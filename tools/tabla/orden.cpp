@@ -334,9 +334,9 @@ QString LeeNombreDeLugar(const QString& nombre, Peticion& p, QString& aviso) {
         p.latitud = c.latitud;
         p.longitud = -c.longitud + 0.0;  // west positive for the search
         p.zonaDelLugar = QString::fromUtf8(l.Zona.data(), qsizetype(l.Zona.size()));
-        const std::string_view pais = NombrePais(l.Pais);
-        p.nombreCompleto = p.lugar.trimmed() + QStringLiteral(", ") +
-                           QString::fromUtf8(pais.data(), qsizetype(pais.size()));
+        // The name alone, as the window's list shows it: a run at one of the
+        // forty places prints what it printed before the gazetteer.
+        p.nombreCompleto = p.lugar.trimmed();
         return {};
     }
 

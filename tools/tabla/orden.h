@@ -71,7 +71,8 @@ QString TextoAyuda();
 // ----------------------------------------------------------------- places
 
 // The place of --lugar by name: one of the forty places, compared as
-// NombreComparable does (the gazetteer is not opened then); otherwise a town
+// NombreComparable does (the gazetteer is not opened then; its full name is
+// its name as the window's list shows it, "Valparaíso"); otherwise a town
 // of the gazetteer, asked for as "Nombre", "Nombre, Región" or "Nombre, País"
 // (see Nomenclator::Busca). Several towns with the whole name: the most
 // populous, and `aviso` says which and how many others there were; a part of
