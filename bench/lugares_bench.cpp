@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Cost of finding a place by name: one of the forty places (no gazetteer),
+// opening the world gazetteer (the library already loaded: its catalogue
+// read and its names reduced), and the gazetteer's searches.
+// Run: build/bench/lugares_bench. The first opening in a process also
+// unpacks libgeonames' records and loads GIO: that is measured on whole
+// runs of vespalba-tabla by bench/lugares_proceso.sh.
+#include <benchmark/benchmark.h>
+
+#include <QString>
+
+#include "places/nomenclator.h"
+#include "tools/tabla/orden.h"
+
+namespace {
+
+const Vespalba::Nomenclator& Mundo() {
+    static const Vespalba::Nomenclator* mundo = Vespalba::Nomenclator::Mundial();
+    return *mundo;
+}
+
+// --lugar as vespalba-tabla reads it.
+void LeeLugar(benchmark::State& state, const char* nombre) {
+    const QString texto = QString::fromUtf8(nombre);
+    Mundo();  // opened before timing
+    for (auto _ : state) {
+        Vespalba::Tabla::Peticion p;
+        QString aviso;
+        benchmark::DoNotOptimize(Vespalba::Tabla::LeeNombreDeLugar(texto, p, aviso));
+        benchmark::DoNotOptimize(p);
+    }
+}
+BENCHMARK_CAPTURE(LeeLugar, de_la_tabla, "Valparaíso")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LeeLugar, del_nomenclator, "Concepción")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LeeLugar, desconocido, "Xqzwv")->Unit(benchmark::kMicrosecond);
+
+// The gazetteer opened again: the catalogue read and 24,000 names reduced.
+void AbreNomenclator(benchmark::State& state) {
+    Mundo();  // the library loaded and its records unpacked before timing
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(Vespalba::Nomenclator::Abre(Vespalba::BibliotecaGeonames,
+                                                             Vespalba::CatalogoGeonames, nullptr));
+    }
+}
+BENCHMARK(AbreNomenclator)->Unit(benchmark::kMillisecond);
+
+void Busca(benchmark::State& state, const char* nombre) {
+    const QString texto = QString::fromUtf8(nombre);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(Mundo().Busca(texto, 8));
+    }
+}
+BENCHMARK_CAPTURE(Busca, nombre, "Concepción")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Busca, nombre_y_region, "Valparaiso, Indiana")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Busca, parte, "Montt")->Unit(benchmark::kMicrosecond);
+
+void Parecidos(benchmark::State& state, const char* nombre) {
+    const QString texto = QString::fromUtf8(nombre);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(Mundo().Parecidos(texto, 8));
+    }
+}
+BENCHMARK_CAPTURE(Parecidos, otro_pais, "Concepcion, Peru")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Parecidos, nada, "Xqzwv")->Unit(benchmark::kMicrosecond);
+
+// --buscar's search: a short text that many names contain.
+void BuscaTexto(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(Mundo().BuscaTexto(QStringLiteral("san"), 20));
+    }
+}
+BENCHMARK(BuscaTexto)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

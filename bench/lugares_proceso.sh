@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Whole runs of vespalba-tabla, measured with hyperfine (wall and CPU time
+# of each run, the process's start included): a year at a town of the world
+# gazetteer (Concepción, which loads libgeonames) and at one of the forty
+# places (Valparaíso, which must not). Given a second program, the same
+# forty-place run of it too, to compare two builds.
+#   bench/lugares_proceso.sh [vespalba-tabla] [another vespalba-tabla]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tabla=${1:-build/tools/vespalba-tabla}
+otra=${2:-}
+anio=(--zona -4 --anio 2026)
+comandos=(
+    -n "Concepción (nomenclátor)" "$tabla --lugar Concepción ${anio[*]}"
+    -n "Valparaíso (40 lugares)" "$tabla --lugar Valparaíso ${anio[*]}"
+)
+if [ -n "$otra" ]; then
+    comandos+=(-n "Valparaíso (40 lugares), $otra" "$otra --lugar Valparaíso ${anio[*]}")
+fi
+hyperfine -N --warmup 20 --runs "${RUNS:-300}" "${comandos[@]}"
