@@ -84,8 +84,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Not libraries, so shlibdeps cannot see them: Qt's own Spanish texts (the
 # message box's "Aceptar") and the faces that stand in for MS Sans Serif.
 # Read at run time, not linked: the zones of tzdata (America/Coyhaique, one of
-# the forty places' zones, first appears in 2025b).
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "tzdata (>= 2025b)")
+# the forty places' zones, first appears in 2025b); the world gazetteer,
+# libgeonames0, opened with dlopen by vespalba-tabla (so that dpkg-shlibdeps
+# cannot see it), and its Spanish names in libgeonames-common.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "tzdata (>= 2025b), libgeonames0, libgeonames-common")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "qt6-translations-l10n, fonts-liberation2 | fonts-dejavu-core")
 

@@ -58,6 +58,10 @@ echo "  Depends: $depende"
 for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
     grep -Eq "(^|, )${lib//+/\\+} \(>= [^)]+\)" <<<"$depende" || falla "Depends sin $lib (>= ...)"
 done
+# Named by hand: the gazetteer's library, opened with dlopen, and its names.
+for paquete in libgeonames0 libgeonames-common; do
+    grep -Eq "(^|, )$paquete(,|$| )" <<<"$depende" || falla "Depends sin $paquete"
+done
 
 # --- The files, and nothing else ---------------------------------------------
 esperados="./usr/bin/vespalba
@@ -156,6 +160,15 @@ grep -q '^Lugar: Valparaíso (33° 16. S, 71° 34. W)$' <<<"$("$tabla" --fecha 2
 estado=0
 "$tabla" --lugar valpo --zona -4 --hoy >/dev/null 2>&1 || estado=$?
 [ "$estado" -eq 2 ] || falla "vespalba-tabla con un lugar desconocido: estado $estado, se esperaba 2"
+# A town of the world gazetteer, through the machine's libgeonames.
+args="--lugar Concepción,CL --fecha 2026-04-04"
+# shellcheck disable=SC2086
+if salida=$("$tabla" $args) && [ "$salida" = "$("$tabla_ref" $args)" ] \
+    && grep -q '^Lugar: Concepción, Región del Biobío, Chile' <<<"$salida"; then
+    bien "vespalba-tabla $args: $(head -n 1 <<<"$salida")"
+else
+    falla "vespalba-tabla $args: «$(head -n 1 <<<"$salida")», o difiere de $tabla_ref"
+fi
 
 # --- The installed window opens and closes -----------------------------------
 if registro=$(tests/e2e/ventana_e2e.sh "$raiz/usr/bin/vespalba" "$cierra" 2>&1); then
