@@ -319,8 +319,8 @@ Encontrados Nomenclator::Busca(const QString& texto, int maximo) const {
         const Datos::Registro& r = d_->registros[std::size_t(i)];
         if (r.plegado == q.nombre || r.plegadoEs == q.nombre) {
             completos.push_back(i);
-        } else if (completos.empty() && (ContieneDesdePalabra(r.plegado, q.nombre) ||
-                                         ContieneDesdePalabra(r.plegadoEs, q.nombre))) {
+        } else if (ContieneDesdePalabra(r.plegado, q.nombre) ||
+                   ContieneDesdePalabra(r.plegadoEs, q.nombre)) {
             parciales.push_back(i);
         }
     }

@@ -96,6 +96,9 @@ const CasoBusca casosBusca[] = {
     // No whole name: a part of one name, from the start of a word.
     {"Montt", "Puerto Montt", "CL", "America/Santiago", 1, false},
     {"puerto mont", "Puerto Montt", "CL", "America/Santiago", 1, false},
+    // Whole names narrowed away: then the parts, narrowed the same way.
+    {"Concepción, Entre Ríos", "Concepción del Uruguay", "AR", "America/Argentina/Cordoba", 1,
+     false},
 };
 INSTANTIATE_TEST_SUITE_P(Nomenclator, Busca, testing::ValuesIn(casosBusca));
 
