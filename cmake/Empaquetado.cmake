@@ -16,8 +16,10 @@ include(GNUInstallDirs)
 set(VESPALBA_DOC_DIR "${CMAKE_INSTALL_DATAROOTDIR}/doc/vespalba")
 
 # Release date of this version: the manual page and the changelog carry it.
+# Later than the previous entry of the changelog (1.0.0, the same day at
+# 12:00), as Debian asks of a new entry.
 set(VESPALBA_FECHA_VERSION "2026-12-10")
-set(VESPALBA_FECHA_VERSION_RFC2822 "Thu, 10 Dec 2026 12:00:00 +0000")
+set(VESPALBA_FECHA_VERSION_RFC2822 "Thu, 10 Dec 2026 17:00:00 +0000")
 
 install(TARGETS vespalba vespalba-tabla RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
