@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QTimeZone>
 
 #include <chrono>
@@ -114,6 +115,25 @@ TEST(DiaCivil, FilasDeLosDiasDeCambio) {
             continue;
         }
         EXPECT_EQ(d.cambios.join("; "), QString::fromUtf8(c.nota));
+        // The text's header names the offsets the day's times are read
+        // with: the day's start's, and only the two of the change.
+        if (c.nota[0] != '\0') {
+            Peticion texto = p;
+            texto.desde = texto.hasta = Dia(c.anio, c.mes, c.dia);
+            const QString cabecera =
+                QString::fromUtf8(Vespalba::Tabla::Escribe(texto)).section('\n', 1, 1);
+            const QString nota = QString::fromUtf8(c.nota);
+            const QStringList delCambio = {nota.section(", ", 1).section(" → ", 0, 0),
+                                           nota.section(" → ", -1)};
+            const QString lista = cabecera.section("(desfase", 1).section(';', 0, 0);
+            const QStringList usados =
+                lista.mid(lista.indexOf(' ') + 1).split(QRegularExpression(", | y "));
+            EXPECT_TRUE(usados.contains(Vespalba::TextoDesfase(d.desfase)))
+                << cabecera.toStdString();
+            for (const QString& u : usados) {
+                EXPECT_TRUE(delCambio.contains(u)) << cabecera.toStdString();
+            }
+        }
         for (std::size_t k = 0; k < d.eventos.clases.size(); ++k) {
             const EventoClase& e = d.eventos.clases[k];
             for (const auto& [hay, hora] :

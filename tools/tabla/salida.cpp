@@ -102,8 +102,11 @@ QString DesfasesUsados(const std::vector<DiaCalculado>& dias) {
     for (const DiaCalculado& d : dias) {
         if (!d.existe) continue;
         anota(d.desfase);
-        for (const auto& clase : d.instantes) {
-            for (const Instante& i : clase) anota(i.desfase);
+        // The offsets of the events that happened (an absent one has none).
+        for (std::size_t c = 0; c < d.instantes.size(); ++c) {
+            const EventoClase& e = d.eventos.clases[c];
+            if (e.hayOrto) anota(d.instantes[c][0].desfase);
+            if (e.hayOcaso) anota(d.instantes[c][1].desfase);
         }
     }
     if (usados.size() <= 1) return usados.join(QString());
@@ -119,10 +122,14 @@ QString Cabecera(const Peticion& p, const std::vector<DiaCalculado>& dias) {
     const QString lugar =
         nombre.isEmpty() ? coordenadas : nombre + QStringLiteral(" (") + coordenadas + ')';
     if (!p.zonaHoraria.isEmpty()) {
+        const QString desfases = DesfasesUsados(dias);
         return QStringLiteral(
-                   "Lugar: %1\nZona horaria: %2, hora civil (desfases %3; cada hora con "
-                   "el de su momento)\n")
-            .arg(lugar, p.zonaHoraria, DesfasesUsados(dias));
+                   "Lugar: %1\nZona horaria: %2, hora civil (%3 %4; cada hora con el de su "
+                   "momento)\n")
+            .arg(lugar, p.zonaHoraria,
+                 desfases.contains(QLatin1Char(' ')) ? QStringLiteral("desfases")
+                                                     : QStringLiteral("desfase"),
+                 desfases);
     }
     const QString sentido = p.zona < 0 ? QStringLiteral("- ") : QStringLiteral("+ ");
     return QStringLiteral("Lugar: %1\nZona horaria: %2 h (hora local = hora universal %3%4 h)\n")
