@@ -126,7 +126,7 @@ double PalabraMasAncha(const QFontMetricsF& m, const QString& texto) {
 // evenly; when too wide, the left-aligned columns (words) narrowed down to
 // their widest word and wrapped; when narrower, every column widened a
 // little to fill the page.
-void MideColumnas(Plano& p, const QPaintDevice& dispositivo, const Almanaque& a) {
+void MideColumnas(Plano& p, const QPaintDevice& dispositivo, const Almanaque& a, bool envolver) {
     const QFontMetricsF m(p.letra, &dispositivo);
     const QFontMetricsF mn(p.negrita, &dispositivo);
     const std::size_t n = a.columnas.size();
@@ -162,7 +162,7 @@ void MideColumnas(Plano& p, const QPaintDevice& dispositivo, const Almanaque& a)
     }
     const double disponible = p.hoja.width() - Canal * p.u;
     double total = std::accumulate(p.ancho.begin(), p.ancho.end(), 0.0);
-    if (total > disponible) {
+    if (total > disponible && envolver) {
         // Narrow the word columns, widest first.
         std::vector<std::size_t> orden(n);
         std::iota(orden.begin(), orden.end(), 0);
@@ -178,7 +178,9 @@ void MideColumnas(Plano& p, const QPaintDevice& dispositivo, const Almanaque& a)
                 p.envuelve[c] = true;
             }
         }
-        if (total > disponible + 1e-9) p.cabe = false;
+    }
+    if (total > disponible + 1e-9) {
+        p.cabe = false;
     } else if (n > 0) {
         const double extra = std::min(MaximoExtra * p.u, (disponible - total) / double(n));
         for (double& w : p.ancho) w += extra;
@@ -207,13 +209,19 @@ std::vector<Entrada> EntradasLeyenda(const OpcionesDocumento& o, bool conCambio)
 }
 
 Plano Planifica(const QPaintDevice& dispositivo, const QRectF& hoja, double punto,
-                const Almanaque& a, year_month mes, double cuerpo, const OpcionesDocumento& o) {
+                const Almanaque& a, year_month mes, const FormaPagina& forma,
+                const OpcionesDocumento& o) {
     Plano p;
+    const double cuerpo = forma.cuerpo;
     p.u = punto;
     p.cuerpo = cuerpo;
     p.hoja = hoja;
     p.letra = Letra(cuerpo, punto);
     p.negrita = Letra(cuerpo, punto, true);
+    if (forma.estrecha) {
+        p.letra.setStretch(LetraEstrecha);
+        p.negrita.setStretch(LetraEstrecha);
+    }
     p.titulo = Letra(CuerpoTitulo, punto, true);
     p.subtitulo = Letra(CuerpoSubtitulo, punto);
     const QFontMetricsF m(p.letra, &dispositivo);
@@ -239,7 +247,7 @@ Plano Planifica(const QPaintDevice& dispositivo, const QRectF& hoja, double punt
     y = p.cajaLinea2.bottom() + Separacion * u;
 
     // Table: two header rows (groups and titles), then the days.
-    MideColumnas(p, dispositivo, a);
+    MideColumnas(p, dispositivo, a, forma.envolver);
     p.altoLinea = cuerpo * Interlineado * u;
     p.yGrupos = y;
     p.yTitulos = y + p.altoLinea;
@@ -355,30 +363,31 @@ QPageLayout DisenoDePagina(Papel papel, QPageLayout::Orientation orientacion) {
 FormaPagina EligeForma(const QPaintDevice& dispositivo, double punto, const Almanaque& a,
                        const OpcionesDocumento& o) {
     const std::vector<year_month> meses = MesesDe(a);
-    auto cabe = [&](QPageLayout::Orientation orientacion, double cuerpo, bool envolviendo) {
-        const QRectF hoja = Hoja(DisenoDePagina(o.papel, orientacion), punto);
-        for (year_month mes : meses) {
-            const Plano p = Planifica(dispositivo, hoja, punto, a, mes, cuerpo, o);
-            if (!p.cabe) return false;
-            if (!envolviendo &&
-                std::find(p.envuelve.begin(), p.envuelve.end(), true) != p.envuelve.end()) {
-                return false;
-            }
-        }
-        return true;
+    auto cabe = [&](const FormaPagina& forma) {
+        const QRectF hoja = Hoja(DisenoDePagina(o.papel, forma.orientacion), punto);
+        return std::all_of(meses.begin(), meses.end(), [&](year_month mes) {
+            return Planifica(dispositivo, hoja, punto, a, mes, forma, o).cabe;
+        });
     };
     for (double cuerpo = CuerpoMaximo; cuerpo >= CuerpoMinimo - 1e-9; cuerpo -= 0.5) {
         for (auto orientacion : {QPageLayout::Portrait, QPageLayout::Landscape}) {
-            if (cabe(orientacion, cuerpo, false)) return {orientacion, cuerpo};
+            const FormaPagina forma{orientacion, cuerpo, false, false};
+            if (cabe(forma)) return forma;
         }
     }
-    return {QPageLayout::Landscape, CuerpoMinimo};
+    for (auto [estrecha, envolver] : {std::pair{false, true}, {true, false}, {true, true}}) {
+        const FormaPagina forma{QPageLayout::Landscape, CuerpoMinimo, estrecha, envolver};
+        if (cabe(forma)) return forma;
+    }
+    FormaPagina forma{QPageLayout::Landscape, CuerpoMinimo, true, true};
+    while (forma.cuerpo > 1.0 && !cabe(forma)) forma.cuerpo -= 0.5;
+    return forma;
 }
 
 void DibujaMes(QPainter& pintor, const QRectF& hoja, double punto, const Almanaque& a,
                year_month mes, const FormaPagina& forma, const OpcionesDocumento& o, int pagina,
                int paginas) {
-    const Plano p = Planifica(*pintor.device(), hoja, punto, a, mes, forma.cuerpo, o);
+    const Plano p = Planifica(*pintor.device(), hoja, punto, a, mes, forma, o);
     const double u = punto;
     pintor.save();
     pintor.setRenderHint(QPainter::Antialiasing, true);

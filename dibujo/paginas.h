@@ -62,11 +62,18 @@ struct OpcionesDocumento {
 };
 
 // How the month pages are set: the orientation in which the tables fit,
-// and the size of their letters.
+// and the size and width of their letters.
 struct FormaPagina {
     QPageLayout::Orientation orientacion = QPageLayout::Portrait;
-    double cuerpo = CuerpoMinimo;  // letters of the table, points, >= CuerpoMinimo
+    double cuerpo = CuerpoMinimo;  // letters of the table, points
+    bool estrecha = false;         // letters narrowed to LetraEstrecha of their width
+    // The texts of left-aligned columns (words) wrap onto more lines where
+    // the columns would not fit the width otherwise.
+    bool envolver = false;
 };
+
+// How much narrower the narrowed letters are, percent of their width.
+inline constexpr int LetraEstrecha = 85;
 
 // The months that the Almanaque's days touch, in order: one page each.
 std::vector<std::chrono::year_month> MesesDe(const Almanaque& almanaque);
@@ -75,9 +82,12 @@ std::vector<std::chrono::year_month> MesesDe(const Almanaque& almanaque);
 // 12 mm.
 QPageLayout DisenoDePagina(Papel papel, QPageLayout::Orientation orientacion);
 
-// The largest letters, from 9 points down to CuerpoMinimo, at which every
-// month's page fits portrait, else landscape; when none does, landscape at
-// CuerpoMinimo with the texts of the left-aligned columns wrapped.
+// The form in which every month's page fits, the first of: the largest
+// letters from 9 points down to CuerpoMinimo, portrait before landscape;
+// then landscape at CuerpoMinimo with the words wrapped, with the letters
+// narrowed, with both. Only tables that fit none of these (far wider than
+// the text table's 160 characters) get smaller letters than CuerpoMinimo,
+// the largest that fit, so that no page is ever cut.
 //   dispositivo: the device the pages go to (its letters are measured),
 //   punto: its units per typographic point.
 FormaPagina EligeForma(const QPaintDevice& dispositivo, double punto, const Almanaque& almanaque,

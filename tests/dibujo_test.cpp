@@ -481,6 +481,46 @@ QStringList Palabras(const QString& s) {
     return s.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
 }
 
+// Every word of every page lies inside the page and above the foot (the
+// line that holds "Página"): nothing cut, nothing over the foot. Words and
+// their boxes as pdftotext -bbox reads them, in points.
+void DentroDeLasPaginas(const QString& ruta) {
+    const QString html = Ejecuta(QStringLiteral(VESPALBA_PDFTOTEXT), {"-bbox", ruta, "-"});
+    const QRegularExpression pagina(
+        QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">(.*?)</page>"),
+        QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpression palabra(
+        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                       "yMax=\"([\\d.]+)\">(.*?)</word>"));
+    int paginas = 0;
+    for (const QRegularExpressionMatch& p : pagina.globalMatch(html)) {
+        ++paginas;
+        const double ancho = p.captured(1).toDouble();
+        const double alto = p.captured(2).toDouble();
+        struct Caja {
+            double x0, y0, x1, y1;
+            QString texto;
+        };
+        std::vector<Caja> cajas;
+        std::optional<double> pie;
+        for (const QRegularExpressionMatch& w : palabra.globalMatch(p.captured(3))) {
+            cajas.push_back({w.captured(1).toDouble(), w.captured(2).toDouble(),
+                             w.captured(3).toDouble(), w.captured(4).toDouble(), w.captured(5)});
+            if (w.captured(5) == QStringLiteral("Página")) pie = cajas.back().y0;
+        }
+        ASSERT_TRUE(pie) << "página " << paginas << " sin pie";
+        for (const Caja& c : cajas) {
+            EXPECT_TRUE(c.x0 >= 0 && c.x1 <= ancho && c.y0 >= 0 && c.y1 <= alto)
+                << "página " << paginas << ": " << c.texto.toStdString() << " fuera";
+            if (c.y0 < *pie - 1.0) {
+                EXPECT_LE(c.y1, *pie)
+                    << "página " << paginas << ": " << c.texto.toStdString() << " sobre el pie";
+            }
+        }
+    }
+    EXPECT_GT(paginas, 0);
+}
+
 OpcionesDocumento Opciones() {
     OpcionesDocumento o;
     o.programa = QStringLiteral("vespalba-tabla 1.1.0");
@@ -504,8 +544,9 @@ TEST_P(PdfCaso, ElTextoDeLasFilas) {
     const CasoPdf& c = GetParam();
     const Almanaque a = AlmanaqueDe(c.orden);
     QTemporaryDir dir;
-    const QString texto = Ejecuta(QStringLiteral(VESPALBA_PDFTOTEXT),
-                                  {"-layout", EscribeEnArchivo(dir, a, Opciones()), "-"});
+    const QString ruta = EscribeEnArchivo(dir, a, Opciones());
+    DentroDeLasPaginas(ruta);
+    const QString texto = Ejecuta(QStringLiteral(VESPALBA_PDFTOTEXT), {"-layout", ruta, "-"});
     const QStringList lineas = texto.split(QLatin1Char('\n'));
     for (const Dia& d : a.dias) {
         QStringList esperadas;
@@ -577,6 +618,7 @@ TEST(Pdf, UnAnioEnTrecePaginas) {
     OpcionesDocumento o = Opciones();
     o.grafico = true;
     const QString ruta = EscribeEnArchivo(dir, a, o);
+    DentroDeLasPaginas(ruta);
     const QString info = Ejecuta(QStringLiteral(VESPALBA_PDFINFO), {ruta});
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+13\\n"))))
         << info.toStdString();
@@ -598,8 +640,10 @@ TEST(Pdf, UnAnioEnTrecePaginas) {
     EXPECT_GT(m.captured(1).toDouble(), m.captured(2).toDouble());
 }
 
-// Columns added after the text table's (the almanac's) still fit at eight
-// points or more, the long words wrapped, every word on the page.
+// Columns added after the text table's (the almanac's, here wider than
+// they will be) still fit each month on one page, on A4 and on Letter, at
+// eight points or more, the long words wrapped or the letters narrowed;
+// every word of the cells is on the page, nothing cut.
 TEST(Pdf, ColumnasDeMasCaben) {
     Almanaque a = AlmanaqueDe(
         {"--lat", "33:02S", "--lon", "71:38W", "--tz", "America/Santiago", "--mes", "2023-09"});
@@ -612,21 +656,26 @@ TEST(Pdf, ColumnasDeMasCaben) {
         d.celdas.push_back({QStringLiteral("cuarto creciente gibosa")});
         d.celdas.push_back({QStringLiteral("99.9 %")});
     }
-    QPdfWriter medida(QStringLiteral("/dev/null"));
-    const FormaPagina forma = EligeForma(medida, medida.resolution() / 72.0, a, Opciones());
-    EXPECT_GE(forma.cuerpo, CuerpoMinimo);
-    QTemporaryDir dir;
-    const QString texto =
-        Ejecuta(QStringLiteral(VESPALBA_PDFTOTEXT), {EscribeEnArchivo(dir, a, Opciones()), "-"});
-    std::map<QString, int> hay, falta;
-    for (const QString& p : Palabras(texto)) ++hay[p];
-    for (const Dia& d : a.dias) {
-        for (const Celda& c : d.celdas) {
-            for (const QString& p : Palabras(c.texto)) ++falta[p];
+    for (Papel papel : {Papel::A4, Papel::Carta}) {
+        OpcionesDocumento o = Opciones();
+        o.papel = papel;
+        QPdfWriter medida(QStringLiteral("/dev/null"));
+        const FormaPagina forma = EligeForma(medida, medida.resolution() / 72.0, a, o);
+        EXPECT_GE(forma.cuerpo, CuerpoMinimo);
+        QTemporaryDir dir;
+        const QString ruta = EscribeEnArchivo(dir, a, o);
+        DentroDeLasPaginas(ruta);
+        const QString texto = Ejecuta(QStringLiteral(VESPALBA_PDFTOTEXT), {ruta, "-"});
+        std::map<QString, int> hay, falta;
+        for (const QString& p : Palabras(texto)) ++hay[p];
+        for (const Dia& d : a.dias) {
+            for (const Celda& c : d.celdas) {
+                for (const QString& p : Palabras(c.texto)) ++falta[p];
+            }
         }
-    }
-    for (const auto& [palabra, veces] : falta) {
-        EXPECT_GE(hay[palabra], veces) << palabra.toStdString();
+        for (const auto& [palabra, veces] : falta) {
+            EXPECT_GE(hay[palabra], veces) << palabra.toStdString();
+        }
     }
 }
 
