@@ -5,6 +5,7 @@
 #include <QFontMetricsF>
 #include <QIODevice>
 #include <QImageWriter>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSvgGenerator>
@@ -303,6 +304,10 @@ void DibujaGrafico(QPainter& pintor, const QRectF& marco, const Almanaque& a,
     pintor.setRenderHint(QPainter::Antialiasing, false);
     pintor.setPen(Qt::NoPen);
     pintor.fillRect(d.area, ColorBanda(Banda::Noche));
+    // On a picture each rectangle is filled on its own (the columns share
+    // edges and no pixel is filled twice; a path of hundreds of rectangles
+    // costs the raster engine a hundred times more).
+    const bool raster = pintor.paintEngine()->type() == QPaintEngine::Raster;
     auto rellena = [&](auto&& tramos, const QBrush& brocha) {
         QPainterPath camino;
         camino.setFillRule(Qt::WindingFill);
@@ -310,8 +315,13 @@ void DibujaGrafico(QPainter& pintor, const QRectF& marco, const Almanaque& a,
             const Dia& dia = a.dias[std::size_t(i)];
             if (!dia.existe) continue;
             for (const Tramo& t : tramos(dia)) {
-                camino.addRect(QRectF(QPointF(d.Izquierda(i), d.Y(t.desde)),
-                                      QPointF(d.Derecha(i), d.Y(t.hasta))));
+                const QRectF r(QPointF(d.Izquierda(i), d.Y(t.desde)),
+                               QPointF(d.Derecha(i), d.Y(t.hasta)));
+                if (raster) {
+                    pintor.fillRect(r, brocha);
+                } else {
+                    camino.addRect(r);
+                }
             }
         }
         if (!camino.isEmpty()) pintor.fillPath(camino, brocha);

@@ -2,6 +2,7 @@
 #include "dibujo/paginas.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QIODevice>
 #include <QPageSize>
 #include <QPainter>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <tuple>
 
 #include "espanol.h"
 #include "letras.h"
@@ -120,50 +122,76 @@ double PalabraMasAncha(const QFontMetricsF& m, const QString& texto) {
     return ancho;
 }
 
-// The columns' widths at the plan's letters within the plan's page: the
-// widest of the title and the cells (every day of the Almanaque, so that
-// every page has the same columns), a group's title widening its columns
-// evenly; when too wide, the left-aligned columns (words) narrowed down to
-// their widest word and wrapped; when narrower, every column widened a
-// little to fill the page.
-void MideColumnas(Plano& p, const QPaintDevice& dispositivo, const Almanaque& a, bool envolver) {
-    const QFontMetricsF m(p.letra, &dispositivo);
-    const QFontMetricsF mn(p.negrita, &dispositivo);
+// What the table's texts need at one size of letters, measured once for
+// every page: each column's natural width (the widest of its title and its
+// cells over every day of the Almanaque, so that every page has the same
+// columns, plus the cell's padding; a group's title that is wider than its
+// columns widening them evenly), and the width of its widest word.
+struct Textos {
+    std::vector<double> ancho;
+    std::vector<double> minimo;
+};
+
+Textos MideTextos(const QPaintDevice& dispositivo, const QFont& letra, const QFont& negrita,
+                  double punto, const Almanaque& a) {
+    const QFontMetricsF m(letra, &dispositivo);
+    const QFontMetricsF mn(negrita, &dispositivo);
     const std::size_t n = a.columnas.size();
-    const double relleno = 2 * Relleno * p.u;
-    p.ancho.assign(n, 0.0);
-    p.envuelve.assign(n, false);
-    std::vector<double> minimo(n, 0.0);
+    const double relleno = 2 * Relleno * punto;
+    // A year repeats most texts ("-03", "No hay", "Orto 9: 0"): each
+    // measured once; the words only in the columns that may wrap.
+    QHash<QString, double> medidos;
+    auto mide = [&](const QString& t) {
+        auto i = medidos.constFind(t);
+        if (i == medidos.cend()) i = medidos.insert(t, m.horizontalAdvance(t));
+        return *i;
+    };
+    Textos t{std::vector<double>(n, 0.0), std::vector<double>(n, 0.0)};
     for (std::size_t c = 0; c < n; ++c) {
-        p.ancho[c] = mn.horizontalAdvance(a.columnas[c].titulo);
-        minimo[c] = PalabraMasAncha(mn, a.columnas[c].titulo);
+        const bool palabras = !a.columnas[c].derecha;
+        t.ancho[c] = mn.horizontalAdvance(a.columnas[c].titulo);
+        t.minimo[c] = palabras ? PalabraMasAncha(mn, a.columnas[c].titulo) : t.ancho[c];
         for (const Dia& d : a.dias) {
-            if (c < d.celdas.size()) {
-                p.ancho[c] = std::max(p.ancho[c], m.horizontalAdvance(d.celdas[c].texto));
-                minimo[c] = std::max(minimo[c], PalabraMasAncha(m, d.celdas[c].texto));
+            if (c >= d.celdas.size()) continue;
+            const QString& texto = d.celdas[c].texto;
+            t.ancho[c] = std::max(t.ancho[c], mide(texto));
+            if (!palabras) continue;
+            for (const QString& palabra : texto.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+                t.minimo[c] = std::max(t.minimo[c], mide(palabra));
             }
         }
-        p.ancho[c] += relleno;
-        minimo[c] += relleno;
+        if (!palabras) t.minimo[c] = t.ancho[c];
+        t.ancho[c] += relleno;
+        t.minimo[c] += relleno;
     }
     for (std::size_t c = 0; c < n;) {
         std::size_t fin = c + 1;
         while (fin < n && a.columnas[fin].grupo == a.columnas[c].grupo) ++fin;
         if (!a.columnas[c].grupo.isEmpty()) {
             const double tramo =
-                std::accumulate(p.ancho.begin() + long(c), p.ancho.begin() + long(fin), 0.0);
+                std::accumulate(t.ancho.begin() + long(c), t.ancho.begin() + long(fin), 0.0);
             const double titulo = mn.horizontalAdvance(a.columnas[c].grupo) + relleno;
             if (titulo > tramo) {
                 for (std::size_t k = c; k < fin; ++k)
-                    p.ancho[k] += (titulo - tramo) / double(fin - c);
+                    t.ancho[k] += (titulo - tramo) / double(fin - c);
             }
         }
         c = fin;
     }
+    return t;
+}
+
+// The columns' widths within the plan's page: the natural widths; when too
+// wide and wrapping is allowed, the left-aligned columns (words) narrowed,
+// widest first, down to their widest word, and wrapped; when narrower, every
+// column widened a little to fill the page.
+void MideColumnas(Plano& p, const Textos& t, const Almanaque& a, bool envolver) {
+    const std::size_t n = a.columnas.size();
+    p.ancho = t.ancho;
+    p.envuelve.assign(n, false);
     const double disponible = p.hoja.width() - Canal * p.u;
     double total = std::accumulate(p.ancho.begin(), p.ancho.end(), 0.0);
     if (total > disponible && envolver) {
-        // Narrow the word columns, widest first.
         std::vector<std::size_t> orden(n);
         std::iota(orden.begin(), orden.end(), 0);
         std::sort(orden.begin(), orden.end(),
@@ -171,7 +199,7 @@ void MideColumnas(Plano& p, const QPaintDevice& dispositivo, const Almanaque& a,
         for (std::size_t c : orden) {
             if (total <= disponible) break;
             if (a.columnas[c].derecha) continue;
-            const double nuevo = std::max(minimo[c], p.ancho[c] - (total - disponible));
+            const double nuevo = std::max(t.minimo[c], p.ancho[c] - (total - disponible));
             if (nuevo < p.ancho[c]) {
                 total -= p.ancho[c] - nuevo;
                 p.ancho[c] = nuevo;
@@ -187,6 +215,17 @@ void MideColumnas(Plano& p, const QPaintDevice& dispositivo, const Almanaque& a,
         total += extra * double(n);
     }
     p.xTabla = p.hoja.left() + Canal * p.u + std::max(0.0, (disponible - total) / 2);
+}
+
+// The table's letters in a form.
+std::pair<QFont, QFont> LetrasDeTabla(const FormaPagina& forma, double punto) {
+    QFont letra = Letra(forma.cuerpo, punto);
+    QFont negrita = Letra(forma.cuerpo, punto, true);
+    if (forma.estrecha) {
+        letra.setStretch(LetraEstrecha);
+        negrita.setStretch(LetraEstrecha);
+    }
+    return {letra, negrita};
 }
 
 std::vector<Entrada> EntradasLeyenda(const OpcionesDocumento& o, bool conCambio) {
@@ -208,20 +247,16 @@ std::vector<Entrada> EntradasLeyenda(const OpcionesDocumento& o, bool conCambio)
     return e;
 }
 
+// The page of a month in a form; `textos` measured with the form's letters.
 Plano Planifica(const QPaintDevice& dispositivo, const QRectF& hoja, double punto,
-                const Almanaque& a, year_month mes, const FormaPagina& forma,
+                const Almanaque& a, year_month mes, const FormaPagina& forma, const Textos& textos,
                 const OpcionesDocumento& o) {
     Plano p;
     const double cuerpo = forma.cuerpo;
     p.u = punto;
     p.cuerpo = cuerpo;
     p.hoja = hoja;
-    p.letra = Letra(cuerpo, punto);
-    p.negrita = Letra(cuerpo, punto, true);
-    if (forma.estrecha) {
-        p.letra.setStretch(LetraEstrecha);
-        p.negrita.setStretch(LetraEstrecha);
-    }
+    std::tie(p.letra, p.negrita) = LetrasDeTabla(forma, punto);
     p.titulo = Letra(CuerpoTitulo, punto, true);
     p.subtitulo = Letra(CuerpoSubtitulo, punto);
     const QFontMetricsF m(p.letra, &dispositivo);
@@ -247,7 +282,7 @@ Plano Planifica(const QPaintDevice& dispositivo, const QRectF& hoja, double punt
     y = p.cajaLinea2.bottom() + Separacion * u;
 
     // Table: two header rows (groups and titles), then the days.
-    MideColumnas(p, dispositivo, a, forma.envolver);
+    MideColumnas(p, textos, a, forma.envolver);
     p.altoLinea = cuerpo * Interlineado * u;
     p.yGrupos = y;
     p.yTitulos = y + p.altoLinea;
@@ -365,8 +400,10 @@ FormaPagina EligeForma(const QPaintDevice& dispositivo, double punto, const Alma
     const std::vector<year_month> meses = MesesDe(a);
     auto cabe = [&](const FormaPagina& forma) {
         const QRectF hoja = Hoja(DisenoDePagina(o.papel, forma.orientacion), punto);
+        const auto [letra, negrita] = LetrasDeTabla(forma, punto);
+        const Textos textos = MideTextos(dispositivo, letra, negrita, punto, a);
         return std::all_of(meses.begin(), meses.end(), [&](year_month mes) {
-            return Planifica(dispositivo, hoja, punto, a, mes, forma, o).cabe;
+            return Planifica(dispositivo, hoja, punto, a, mes, forma, textos, o).cabe;
         });
     };
     for (double cuerpo = CuerpoMaximo; cuerpo >= CuerpoMinimo - 1e-9; cuerpo -= 0.5) {
@@ -384,10 +421,13 @@ FormaPagina EligeForma(const QPaintDevice& dispositivo, double punto, const Alma
     return forma;
 }
 
-void DibujaMes(QPainter& pintor, const QRectF& hoja, double punto, const Almanaque& a,
-               year_month mes, const FormaPagina& forma, const OpcionesDocumento& o, int pagina,
-               int paginas) {
-    const Plano p = Planifica(*pintor.device(), hoja, punto, a, mes, forma, o);
+namespace {
+
+// DibujaMes with the texts measured for the form.
+void DibujaMesCon(QPainter& pintor, const QRectF& hoja, double punto, const Almanaque& a,
+                  year_month mes, const FormaPagina& forma, const Textos& textos,
+                  const OpcionesDocumento& o, int pagina, int paginas) {
+    const Plano p = Planifica(*pintor.device(), hoja, punto, a, mes, forma, textos, o);
     const double u = punto;
     pintor.save();
     pintor.setRenderHint(QPainter::Antialiasing, true);
@@ -543,6 +583,16 @@ void DibujaMes(QPainter& pintor, const QRectF& hoja, double punto, const Almanaq
     pintor.restore();
 }
 
+}  // namespace
+
+void DibujaMes(QPainter& pintor, const QRectF& hoja, double punto, const Almanaque& a,
+               year_month mes, const FormaPagina& forma, const OpcionesDocumento& o, int pagina,
+               int paginas) {
+    const auto [letra, negrita] = LetrasDeTabla(forma, punto);
+    DibujaMesCon(pintor, hoja, punto, a, mes, forma,
+                 MideTextos(*pintor.device(), letra, negrita, punto, a), o, pagina, paginas);
+}
+
 bool EscribePdf(QIODevice& salida, const Almanaque& a, const OpcionesDocumento& o) {
     if (a.dias.empty()) return false;
     QPdfWriter escritor(&salida);
@@ -551,6 +601,8 @@ bool EscribePdf(QIODevice& salida, const Almanaque& a, const OpcionesDocumento& 
     const double punto = escritor.resolution() / 72.0;
     const std::vector<year_month> meses = MesesDe(a);
     const FormaPagina forma = EligeForma(escritor, punto, a, o);
+    const auto [letra, negrita] = LetrasDeTabla(forma, punto);
+    const Textos textos = MideTextos(escritor, letra, negrita, punto, a);
     const int paginas = int(meses.size()) + (o.grafico ? 1 : 0);
     const QFont letraPie = Letra(CuerpoMinimo, punto);
 
@@ -574,7 +626,8 @@ bool EscribePdf(QIODevice& salida, const Almanaque& a, const OpcionesDocumento& 
             DibujaPie(pintor, hoja, punto, letraPie, o, pagina, paginas);
         } else {
             const int mes = pagina - 1 - (o.grafico ? 1 : 0);
-            DibujaMes(pintor, hoja, punto, a, meses[std::size_t(mes)], forma, o, pagina, paginas);
+            DibujaMesCon(pintor, hoja, punto, a, meses[std::size_t(mes)], forma, textos, o, pagina,
+                         paginas);
         }
     }
     return pintor.end();
