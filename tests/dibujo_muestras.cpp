@@ -4,6 +4,9 @@
 // PNG of 1600 x 900, and Valparaíso's year as a PDF (chart and twelve
 // months), all from vespalba-tabla's real computation.
 //   Run: dibujo_muestras DIRECTORY
+// With a second argument, svg, png or pdf, only Valparaíso's year in that
+// format (grafico.svg, grafico.png, almanaque.pdf): a whole process as
+// vespalba-tabla will run it, for timing.
 #include <QFile>
 #include <QGuiApplication>
 
@@ -30,18 +33,35 @@ bool Escribe(const QString& ruta, const auto& escribe) {
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "Uso: dibujo_muestras DIRECTORIO\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "Uso: dibujo_muestras DIRECTORIO [svg|png|pdf]\n");
         return 2;
     }
     const QString dir = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
     const Almanaque valparaiso = Vespalba::Pruebas::AlmanaqueDe(
         {"--lugar", "valparaiso", "--tz", "America/Santiago", "--anio", "2023"});
-    const Almanaque polar = Vespalba::Pruebas::AlmanaqueDe(
-        {"--lat", "70", "--lon", "0", "--zona", "0", "--anio", "2003"});
     OpcionesDocumento documento;
     documento.programa = QStringLiteral("vespalba-tabla");
     documento.grafico = true;
+    if (argc == 3) {
+        const QByteArray formato = argv[2];
+        bool bien = false;
+        if (formato == "svg") {
+            bien = Escribe(dir + "grafico.svg", [&](QFile& f) {
+                return EscribeSvg(f, valparaiso, TamanoPorDefecto, {});
+            });
+        } else if (formato == "png") {
+            bien = Escribe(dir + "grafico.png", [&](QFile& f) {
+                return EscribePng(f, valparaiso, TamanoPorDefecto, {});
+            });
+        } else {
+            bien = Escribe(dir + "almanaque.pdf",
+                           [&](QFile& f) { return EscribePdf(f, valparaiso, documento); });
+        }
+        return bien ? 0 : 1;
+    }
+    const Almanaque polar = Vespalba::Pruebas::AlmanaqueDe(
+        {"--lat", "70", "--lon", "0", "--zona", "0", "--anio", "2003"});
     const bool bien =
         Escribe(dir + "grafico-valparaiso.png",
                 [&](QFile& f) { return EscribePng(f, valparaiso, TamanoPorDefecto, {}); }) &&
