@@ -446,13 +446,15 @@ bool EscribeSvg(QIODevice& salida, const Almanaque& almanaque, const QSize& tama
     svg.setOutputDevice(&salida);
     svg.setSize(tamano);
     svg.setViewBox(QRect(QPoint(0, 0), tamano));
+    // The size written in millimetres: a browser's CSS pixel is 1/96 inch.
+    svg.setResolution(96);
     svg.setTitle(TituloGrafico(almanaque));
     svg.setDescription(SegundaLinea(almanaque.titulo));
     QPainter pintor;
     if (!pintor.begin(&svg)) return false;
     pintor.fillRect(QRectF(QPointF(0, 0), QSizeF(tamano)), Qt::white);
     DibujaGrafico(pintor, QRectF(QPointF(0, 0), QSizeF(tamano)), almanaque, opciones);
-    return pintor.end() && salida.isOpen();
+    return pintor.end();
 }
 
 }  // namespace Vespalba::Dibujo

@@ -26,7 +26,8 @@ class QPainter;
 
 namespace Vespalba::Dibujo {
 
-// The fewest days a chart is drawn for.
+// The fewest days a chart is meant for: a program refuses shorter ranges
+// (DibujaGrafico draws any number).
 inline constexpr int DiasMinimosGrafico = 7;
 
 // Sizes of the chart's images, pixels.
@@ -93,12 +94,16 @@ QImage GraficoImagen(const Almanaque& almanaque, const QSize& tamano,
 
 // The chart as PNG of `tamano` pixels written to `salida` (open for
 // writing). False when writing failed.
+//
+// For these writers and EscribePdf, a failure of the device itself also
+// shows in the device (QSaveFile::commit fails): check it there.
 bool EscribePng(QIODevice& salida, const Almanaque& almanaque, const QSize& tamano,
                 const OpcionesGrafico& opciones);
 
-// The chart as SVG of `tamano` user units (pixels) written to `salida`
-// (open for writing), titled with TituloGrafico and described with the
-// place's coordinates and zone. False when writing failed.
+// The chart as SVG of `tamano` user units (pixels, 1/96 inch in its size)
+// written to `salida` (open for writing), titled with TituloGrafico and
+// described with the place's coordinates and zone. False when the painter
+// could not start or finish.
 bool EscribeSvg(QIODevice& salida, const Almanaque& almanaque, const QSize& tamano,
                 const OpcionesGrafico& opciones);
 

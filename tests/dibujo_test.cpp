@@ -408,13 +408,14 @@ TEST(Grafico, SvgBienFormadoConSuTitulo) {
     ASSERT_TRUE(EscribeSvg(buffer, a, QSize(1600, 900), {true, 0.0}));
 
     QXmlStreamReader xml(buffer.data());
-    QString titulo, ancho, alto;
+    QString titulo, ancho, alto, caja;
     int rectangulos = 0, textos = 0;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement) continue;
         if (xml.name() == QLatin1String("svg")) {
             ancho = xml.attributes().value(QLatin1String("width")).toString();
             alto = xml.attributes().value(QLatin1String("height")).toString();
+            caja = xml.attributes().value(QLatin1String("viewBox")).toString();
         } else if (xml.name() == QLatin1String("title")) {
             titulo = xml.readElementText();
         } else if (xml.name() == QLatin1String("text")) {
@@ -426,9 +427,11 @@ TEST(Grafico, SvgBienFormadoConSuTitulo) {
     ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString() << " línea "
                                  << xml.lineNumber();
     EXPECT_EQ(titulo, QStringLiteral("Valparaíso — 2023"));
-    EXPECT_TRUE(ancho.startsWith(QLatin1String("1600")) || ancho.contains(QLatin1String("mm")))
-        << ancho.toStdString();
-    EXPECT_FALSE(alto.isEmpty());
+    EXPECT_EQ(caja, QStringLiteral("0 0 1600 900"));
+    // Its size in millimetres is 1600 x 900 CSS pixels of 1/96 inch.
+    ASSERT_TRUE(ancho.endsWith(QLatin1String("mm")) && alto.endsWith(QLatin1String("mm")));
+    EXPECT_NEAR(ancho.chopped(2).toDouble() / 25.4 * 96, 1600, 0.5) << ancho.toStdString();
+    EXPECT_NEAR(alto.chopped(2).toDouble() / 25.4 * 96, 900, 0.5) << alto.toStdString();
     EXPECT_GT(textos, 12);  // hours, months, title, legend
     EXPECT_GT(rectangulos, 4);
     // The months' names are written as text in the SVG.
