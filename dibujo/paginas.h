@@ -102,8 +102,11 @@ void DibujaMes(QPainter& pintor, const QRectF& hoja, double punto, const Almanaq
                const OpcionesDocumento& opciones, int pagina, int paginas);
 
 // The whole document as PDF to `salida` (open for writing): the chart page
-// when opciones.grafico, then one page per month of MesesDe. False when
-// there are no days or writing failed.
+// when opciones.grafico, then one page per month of MesesDe, every month in
+// the form EligeForma gives; titled with TituloGrafico, opciones.programa
+// as its creator. False when there are no days or the painter could not
+// start, open a page or finish; a failure of the device itself shows in the
+// device (QSaveFile::commit fails).
 bool EscribePdf(QIODevice& salida, const Almanaque& almanaque, const OpcionesDocumento& opciones);
 
 }  // namespace Vespalba::Dibujo
