@@ -6,6 +6,7 @@
 //   astro/eventos.h  the day's event search and its records
 //   astro/almanaque.h solar noon, the Moon's illumination and principal phases
 //   astro/formato.h  the hours-and-minutes text
+//   astro/vectorial.h the vector-register state the search starts from
 #pragma once
 
 #include "astro/almanaque.h"
@@ -14,3 +15,4 @@
 #include "astro/formato.h"
 #include "astro/solluna.h"
 #include "astro/tiempo.h"
+#include "astro/vectorial.h"

@@ -6,6 +6,7 @@
 
 #include "astro/solluna.h"
 #include "astro/tiempo.h"
+#include "astro/vectorial.h"
 
 namespace Vespalba::ModuloVespalba {
 namespace {
@@ -74,6 +75,9 @@ EventoClase ExploraClase(Muestra&& senAltura, double senUmbral, double desde, do
 // recorta is set).
 EventosDia Busca(double mjdOrigen, double latitud, double longitud, double desde, double hasta,
                  bool recorta) {
+    // Whatever the caller's libraries left in the upper halves of the vector
+    // registers would slow every instruction below on some processors.
+    LimpiaMitadesAltas();
     const double senLat = SenGrad(latitud);
     const double cosLat = CosGrad(latitud);
 

@@ -107,7 +107,9 @@ ResultadoCuadratica Cuadratica(double yMenos, double yCero, double yMas);
 // its own. Every time is in local hours of the zone counted from the local
 // midnight that starts the date, in [0, 24]. The search ends a class at the
 // first two-hour stretch after which both directions have been seen; a
-// newer crossing of one direction replaces an older one.
+// newer crossing of one direction replaces an older one. It starts by
+// clearing the upper halves of the vector registers (LimpiaMitadesAltas), so
+// that its speed does not depend on what the caller ran before.
 EventosDia BuscaEventos(const DatosCalculo& datos);
 
 // A civil day whose zone changes its offset during the day (or whose day
@@ -130,7 +132,8 @@ struct DiaIntervalo {
 // crossing outside [Desde, Hasta) left out. A class without a kept crossing
 // is always above or always below its threshold as it is at hour Desde.
 // Times are grid hours in [Desde, Hasta): instants MjdOrigen + hora / 24,
-// not yet wall-clock times.
+// not yet wall-clock times. Like BuscaEventos, it starts by clearing the
+// upper halves of the vector registers.
 EventosDia BuscaEventosIntervalo(const DiaIntervalo& dia);
 
 }  // namespace Vespalba::ModuloVespalba
