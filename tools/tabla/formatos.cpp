@@ -10,10 +10,13 @@ namespace {
 
 // clang-format off
 const std::array<FormatoSalida, 3> formatos = {{
-    {"texto", "tabla alineada para leer e imprimir (por omisión)", EscribeTexto},
+    {"texto", "tabla alineada para leer e imprimir (por omisión)",
+     EscribeTexto, EscribeTextoPorBloques},
     {"csv", "RFC 4180: una fila de títulos y una fila por día; las horas\n"
-            "como en la ventana y también en horas decimales", EscribeCsv},
-    {"json", "JSON Lines: un objeto por día", EscribeJson},
+            "como en la ventana y también en horas decimales",
+     EscribeCsv, EscribeCsvPorBloques},
+    {"json", "JSON Lines: un objeto por día",
+     EscribeJson, EscribeJsonPorBloques},
 }};
 // clang-format on
 

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -15,6 +16,11 @@ namespace Vespalba::Tabla {
 
 struct Peticion;
 struct DiaCalculado;
+class Bloques;
+
+// Receives the output in order, a piece at a time; returns false when the
+// piece could not be written, which ends the computation.
+using Sumidero = std::function<bool(const QByteArray& pieza)>;
 
 struct FormatoSalida {
     const char* nombre;  // value of --formato, lower case ("csv")
@@ -22,6 +28,11 @@ struct FormatoSalida {
     const char* ayuda;
     // Writes the request's days, in date order, in this format.
     QByteArray (*escribe)(const Peticion& peticion, const std::vector<DiaCalculado>& dias);
+    // Writes a long request block by block as the blocks are computed, the
+    // same bytes as `escribe` over all its days; false when the sink refused
+    // a piece.
+    bool (*escribePorBloques)(const Peticion& peticion, const Bloques& bloques,
+                              const Sumidero& sumidero);
 };
 
 // Every format; the first is the default.

@@ -55,5 +55,11 @@ int main(int argc, char** argv) {
     if (!orden.aviso.isEmpty()) {
         std::fprintf(stderr, "vespalba-tabla: %s\n", orden.aviso.toUtf8().constData());
     }
-    return Imprime(Vespalba::Tabla::Escribe(orden.peticion));
+    // Written as it is computed: a long range never sits whole in memory.
+    const bool escrito =
+        Vespalba::Tabla::EscribePorPartes(orden.peticion, [](const QByteArray& pieza) {
+            return std::fwrite(pieza.constData(), 1, std::size_t(pieza.size()), stdout) ==
+                   std::size_t(pieza.size());
+        });
+    return (escrito && std::fflush(stdout) == 0) ? SalidaBien : SalidaNoEscrita;
 }

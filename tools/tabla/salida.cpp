@@ -6,7 +6,9 @@
 #include <QJsonValue>
 #include <QLocale>
 #include <QString>
+#include <QThread>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
@@ -92,9 +94,9 @@ QString NombreDelLugar(const Peticion& p) {
     return p.nombreCompleto.isEmpty() ? p.lugar.trimmed() : p.nombreCompleto;
 }
 
-// The offsets in force during the days, in order of first use: "-04 y -03".
-QString DesfasesUsados(const std::vector<DiaCalculado>& dias) {
-    QStringList usados;
+// Adds to `usados` the offsets in force during the days that it lacks, in
+// order of first use.
+void AnotaDesfases(const std::vector<DiaCalculado>& dias, QStringList& usados) {
     auto anota = [&](int desfase) {
         const QString t = TextoDesfase(desfase);
         if (!usados.contains(t)) usados << t;
@@ -109,12 +111,17 @@ QString DesfasesUsados(const std::vector<DiaCalculado>& dias) {
             if (e.hayOcaso) anota(d.instantes[c][1].desfase);
         }
     }
+}
+
+// The offsets used, in order: "-04 y -03".
+QString TextoDesfasesUsados(QStringList usados) {
     if (usados.size() <= 1) return usados.join(QString());
     const QString ultimo = usados.takeLast();
     return usados.join(QStringLiteral(", ")) + QStringLiteral(" y ") + ultimo;
 }
 
-QString Cabecera(const Peticion& p, const std::vector<DiaCalculado>& dias) {
+//   usados: the offsets in force during the days, in order of first use.
+QString Cabecera(const Peticion& p, const QStringList& usados) {
     const QString coordenadas = GradosMinutos(p.latitud, QLatin1Char('N'), QLatin1Char('S')) +
                                 QStringLiteral(", ") +
                                 GradosMinutos(-p.longitud, QLatin1Char('E'), QLatin1Char('W'));
@@ -122,7 +129,7 @@ QString Cabecera(const Peticion& p, const std::vector<DiaCalculado>& dias) {
     const QString lugar =
         nombre.isEmpty() ? coordenadas : nombre + QStringLiteral(" (") + coordenadas + ')';
     if (!p.zonaHoraria.isEmpty()) {
-        const QString desfases = DesfasesUsados(dias);
+        const QString desfases = TextoDesfasesUsados(usados);
         return QStringLiteral(
                    "Lugar: %1\nZona horaria: %2, hora civil (%3 %4; cada hora con el de su "
                    "momento)\n")
@@ -314,7 +321,11 @@ DiaCalculado CalculaDia(const Peticion& peticion, sys_days dia, const QTimeZone*
     return d;
 }
 
-std::vector<DiaCalculado> CalculaDias(const Peticion& peticion) {
+std::vector<DiaCalculado> CalculaDias(const Peticion& peticion, sys_days desde, sys_days hasta) {
+    std::vector<DiaCalculado> dias;
+    if (hasta < desde) {
+        return dias;
+    }
     const QTimeZone zona =
         peticion.zonaHoraria.isEmpty() ? QTimeZone() : QTimeZone(peticion.zonaHoraria.toLatin1());
     auto aQDate = [](sys_days d) {
@@ -322,21 +333,28 @@ std::vector<DiaCalculado> CalculaDias(const Peticion& peticion) {
         return QDate(int(f.year()), int(unsigned(f.month())), int(unsigned(f.day())));
     };
     const std::optional<DesfasesZona> desfases =
-        zona.isValid() ? std::optional<DesfasesZona>(std::in_place, zona, aQDate(peticion.desde),
-                                                     aQDate(peticion.hasta))
-                       : std::nullopt;
-    std::vector<DiaCalculado> dias;
-    dias.reserve(std::size_t((peticion.hasta - peticion.desde).count() + 1));
-    for (sys_days d = peticion.desde; d <= peticion.hasta; d += days{1}) {
+        zona.isValid()
+            ? std::optional<DesfasesZona>(std::in_place, zona, aQDate(desde), aQDate(hasta))
+            : std::nullopt;
+    dias.reserve(std::size_t((hasta - desde).count() + 1));
+    for (sys_days d = desde; d <= hasta; d += days{1}) {
         dias.push_back(CalculaDia(peticion, d, zona.isValid() ? &zona : nullptr,
                                   desfases ? &*desfases : nullptr));
     }
     return dias;
 }
 
+std::vector<DiaCalculado> CalculaDias(const Peticion& peticion) {
+    return CalculaDias(peticion, peticion.desde, peticion.hasta);
+}
+
 // -------------------------------------------------------------------- text
 
-QByteArray EscribeTexto(const Peticion& peticion, const std::vector<DiaCalculado>& dias) {
+namespace {
+
+// The table's columns, in order; with a zone name, the offset's after the
+// date.
+std::vector<Columna> Columnas(const Peticion& peticion) {
     std::vector<Columna> columnas = {
         {QString(), QStringLiteral("Fecha"), false},
         {QStringLiteral("Luna"), QStringLiteral("primero"), true},
@@ -355,107 +373,163 @@ QByteArray EscribeTexto(const Peticion& peticion, const std::vector<DiaCalculado
     if (!peticion.zonaHoraria.isEmpty()) {
         columnas.insert(columnas.begin() + 1, {QString(), QStringLiteral("Desfase"), false});
     }
-    const qsizetype n = qsizetype(columnas.size());
-    const QString separador = QStringLiteral("  ");
+    return columnas;
+}
 
-    std::vector<std::vector<Celda>> filas;
-    filas.reserve(dias.size());
+using Anchos = std::vector<qsizetype>;
+
+const QString separador = QStringLiteral("  ");
+
+// What the text table needs to know of every day before its first row: the
+// widest cell of each column and the offsets in force, in order of first
+// use.
+struct MedidasTexto {
+    Anchos celdas;
+    QStringList desfases;
+};
+
+MedidasTexto MideTexto(const Peticion& peticion, const std::vector<DiaCalculado>& dias) {
+    MedidasTexto m;
+    m.celdas.assign(Columnas(peticion).size(), 0);
     for (const DiaCalculado& d : dias) {
-        filas.push_back(FilaTexto(peticion, d));
+        const std::vector<Celda> fila = FilaTexto(peticion, d);
+        for (std::size_t c = 0; c < m.celdas.size(); ++c) {
+            m.celdas[c] = std::max(m.celdas[c], fila[c].texto.size());
+        }
     }
+    AnotaDesfases(dias, m.desfases);
+    return m;
+}
 
-    // Widths: the widest of the title and the cells; a group's title that is
-    // wider than its columns widens the group's last column.
-    std::vector<qsizetype> ancho(std::size_t(n), 0);
-    for (qsizetype c = 0; c < n; ++c) {
-        ancho[c] = columnas[c].titulo.size();
-        for (const auto& f : filas) {
-            ancho[c] = std::max(ancho[c], f[c].texto.size());
-        }
+// `m` and then `otras`, of the days that follow.
+void Suma(MedidasTexto& m, const MedidasTexto& otras) {
+    if (m.celdas.empty()) {
+        m.celdas.assign(otras.celdas.size(), 0);
     }
-    // The group that starts at column c ends before column finDeGrupo(c)
-    // and spans anchoDeGrupo(c, fin) characters, separators included.
-    auto finDeGrupo = [&](qsizetype c) {
-        qsizetype fin = c + 1;
-        while (fin < n && columnas[fin].grupo == columnas[c].grupo) {
-            ++fin;
-        }
-        return fin;
-    };
-    auto anchoDeGrupo = [&](qsizetype c, qsizetype fin) {
-        qsizetype tramo = (fin - c - 1) * separador.size();
-        for (qsizetype k = c; k < fin; ++k) {
-            tramo += ancho[k];
-        }
-        return tramo;
-    };
-    for (qsizetype c = 0; c < n; c = finDeGrupo(c)) {
-        const qsizetype fin = finDeGrupo(c);
-        const qsizetype tramo = anchoDeGrupo(c, fin);
+    for (std::size_t c = 0; c < m.celdas.size(); ++c) {
+        m.celdas[c] = std::max(m.celdas[c], otras.celdas[c]);
+    }
+    for (const QString& t : otras.desfases) {
+        if (!m.desfases.contains(t)) m.desfases << t;
+    }
+}
+
+// The group that starts at column c ends before column FinDeGrupo(c).
+std::size_t FinDeGrupo(const std::vector<Columna>& columnas, std::size_t c) {
+    std::size_t fin = c + 1;
+    while (fin < columnas.size() && columnas[fin].grupo == columnas[c].grupo) {
+        ++fin;
+    }
+    return fin;
+}
+
+// Characters spanned by columns c to fin - 1, separators included.
+qsizetype AnchoDeGrupo(const Anchos& ancho, std::size_t c, std::size_t fin) {
+    qsizetype tramo = qsizetype(fin - c - 1) * separador.size();
+    for (std::size_t k = c; k < fin; ++k) {
+        tramo += ancho[k];
+    }
+    return tramo;
+}
+
+// Widths: the widest of the title and the cells; a group's title that is
+// wider than its columns widens the group's last column.
+Anchos AnchosColumnas(const std::vector<Columna>& columnas, const Anchos& celdas) {
+    Anchos ancho(columnas.size(), 0);
+    for (std::size_t c = 0; c < columnas.size(); ++c) {
+        ancho[c] = std::max(columnas[c].titulo.size(), celdas[c]);
+    }
+    for (std::size_t c = 0; c < columnas.size(); c = FinDeGrupo(columnas, c)) {
+        const std::size_t fin = FinDeGrupo(columnas, c);
+        const qsizetype tramo = AnchoDeGrupo(ancho, c, fin);
         if (columnas[c].grupo.size() > tramo) {
             ancho[fin - 1] += columnas[c].grupo.size() - tramo;
         }
     }
+    return ancho;
+}
 
-    auto terminaLinea = [](QString& linea, QString& salida) {
-        while (linea.endsWith(QLatin1Char(' '))) {
-            linea.chop(1);
-        }
-        salida += linea;
-        salida += QLatin1Char('\n');
-    };
-
-    QString titulos;
-    {
-        QString linea;
-        for (qsizetype c = 0; c < n; c = finDeGrupo(c)) {
-            // The group's title, centred over its columns.
-            const qsizetype fin = finDeGrupo(c);
-            const qsizetype tramo = anchoDeGrupo(c, fin);
-            const QString& g = columnas[c].grupo;
-            const qsizetype izquierda = (tramo - g.size()) / 2;
-            linea += QString(izquierda, QLatin1Char(' ')) + g.leftJustified(tramo - izquierda);
-            if (fin < n) {
-                linea += separador;
-            }
-        }
-        terminaLinea(linea, titulos);
-        linea.clear();
-        for (qsizetype c = 0; c < n; ++c) {
-            linea += Alinea(columnas[c].titulo, ancho[c], columnas[c].derecha);
-            if (c + 1 < n) {
-                linea += separador;
-            }
-        }
-        terminaLinea(linea, titulos);
+void TerminaLinea(QString& linea, QString& salida) {
+    while (linea.endsWith(QLatin1Char(' '))) {
+        linea.chop(1);
     }
+    salida += linea;
+    salida += QLatin1Char('\n');
+}
 
-    QString salida = Cabecera(peticion, dias);
-    std::optional<year_month> mesAnterior;
-    for (std::size_t i = 0; i < filas.size(); ++i) {
-        const year_month mes{dias[i].fecha.year(), dias[i].fecha.month()};
+// The two title lines: the groups' titles centred over their columns, then
+// the columns' own titles.
+QString Titulos(const std::vector<Columna>& columnas, const Anchos& ancho) {
+    const std::size_t n = columnas.size();
+    QString titulos;
+    QString linea;
+    for (std::size_t c = 0; c < n; c = FinDeGrupo(columnas, c)) {
+        const std::size_t fin = FinDeGrupo(columnas, c);
+        const qsizetype tramo = AnchoDeGrupo(ancho, c, fin);
+        const QString& g = columnas[c].grupo;
+        const qsizetype izquierda = (tramo - g.size()) / 2;
+        linea += QString(izquierda, QLatin1Char(' ')) + g.leftJustified(tramo - izquierda);
+        if (fin < n) {
+            linea += separador;
+        }
+    }
+    TerminaLinea(linea, titulos);
+    linea.clear();
+    for (std::size_t c = 0; c < n; ++c) {
+        linea += Alinea(columnas[c].titulo, ancho[c], columnas[c].derecha);
+        if (c + 1 < n) {
+            linea += separador;
+        }
+    }
+    TerminaLinea(linea, titulos);
+    return titulos;
+}
+
+// The rows of some consecutive days, each month's rows after a blank line
+// and the titles.
+//   mesAnterior: the month of the row before the first of these; none for
+//                the table's first row.
+QByteArray FilasTexto(const Peticion& peticion, const std::vector<DiaCalculado>& dias,
+                      const std::vector<Columna>& columnas, const Anchos& ancho,
+                      const QString& titulos, std::optional<year_month> mesAnterior) {
+    QString salida;
+    for (const DiaCalculado& d : dias) {
+        const year_month mes{d.fecha.year(), d.fecha.month()};
         if (mes != mesAnterior) {
             salida += QLatin1Char('\n');
             salida += titulos;
             mesAnterior = mes;
         }
+        const std::vector<Celda> fila = FilaTexto(peticion, d);
         QString linea;
-        for (qsizetype c = 0; c < n; ++c) {
-            const Celda& celda = filas[i][c];
+        for (std::size_t c = 0; c < columnas.size(); ++c) {
+            const Celda& celda = fila[c];
             linea += celda.marco ? QString(ancho[c], sombra)
                                  : Alinea(celda.texto, ancho[c], columnas[c].derecha);
-            if (c + 1 < n) {
+            if (c + 1 < columnas.size()) {
                 linea += separador;
             }
         }
-        terminaLinea(linea, salida);
+        TerminaLinea(linea, salida);
     }
+    return salida.toUtf8();
+}
+
+// The notes of the days' clock changes, one line each.
+QString NotasDeCambios(const std::vector<DiaCalculado>& dias) {
     QString notas;
     for (const DiaCalculado& d : dias) {
         for (const QString& cambio : d.cambios) {
             notas += QStringLiteral("* %1 cambio de hora: %2\n").arg(FechaIso(d.fecha), cambio);
         }
     }
+    return notas;
+}
+
+// What follows the rows: the clock changes' notes after a blank line, when
+// there are any, and the legend.
+QByteArray PieTexto(const Peticion& peticion, const QString& notas) {
+    QString salida;
     if (!notas.isEmpty()) {
         salida += QLatin1Char('\n') + notas;
     }
@@ -470,6 +544,17 @@ QByteArray EscribeTexto(const Peticion& peticion, const std::vector<DiaCalculado
             "momento.\n");
     }
     return salida.toUtf8();
+}
+
+}  // namespace
+
+QByteArray EscribeTexto(const Peticion& peticion, const std::vector<DiaCalculado>& dias) {
+    const std::vector<Columna> columnas = Columnas(peticion);
+    const MedidasTexto m = MideTexto(peticion, dias);
+    const Anchos ancho = AnchosColumnas(columnas, m.celdas);
+    return Cabecera(peticion, m.desfases).toUtf8() +
+           FilasTexto(peticion, dias, columnas, ancho, Titulos(columnas, ancho), std::nullopt) +
+           PieTexto(peticion, NotasDeCambios(dias));
 }
 
 // --------------------------------------------------------------------- CSV
@@ -488,7 +573,9 @@ QByteArray CampoHora(bool hay, double hora) { return hay ? Decimal(hora) : QByte
 
 }  // namespace
 
-QByteArray EscribeCsv(const Peticion& peticion, const std::vector<DiaCalculado>& dias) {
+namespace {
+
+QByteArrayList TitulosCsv() {
     QByteArrayList titulos = {"fecha",        "lugar",  "latitud",         "longitud", "zona",
                               "zona_horaria", "existe", "cambios_de_hora", "Label1"};
     titulos << Bytes(NombreCaja(Caja::OcasoLuna)) << "Label8" << Bytes(NombreCaja(Caja::OrtoLuna));
@@ -509,7 +596,13 @@ QByteArray EscribeCsv(const Peticion& peticion, const std::vector<DiaCalculado>&
                 << nombre + "_orto_instante" << nombre + "_ocaso_instante";
     }
 
-    QByteArray salida = titulos.join(',') + "\r\n";
+    return titulos;
+}
+
+// One row per day, of `columnas` fields.
+QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& dias,
+                    qsizetype columnas) {
+    QByteArray salida;
     const QByteArray lugar = CampoTexto(NombreDelLugar(peticion).toUtf8()) + ',' +
                              Decimal(peticion.latitud) + ',' + Decimal(-peticion.longitud);
     const QByteArray zonaHoraria = CampoTexto(peticion.zonaHoraria.toUtf8());
@@ -522,7 +615,7 @@ QByteArray EscribeCsv(const Peticion& peticion, const std::vector<DiaCalculado>&
                << CampoTexto(d.cambios.join(QStringLiteral("; ")).toUtf8());
         if (!d.existe) {
             // The rest of the row empty: no times on a date the zone skips.
-            const qsizetype resto = titulos.size() - campos.size();
+            const qsizetype resto = columnas - campos.size();
             for (qsizetype k = 0; k < resto; ++k) campos << QByteArray();
             salida += campos.join(',') + "\r\n";
             continue;
@@ -555,6 +648,13 @@ QByteArray EscribeCsv(const Peticion& peticion, const std::vector<DiaCalculado>&
         salida += campos.join(',') + "\r\n";
     }
     return salida;
+}
+
+}  // namespace
+
+QByteArray EscribeCsv(const Peticion& peticion, const std::vector<DiaCalculado>& dias) {
+    const QByteArrayList titulos = TitulosCsv();
+    return titulos.join(',') + "\r\n" + FilasCsv(peticion, dias, titulos.size());
 }
 
 // -------------------------------------------------------------------- JSON
@@ -674,11 +774,99 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
     return salida;
 }
 
+// ------------------------------------------------------------ block by block
+
+Bloques::Bloques(const Peticion& peticion, const Reparto& reparto)
+    : peticion_(peticion),
+      hilos_(reparto.hilos > 0 ? reparto.hilos : std::max(1, QThread::idealThreadCount())) {
+    const long long n = (peticion.hasta - peticion.desde).count() + 1;
+    // Blocks small enough to share out evenly (four for each thread), and
+    // never so large that a block's text weighs more than about a megabyte.
+    porBloque_ = reparto.diasPorBloque > 0
+                     ? reparto.diasPorBloque
+                     : std::clamp<long long>((n + 4 * hilos_ - 1) / (4 * hilos_), 16, 512);
+    cuantos_ = int((n + porBloque_ - 1) / porBloque_);
+}
+
+std::vector<DiaCalculado> Bloques::DiasDelBloque(int bloque) const {
+    const sys_days desde = peticion_.desde + days{bloque * porBloque_};
+    const sys_days hasta = std::min(desde + days{porBloque_ - 1}, peticion_.hasta);
+    return CalculaDias(peticion_, desde, hasta);
+}
+
+bool EscribeTextoPorBloques(const Peticion& peticion, const Bloques& bloques,
+                            const Sumidero& sumidero) {
+    MedidasTexto m;
+    bloques.EnOrden(
+        [&](const std::vector<DiaCalculado>& dias) { return MideTexto(peticion, dias); },
+        [&](const MedidasTexto& otras) {
+            Suma(m, otras);
+            return true;
+        });
+    const std::vector<Columna> columnas = Columnas(peticion);
+    const Anchos ancho = AnchosColumnas(columnas, m.celdas);
+    const QString titulos = Titulos(columnas, ancho);
+    // The clock changes' notes go under the table; there are two a year at
+    // most.
+    QString notas;
+    const auto filas = [&](const std::vector<DiaCalculado>& dias) {
+        // The month of the row before the block's first, unless that is the
+        // table's first row.
+        std::optional<year_month> mesAnterior;
+        const sys_days primero{dias.front().fecha};
+        if (primero != peticion.desde) {
+            const year_month_day anterior{primero - days{1}};
+            mesAnterior = anterior.year() / anterior.month();
+        }
+        return std::pair(FilasTexto(peticion, dias, columnas, ancho, titulos, mesAnterior),
+                         NotasDeCambios(dias));
+    };
+    const auto escribe = [&](const std::pair<QByteArray, QString>& bloque) {
+        notas += bloque.second;
+        return sumidero(bloque.first);
+    };
+    return sumidero(Cabecera(peticion, m.desfases).toUtf8()) && bloques.EnOrden(filas, escribe) &&
+           sumidero(PieTexto(peticion, notas));
+}
+
+bool EscribeCsvPorBloques(const Peticion& peticion, const Bloques& bloques,
+                          const Sumidero& sumidero) {
+    const QByteArrayList titulos = TitulosCsv();
+    return sumidero(titulos.join(',') + "\r\n") &&
+           bloques.EnOrden(
+               [&](const std::vector<DiaCalculado>& dias) {
+                   return FilasCsv(peticion, dias, titulos.size());
+               },
+               sumidero);
+}
+
+bool EscribeJsonPorBloques(const Peticion& peticion, const Bloques& bloques,
+                           const Sumidero& sumidero) {
+    return bloques.EnOrden(
+        [&](const std::vector<DiaCalculado>& dias) { return EscribeJson(peticion, dias); },
+        sumidero);
+}
+
 // ----------------------------------------------------------------- dispatch
 
-QByteArray Escribe(const Peticion& peticion) {
-    const std::vector<DiaCalculado> dias = CalculaDias(peticion);
-    return peticion.formato->escribe(peticion, dias);
+bool EscribePorPartes(const Peticion& peticion, const Sumidero& sumidero, const Reparto& reparto) {
+    const long long n = (peticion.hasta - peticion.desde).count() + 1;
+    if (n <= reparto.diasEnUnHilo) {
+        return sumidero(peticion.formato->escribe(peticion, CalculaDias(peticion)));
+    }
+    return peticion.formato->escribePorBloques(peticion, Bloques(peticion, reparto), sumidero);
+}
+
+QByteArray Escribe(const Peticion& peticion, const Reparto& reparto) {
+    QByteArray salida;
+    EscribePorPartes(
+        peticion,
+        [&](const QByteArray& pieza) {
+            salida += pieza;
+            return true;
+        },
+        reparto);
+    return salida;
 }
 
 QByteArray ListaDeLugares() {

@@ -10,7 +10,10 @@
 
 #include <array>
 #include <chrono>
+#include <deque>
+#include <future>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 #include "astro/eventos.h"
@@ -60,6 +63,11 @@ DiaCalculado CalculaDia(const Peticion& peticion, std::chrono::sys_days dia,
 // Every day of the request, from desde to hasta.
 std::vector<DiaCalculado> CalculaDias(const Peticion& peticion);
 
+// The days from desde to hasta (none when hasta is before desde), at the
+// request's place and zone.
+std::vector<DiaCalculado> CalculaDias(const Peticion& peticion, std::chrono::sys_days desde,
+                                      std::chrono::sys_days hasta);
+
 // The aligned table: a header with the place, coordinates and zone; one row
 // per day (date, the two moon events in the window's order with their names,
 // the eight Sun and twilight times, the daylight and the status sentence);
@@ -80,8 +88,62 @@ QByteArray EscribeCsv(const Peticion& peticion, const std::vector<DiaCalculado>&
 // Hours are shortest round-trip decimals; longitud is west positive.
 QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>& dias);
 
-// The request computed and written in its format.
-QByteArray Escribe(const Peticion& peticion);
+// How a request is computed: a short one whole on the calling thread; a
+// longer one in blocks of consecutive days, computed on several threads and
+// written in date order, so that only the blocks in flight are ever held.
+struct Reparto {
+    // Requests of at most this many days are computed whole on the calling
+    // thread.
+    int diasEnUnHilo = 120;
+    // Threads computing blocks at once; 0 for the cores this process may
+    // run on.
+    int hilos = 0;
+    // Days in a block; 0 chooses about a quarter of a thread's share, between
+    // 16 and 512 days.
+    int diasPorBloque = 0;
+};
+
+// A request's days split into blocks of consecutive days.
+class Bloques {
+public:
+    Bloques(const Peticion& peticion, const Reparto& reparto);
+
+    // Computes the blocks' days, up to `hilos` blocks at once, each on a
+    // thread of its own that then runs produce(dias) on them, and hands the
+    // products to consume in date order, each as soon as it and those
+    // before it are done: at most `hilos` products exist at a time. Starts no
+    // new block once consume has returned false, and returns that.
+    template <class Produce, class Consume>
+    bool EnOrden(Produce&& produce, Consume&& consume) const;
+
+private:
+    std::vector<DiaCalculado> DiasDelBloque(int bloque) const;
+
+    const Peticion& peticion_;
+    int hilos_;
+    long long porBloque_;
+    int cuantos_;
+};
+
+// The formats' writers block by block (see FormatoSalida::escribePorBloques).
+// The text table is computed twice over: its column widths and the offsets
+// named in its header depend on every day, so a first pass finds them,
+// keeping nothing else.
+bool EscribeTextoPorBloques(const Peticion& peticion, const Bloques& bloques,
+                            const Sumidero& sumidero);
+bool EscribeCsvPorBloques(const Peticion& peticion, const Bloques& bloques,
+                          const Sumidero& sumidero);
+bool EscribeJsonPorBloques(const Peticion& peticion, const Bloques& bloques,
+                           const Sumidero& sumidero);
+
+// The request computed and written in its format, piece by piece, as
+// Reparto says. The bytes are those of the format's writer over all the
+// days, whatever the split. Returns false when the sink refused a piece.
+bool EscribePorPartes(const Peticion& peticion, const Sumidero& sumidero,
+                      const Reparto& reparto = {});
+
+// The same, gathered into one array.
+QByteArray Escribe(const Peticion& peticion, const Reparto& reparto = {});
 
 // The forty places with their coordinates, one per line, for --lugares.
 QByteArray ListaDeLugares();
@@ -101,5 +163,24 @@ struct Busqueda {
     QString problema;
 };
 Busqueda BuscaLugares(const QString& texto);
+
+template <class Produce, class Consume>
+bool Bloques::EnOrden(Produce&& produce, Consume&& consume) const {
+    using Producto = std::invoke_result_t<Produce&, const std::vector<DiaCalculado>&>;
+    const auto bloque = [&](int b) { return produce(DiasDelBloque(b)); };
+    std::deque<std::future<Producto>> enCurso;
+    int siguiente = 0;
+    bool seguir = true;
+    while (seguir && (siguiente < cuantos_ || !enCurso.empty())) {
+        while (siguiente < cuantos_ && int(enCurso.size()) < hilos_) {
+            enCurso.push_back(std::async(std::launch::async, bloque, siguiente++));
+        }
+        Producto p = enCurso.front().get();
+        enCurso.pop_front();
+        seguir = consume(std::move(p));
+    }
+    // After a refusal, the futures left wait here for their threads.
+    return seguir;
+}
 
 }  // namespace Vespalba::Tabla
