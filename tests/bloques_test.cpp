@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// vespalba-tabla block by block: a long range computed on several threads in
+// blocks of days, and written as the blocks are done, must give byte for byte
+// what the format's writer gives over the whole range computed on one
+// thread, in every format, however the range is split; and so must the
+// program over 1980-2040.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QStringList>
+
+#include <vector>
+
+#include "tools/tabla/formatos.h"
+#include "tools/tabla/orden.h"
+#include "tools/tabla/salida.h"
+
+using namespace Vespalba::Tabla;
+
+namespace {
+
+Peticion PeticionDe(const QStringList& argumentos, const FormatoSalida& formato) {
+    const Orden o = LeeOrden(QStringList{"vespalba-tabla"} + argumentos, {});
+    EXPECT_EQ(o.accion, Accion::Calcular) << o.mensaje.toStdString();
+    Peticion p = o.peticion;
+    p.formato = &formato;
+    return p;
+}
+
+// The whole range on the calling thread, with the format's own writer.
+QByteArray UnHilo(const Peticion& p) { return p.formato->escribe(p, CalculaDias(p)); }
+
+// Six years near the pole: summers of "Siempre Brillante.", winters of
+// "Bajo horizonte" and dawns in the frame colour, so the table's columns are
+// wider in some blocks than in others.
+const QStringList polar = {"--lat", "69:30N",  "--lon",      "18:57E",  "--zona",
+                           "1",     "--desde", "1980-01-01", "--hasta", "1985-12-31"};
+
+struct Division {
+    const char* que;
+    Reparto reparto;
+};
+
+void PrintTo(const Division& d, std::ostream* os) { *os << d.que; }
+
+const Division divisiones[] = {
+    {"as the program splits it", {0, 0, 0}},
+    {"weeks on two threads", {0, 2, 7}},
+    {"months of 31 days on three threads", {0, 3, 31}},
+    {"one day per block on four threads", {0, 4, 1}},
+    {"one block larger than the range", {0, 2, 5000}},
+};
+
+class PorBloques : public testing::TestWithParam<Division> {};
+
+TEST_P(PorBloques, IgualQueEnUnHiloEnCadaFormato) {
+    for (const FormatoSalida& f : Formatos()) {
+        SCOPED_TRACE(f.nombre);
+        const Peticion p = PeticionDe(polar, f);
+        const QByteArray esperado = UnHilo(p);
+        ASSERT_GE(esperado.count('\n'), 2192);
+        std::vector<QByteArray> piezas;
+        const bool escrito = EscribePorPartes(
+            p,
+            [&](const QByteArray& pieza) {
+                piezas.push_back(pieza);
+                return true;
+            },
+            GetParam().reparto);
+        EXPECT_TRUE(escrito);
+        QByteArray junto;
+        for (const QByteArray& pieza : piezas) {
+            junto += pieza;
+        }
+        EXPECT_EQ(junto, esperado);
+        // Streamed: no piece holds the whole range (except the block larger
+        // than it).
+        if (GetParam().reparto.diasPorBloque != 5000) {
+            EXPECT_GT(piezas.size(), 4u);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Divisiones, PorBloques, testing::ValuesIn(divisiones));
+
+// A sink that refuses a piece ends the computation: nothing more is handed
+// to it, and the refusal is reported.
+TEST(PorBloques, UnaPiezaRechazadaTerminaElCalculo) {
+    for (const FormatoSalida& f : Formatos()) {
+        SCOPED_TRACE(f.nombre);
+        const Peticion p = PeticionDe(polar, f);
+        int recibidas = 0;
+        const bool escrito = EscribePorPartes(
+            p,
+            [&](const QByteArray&) {
+                ++recibidas;
+                return recibidas < 3;
+            },
+            Reparto{0, 2, 30});
+        EXPECT_FALSE(escrito);
+        EXPECT_EQ(recibidas, 3);
+    }
+}
+
+// The program over the whole range of years, as a user runs it, against the
+// same range on one thread in this process.
+TEST(Programa, TodoElDominioIgualQueEnUnHilo) {
+    const QStringList valparaiso = {"--lugar", "valparaiso", "--zona",  "-4",
+                                    "--desde", "1980-01-01", "--hasta", "2040-12-31"};
+    for (const FormatoSalida& f : Formatos()) {
+        SCOPED_TRACE(f.nombre);
+        QProcess programa;
+        programa.start(QStringLiteral(VESPALBA_TABLA),
+                       valparaiso + QStringList{"--formato", QString::fromLatin1(f.nombre)});
+        ASSERT_TRUE(programa.waitForFinished(300000));
+        EXPECT_EQ(programa.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(programa.exitCode(), 0);
+        const QByteArray salida = programa.readAllStandardOutput();
+        const QByteArray esperado = UnHilo(PeticionDe(valparaiso, f));
+        EXPECT_GE(esperado.count('\n'), 22280);
+        // Compared whole: a difference would print megabytes, so only where.
+        EXPECT_TRUE(salida == esperado)
+            << "sizes " << salida.size() << " and " << esperado.size() << ", first difference at "
+            << [&] {
+                   qsizetype i = 0;
+                   while (i < salida.size() && i < esperado.size() && salida[i] == esperado[i]) {
+                       ++i;
+                   }
+                   return i;
+               }();
+    }
+}
+
+// Output that cannot be written ends the program with status 1, even when
+// the range is written as it is computed.
+TEST(Programa, SalidaLlenaEstadoUno) {
+    QProcess programa;
+    programa.setStandardOutputFile(QStringLiteral("/dev/full"));
+    programa.start(QStringLiteral(VESPALBA_TABLA),
+                   {"--lugar", "valparaiso", "--zona", "-4", "--desde", "1980-01-01", "--hasta",
+                    "2040-12-31", "--formato", "json"});
+    ASSERT_TRUE(programa.waitForFinished(300000));
+    EXPECT_EQ(programa.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(programa.exitCode(), 1);
+}
+
+}  // namespace
