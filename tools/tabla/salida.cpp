@@ -56,14 +56,74 @@ QByteArray Decimal(double x) {
     return QByteArray::number(x + 0.0, 'g', QLocale::FloatingPointShortest);
 }
 
-QStringList CajasEnColorMarco(const PantallaResultados& p) {
-    QStringList cajas;
-    for (const CajaResultado& c : p.cajas) {
-        if (c.colorMarco) {
-            cajas << Texto(c.control);
-        }
+// "2003-07-02", as FechaIso writes it.
+void AgregaFecha(QByteArray& salida, year_month_day f) {
+    const int anio = int(f.year());
+    if (anio < 1000 || anio > 9999) {
+        salida += FechaIso(f).toLatin1();
+        return;
     }
-    return cajas;
+    const unsigned mes = unsigned(f.month());
+    const unsigned dia = unsigned(f.day());
+    const char texto[10] = {char('0' + anio / 1000),
+                            char('0' + anio / 100 % 10),
+                            char('0' + anio / 10 % 10),
+                            char('0' + anio % 10),
+                            '-',
+                            char('0' + mes / 10),
+                            char('0' + mes % 10),
+                            '-',
+                            char('0' + dia / 10),
+                            char('0' + dia % 10)};
+    salida.append(texto, 10);
+}
+
+// The texts of the few offsets a request meets, made once each: in hours as
+// Decimal writes them ("-4", "5.75") and as ISO 8601 ends an instant
+// ("-04:00").
+class TextosDesfase {
+public:
+    const QByteArray& Horas(int desfase) {
+        return Busca(horas_, desfase, [](int d) { return Decimal(d / 3600.0); });
+    }
+    const QByteArray& Iso(int desfase) {
+        return Busca(iso_, desfase, [](int d) { return TextoDesfaseIso(d).toLatin1(); });
+    }
+
+private:
+    using Tabla = std::vector<std::pair<int, QByteArray>>;
+    template <class Hace>
+    static const QByteArray& Busca(Tabla& tabla, int desfase, Hace hace) {
+        for (const auto& [d, texto] : tabla) {
+            if (d == desfase) return texto;
+        }
+        tabla.emplace_back(desfase, hace(desfase));
+        return tabla.back().second;
+    }
+    Tabla horas_, iso_;
+};
+
+// "2003-07-02T10:15:59-04:00": the instant on the clock of offset `desfase`,
+// as InstanteIso writes it.
+void AgregaInstante(QByteArray& salida, qint64 segundos, int desfase, TextosDesfase& textos) {
+    const sys_seconds reloj{seconds{segundos + desfase}};
+    const sys_days dia = floor<days>(reloj);
+    const year_month_day f{dia};
+    if (int(f.year()) < 1000 || int(f.year()) > 9999) {
+        salida += InstanteIso(segundos, desfase).toLatin1();
+        return;
+    }
+    const hh_mm_ss<seconds> hora{reloj - dia};
+    const auto dos = [](long long n) {
+        return std::array<char, 2>{char('0' + n / 10), char('0' + n % 10)};
+    };
+    AgregaFecha(salida, f);
+    const auto h = dos(hora.hours().count());
+    const auto m = dos(hora.minutes().count());
+    const auto s = dos(hora.seconds().count());
+    const char texto[9] = {'T', h[0], h[1], ':', m[0], m[1], ':', s[0], s[1]};
+    salida.append(texto, 9);
+    salida += textos.Iso(desfase);
 }
 
 // "33° 16' S": whole degrees, minutes (up to three decimals, trailing zeros
@@ -569,7 +629,19 @@ QByteArray CampoTexto(const QByteArray& s) {
     return '"' + campo + '"';
 }
 
-QByteArray CampoHora(bool hay, double hora) { return hay ? Decimal(hora) : QByteArray(); }
+// The same, written at the end of `salida`.
+void AgregaCampoTexto(QByteArray& salida, std::string_view s) {
+    salida += '"';
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t comilla = std::min(s.find('"', i), s.size());
+        salida.append(s.data() + i, qsizetype(comilla - i));
+        if (comilla < s.size()) {
+            salida += "\"\"";
+        }
+        i = comilla + 1;
+    }
+    salida += '"';
+}
 
 }  // namespace
 
@@ -603,49 +675,85 @@ QByteArrayList TitulosCsv() {
 QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& dias,
                     qsizetype columnas) {
     QByteArray salida;
+    salida.reserve(qsizetype(dias.size()) * 800);
     const QByteArray lugar = CampoTexto(NombreDelLugar(peticion).toUtf8()) + ',' +
                              Decimal(peticion.latitud) + ',' + Decimal(-peticion.longitud);
     const QByteArray zonaHoraria = CampoTexto(peticion.zonaHoraria.toUtf8());
+    TextosDesfase desfases;
     for (const DiaCalculado& d : dias) {
         const PantallaResultados& p = d.pantalla;
-        QByteArrayList campos;
-        campos << FechaIso(d.fecha).toLatin1() << lugar
-               << (d.existe ? Decimal(d.desfase / 3600.0) : QByteArray()) << zonaHoraria
-               << (d.existe ? "true" : "false")
-               << CampoTexto(d.cambios.join(QStringLiteral("; ")).toUtf8());
+        AgregaFecha(salida, d.fecha);
+        salida += ',';
+        salida += lugar;
+        salida += ',';
+        if (d.existe) {
+            salida += desfases.Horas(d.desfase);
+        }
+        salida += ',';
+        salida += zonaHoraria;
+        salida += d.existe ? ",true," : ",false,";
+        if (d.cambios.isEmpty()) {
+            salida += "\"\"";
+        } else {
+            salida += CampoTexto(d.cambios.join(QStringLiteral("; ")).toUtf8());
+        }
         if (!d.existe) {
             // The rest of the row empty: no times on a date the zone skips.
-            const qsizetype resto = columnas - campos.size();
-            for (qsizetype k = 0; k < resto; ++k) campos << QByteArray();
-            salida += campos.join(',') + "\r\n";
+            // As the writer of the whole range counts them, the place's
+            // name, latitude and longitude are one field here, so the row
+            // has two empty fields more than there are titles.
+            constexpr qsizetype contados = 6;
+            salida += QByteArray(columnas - contados, ',');
+            salida += "\r\n";
             continue;
         }
-        campos << CampoTexto(Bytes(p.Label1))
-               << CampoTexto(QByteArray::fromStdString(p[Caja::OcasoLuna].texto));
-        campos << CampoTexto(Bytes(p.Label8))
-               << CampoTexto(QByteArray::fromStdString(p[Caja::OrtoLuna].texto));
+        for (std::string_view texto : {p.Label1, std::string_view(p[Caja::OcasoLuna].texto),
+                                       p.Label8, std::string_view(p[Caja::OrtoLuna].texto)}) {
+            salida += ',';
+            AgregaCampoTexto(salida, texto);
+        }
         for (int i = static_cast<int>(Caja::Orto); i < NumCajas; ++i) {
-            campos << CampoTexto(QByteArray::fromStdString(p.cajas[i].texto));
+            salida += ',';
+            AgregaCampoTexto(salida, p.cajas[i].texto);
         }
-        campos << CampoTexto(QByteArray::fromStdString(p.HorasLuz));
-        campos << CampoTexto(p.TextInfoVisible ? Bytes(p.TextInfo) : QByteArray());
-        campos << CampoTexto(CajasEnColorMarco(p).join(' ').toLatin1());
-        for (ClaseEvento c : ModuloVespalba::Clases) {
-            const EventoClase& e = d.eventos[c];
-            campos << CampoHora(e.hayOrto, e.horaOrto) << CampoHora(e.hayOcaso, e.horaOcaso);
+        salida += ',';
+        AgregaCampoTexto(salida, p.HorasLuz);
+        salida += ',';
+        AgregaCampoTexto(salida, p.TextInfoVisible ? p.TextInfo : std::string_view());
+        // The boxes in the frame colour, by name, one blank between names.
+        salida += ",\"";
+        bool primera = true;
+        for (const CajaResultado& c : p.cajas) {
+            if (c.colorMarco) {
+                if (!primera) salida += ' ';
+                primera = false;
+                salida.append(c.control.data(), qsizetype(c.control.size()));
+            }
         }
-        campos << (d.horasLuz ? Decimal(*d.horasLuz) : QByteArray());
-        for (std::size_t i = 0; i < ModuloVespalba::Clases.size(); ++i) {
+        salida += '"';
+        for (const EventoClase& e : d.eventos.clases) {
+            salida += ',';
+            if (e.hayOrto) salida += Decimal(e.horaOrto);
+            salida += ',';
+            if (e.hayOcaso) salida += Decimal(e.horaOcaso);
+        }
+        salida += ',';
+        if (d.horasLuz) {
+            salida += Decimal(*d.horasLuz);
+        }
+        for (std::size_t i = 0; i < d.eventos.clases.size(); ++i) {
             const EventoClase& e = d.eventos.clases[i];
             const auto& [orto, ocaso] = d.instantes[i];
-            campos << CampoHora(e.hayOrto, orto.desfase / 3600.0)
-                   << CampoHora(e.hayOcaso, ocaso.desfase / 3600.0)
-                   << (e.hayOrto ? InstanteIso(orto.segundos, orto.desfase).toLatin1()
-                                 : QByteArray())
-                   << (e.hayOcaso ? InstanteIso(ocaso.segundos, ocaso.desfase).toLatin1()
-                                  : QByteArray());
+            salida += ',';
+            if (e.hayOrto) salida += desfases.Horas(orto.desfase);
+            salida += ',';
+            if (e.hayOcaso) salida += desfases.Horas(ocaso.desfase);
+            salida += ',';
+            if (e.hayOrto) AgregaInstante(salida, orto.segundos, orto.desfase, desfases);
+            salida += ',';
+            if (e.hayOcaso) AgregaInstante(salida, ocaso.segundos, ocaso.desfase, desfases);
         }
-        salida += campos.join(',') + "\r\n";
+        salida += "\r\n";
     }
     return salida;
 }
@@ -668,107 +776,186 @@ QByteArray Json(const QJsonValue& v) {
     return a.sliced(1, a.size() - 2);  // without the array's brackets
 }
 
-// Encodes with Qt's JSON writer and remembers the encoding of every string:
-// member names and display texts repeat on every line of a year.
-class CodificadorJson {
+// Writes JSON text at the end of an array, byte for byte as Qt's compact
+// writer does, with an object's members in the order they are added
+// (QJsonObject would sort them by name). The common cases are written
+// directly: a string of printable ASCII without quote or backslash is
+// quoted as it is, and a number under 100000 in magnitude is the shortest
+// round-trip decimal in the 'g' form, as Qt writes both. Everything else
+// goes through Qt's writer, and a string's encoding is remembered: the
+// status sentences repeat on many lines.
+class EscritorJson {
 public:
-    const QByteArray& Cadena(std::string_view s) {
+    explicit EscritorJson(QByteArray& salida) : salida_(salida) {}
+
+    void AbreObjeto() {
+        salida_ += '{';
+        primero_[++nivel_] = true;
+    }
+    void CierraObjeto() {
+        salida_ += '}';
+        --nivel_;
+    }
+    // A member's name; its value follows.
+    void Miembro(std::string_view nombre) {
+        if (!primero_[nivel_]) {
+            salida_ += ',';
+        }
+        primero_[nivel_] = false;
+        Cadena(nombre);
+        salida_ += ':';
+    }
+
+    void Cadena(std::string_view s) {
+        const bool simple = std::all_of(s.begin(), s.end(), [](char c) {
+            return c >= 0x20 && c <= 0x7e && c != '"' && c != '\\';
+        });
+        if (simple) {
+            salida_ += '"';
+            salida_.append(s.data(), qsizetype(s.size()));
+            salida_ += '"';
+            return;
+        }
         auto [it, nueva] = cadenas_.try_emplace(std::string(s));
         if (nueva) {
             it->second = Json(QJsonValue(Texto(s)));
         }
-        return it->second;
+        salida_ += it->second;
     }
-    QByteArray Numero(double x) const { return Json(QJsonValue(x + 0.0)); }
-    QByteArray HoraONulo(bool hay, double hora) const {
-        return hay ? Numero(hora) : QByteArrayLiteral("null");
+    void Numero(double x) {
+        if (std::fabs(x) < 1e5) {
+            salida_ += Decimal(x);
+        } else {
+            salida_ += Json(QJsonValue(x + 0.0));
+        }
     }
+    void Nulo() { salida_ += "null"; }
 
 private:
+    QByteArray& salida_;
     std::unordered_map<std::string, QByteArray> cadenas_;
-};
-
-// A JSON object whose members keep the order in which they are added
-// (QJsonObject would sort them by name).
-class ObjetoJson {
-public:
-    explicit ObjetoJson(CodificadorJson& codificador) : codificador_(codificador) {}
-    ObjetoJson& Agrega(std::string_view nombre, const QByteArray& valorJson) {
-        texto_ += texto_.isEmpty() ? '{' : ',';
-        texto_ += codificador_.Cadena(nombre);
-        texto_ += ':';
-        texto_ += valorJson;
-        return *this;
-    }
-    QByteArray Cierra() const { return texto_.isEmpty() ? QByteArray("{}") : texto_ + '}'; }
-
-private:
-    CodificadorJson& codificador_;
-    QByteArray texto_;
+    std::array<bool, 4> primero_{};  // no member written yet, at each depth
+    int nivel_ = 0;
 };
 
 }  // namespace
 
 QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>& dias) {
-    CodificadorJson json;
     const QString nombre = NombreDelLugar(peticion);
     const QByteArray lugar = nombre.isEmpty() ? QByteArrayLiteral("null") : Json(nombre);
-    const QByteArray latitud = json.Numero(peticion.latitud);
-    const QByteArray longitud = json.Numero(-peticion.longitud);  // east positive
     const QByteArray zonaHoraria =
         peticion.zonaHoraria.isEmpty() ? QByteArrayLiteral("null") : Json(peticion.zonaHoraria);
-    const QTimeZone zona(peticion.zonaHoraria.toLatin1());
     QByteArray salida;
+    salida.reserve(qsizetype(dias.size()) * 1700);
+    EscritorJson json(salida);
+    TextosDesfase desfases;
+    // The place's numbers, and the offsets below, as json.Numero writes them.
+    QByteArray latitud, longitud;
+    EscritorJson(latitud).Numero(peticion.latitud);
+    EscritorJson(longitud).Numero(-peticion.longitud);  // east positive
     for (const DiaCalculado& d : dias) {
-        ObjetoJson dia(json);
-        dia.Agrega("fecha", Json(QJsonValue(FechaIso(d.fecha))))
-            .Agrega("lugar", lugar)
-            .Agrega("latitud", latitud)
-            .Agrega("longitud", longitud)
-            .Agrega("zona", d.existe ? json.Numero(d.desfase / 3600.0) : QByteArrayLiteral("null"))
-            .Agrega("zona_horaria", zonaHoraria)
-            .Agrega("existe", d.existe ? QByteArrayLiteral("true") : QByteArrayLiteral("false"))
-            .Agrega("cambios_de_hora", Json(QJsonArray::fromStringList(d.cambios)));
+        json.AbreObjeto();
+        json.Miembro("fecha");
+        salida += '"';
+        AgregaFecha(salida, d.fecha);
+        salida += '"';
+        json.Miembro("lugar");
+        salida += lugar;
+        json.Miembro("latitud");
+        salida += latitud;
+        json.Miembro("longitud");
+        salida += longitud;
+        json.Miembro("zona");
+        if (d.existe) {
+            salida += desfases.Horas(d.desfase);
+        } else {
+            json.Nulo();
+        }
+        json.Miembro("zona_horaria");
+        salida += zonaHoraria;
+        json.Miembro("existe");
+        salida += d.existe ? "true" : "false";
+        json.Miembro("cambios_de_hora");
+        salida += d.cambios.isEmpty() ? QByteArrayLiteral("[]")
+                                      : Json(QJsonArray::fromStringList(d.cambios));
         if (!d.existe) {
-            salida += dia.Agrega("clases", "null").Agrega("textos", "null").Cierra() + '\n';
+            json.Miembro("clases");
+            json.Nulo();
+            json.Miembro("textos");
+            json.Nulo();
+            json.CierraObjeto();
+            salida += '\n';
             continue;
         }
-        ObjetoJson objClases(json);
+
+        json.Miembro("clases");
+        json.AbreObjeto();
         for (std::size_t i = 0; i < ModuloVespalba::Clases.size(); ++i) {
             const ClaseEvento c = ModuloVespalba::Clases[i];
             const EventoClase& e = d.eventos[c];
-            auto desfase = [&](bool hay, const Instante& t) {
-                return hay ? json.Numero(t.desfase / 3600.0) : QByteArrayLiteral("null");
-            };
-            auto instante = [&](bool hay, const Instante& t) {
-                return hay ? Json(InstanteIso(t.segundos, t.desfase)) : QByteArrayLiteral("null");
-            };
             const auto& [orto, ocaso] = d.instantes[i];
-            objClases.Agrega(ModuloVespalba::NombreClase(c),
-                             ObjetoJson(json)
-                                 .Agrega("estado", json.Cadena(NombreEstado(e.estado)))
-                                 .Agrega("orto", json.HoraONulo(e.hayOrto, e.horaOrto))
-                                 .Agrega("ocaso", json.HoraONulo(e.hayOcaso, e.horaOcaso))
-                                 .Agrega("orto_desfase", desfase(e.hayOrto, orto))
-                                 .Agrega("ocaso_desfase", desfase(e.hayOcaso, ocaso))
-                                 .Agrega("orto_instante", instante(e.hayOrto, orto))
-                                 .Agrega("ocaso_instante", instante(e.hayOcaso, ocaso))
-                                 .Cierra());
+            json.Miembro(ModuloVespalba::NombreClase(c));
+            json.AbreObjeto();
+            json.Miembro("estado");
+            json.Cadena(NombreEstado(e.estado));
+            const auto hora = [&](bool hay, double h) { hay ? json.Numero(h) : json.Nulo(); };
+            const auto desfase = [&](bool hay, const Instante& t) {
+                hay ? void(salida += desfases.Horas(t.desfase)) : json.Nulo();
+            };
+            const auto instante = [&](bool hay, const Instante& t) {
+                if (!hay) return json.Nulo();
+                salida += '"';
+                AgregaInstante(salida, t.segundos, t.desfase, desfases);
+                salida += '"';
+            };
+            json.Miembro("orto");
+            hora(e.hayOrto, e.horaOrto);
+            json.Miembro("ocaso");
+            hora(e.hayOcaso, e.horaOcaso);
+            json.Miembro("orto_desfase");
+            desfase(e.hayOrto, orto);
+            json.Miembro("ocaso_desfase");
+            desfase(e.hayOcaso, ocaso);
+            json.Miembro("orto_instante");
+            instante(e.hayOrto, orto);
+            json.Miembro("ocaso_instante");
+            instante(e.hayOcaso, ocaso);
+            json.CierraObjeto();
         }
-        const PantallaResultados& p = d.pantalla;
-        ObjetoJson textos(json);
-        for (const CajaResultado& c : p.cajas) {
-            textos.Agrega(c.control, json.Cadena(c.texto));
-        }
-        textos.Agrega("Label1", json.Cadena(p.Label1))
-            .Agrega("Label8", json.Cadena(p.Label8))
-            .Agrega("HorasLuz", json.Cadena(p.HorasLuz))
-            .Agrega("TextInfo",
-                    p.TextInfoVisible ? json.Cadena(p.TextInfo) : QByteArrayLiteral("null"))
-            .Agrega("ColorMarco", Json(QJsonArray::fromStringList(CajasEnColorMarco(p))));
+        json.CierraObjeto();
 
-        salida +=
-            dia.Agrega("clases", objClases.Cierra()).Agrega("textos", textos.Cierra()).Cierra();
+        const PantallaResultados& p = d.pantalla;
+        json.Miembro("textos");
+        json.AbreObjeto();
+        for (const CajaResultado& c : p.cajas) {
+            json.Miembro(c.control);
+            json.Cadena(c.texto);
+        }
+        json.Miembro("Label1");
+        json.Cadena(p.Label1);
+        json.Miembro("Label8");
+        json.Cadena(p.Label8);
+        json.Miembro("HorasLuz");
+        json.Cadena(p.HorasLuz);
+        json.Miembro("TextInfo");
+        if (p.TextInfoVisible) {
+            json.Cadena(p.TextInfo);
+        } else {
+            json.Nulo();
+        }
+        json.Miembro("ColorMarco");
+        salida += '[';
+        bool primera = true;
+        for (const CajaResultado& c : p.cajas) {
+            if (c.colorMarco) {
+                if (!primera) salida += ',';
+                primera = false;
+                json.Cadena(c.control);
+            }
+        }
+        salida += ']';
+        json.CierraObjeto();
+        json.CierraObjeto();
         salida += '\n';
     }
     return salida;
