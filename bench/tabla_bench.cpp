@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of what vespalba-tabla does: the day's search and the display texts
 // for a whole year at each of the forty places of the table, and the
-// printing of one place's year in each format. Run: build/bench/tabla_bench
+// printing of one place's year and of 1980-2040 in each format, on one
+// thread and in blocks on the machine's cores. Run: build/bench/tabla_bench
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <limits>
+#include <string>
 #include <vector>
 
 #include "astro/eventos.h"
@@ -90,26 +93,57 @@ BENCHMARK(AnioCuarentaLugaresSoloTextos)
     ->Name("AnioCuarentaLugares/solo_textos")
     ->Unit(benchmark::kMillisecond);
 
-// A year at Valparaíso, computed and printed in one format (the work of
-// one vespalba-tabla run, without starting the process).
-void AnioEnFormato(benchmark::State& state, const char* formato) {
+// Valparaíso over a range, computed and printed in one format (the work of
+// one vespalba-tabla run, without starting the process): on the calling
+// thread alone, or in blocks on the machine's cores as the program does.
+// Wall-clock time, since the blocks run on other threads.
+void RangoEnFormato(benchmark::State& state, const char* formato, sys_days desde, sys_days hasta,
+                    bool unHilo) {
     Vespalba::Tabla::Peticion p;
     p.lugar = QStringLiteral("Valparaíso        ");
     p.latitud = -(33 + 16 / 60.0);
     p.longitud = 71 + 34 / 60.0;
     p.zona = -4;
-    p.desde = sys_days{2026y / January / 1};
-    p.hasta = sys_days{2026y / December / 31};
+    p.desde = desde;
+    p.hasta = hasta;
     p.formato = Vespalba::Tabla::BuscaFormato(QString::fromLatin1(formato));
+    Vespalba::Tabla::Reparto reparto;
+    if (unHilo) {
+        reparto.diasEnUnHilo = std::numeric_limits<int>::max();
+    }
     for (auto _ : state) {
-        const QByteArray salida = Vespalba::Tabla::Escribe(p);
+        const QByteArray salida = Vespalba::Tabla::Escribe(p, reparto);
         benchmark::DoNotOptimize(salida.constData());
     }
-    state.SetItemsProcessed(state.iterations() * 365);
+    state.SetItemsProcessed(state.iterations() * ((hasta - desde).count() + 1));
 }
-BENCHMARK_CAPTURE(AnioEnFormato, texto, "texto")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(AnioEnFormato, csv, "csv")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(AnioEnFormato, json, "json")->Unit(benchmark::kMillisecond);
+
+// RangoEnFormato/<range>/<format>/<un_hilo|por_bloques>.
+const bool rangosRegistrados = [] {
+    const struct {
+        const char* nombre;
+        sys_days desde, hasta;
+    } rangos[] = {
+        {"anio", sys_days{2026y / January / 1}, sys_days{2026y / December / 31}},
+        {"1980_2040", sys_days{1980y / January / 1}, sys_days{2040y / December / 31}},
+    };
+    for (const auto& r : rangos) {
+        for (const char* formato : {"texto", "csv", "json"}) {
+            for (const bool unHilo : {true, false}) {
+                const std::string nombre = std::string("RangoEnFormato/") + r.nombre + '/' +
+                                           formato + (unHilo ? "/un_hilo" : "/por_bloques");
+                benchmark::RegisterBenchmark(nombre.c_str(),
+                                             [=](benchmark::State& state) {
+                                                 RangoEnFormato(state, formato, r.desde, r.hasta,
+                                                                unHilo);
+                                             })
+                    ->Unit(benchmark::kMillisecond)
+                    ->UseRealTime();
+            }
+        }
+    }
+    return true;
+}();
 
 // The days of a year at Valparaíso in the civil time of America/Santiago
 // (--tz) against the fixed offset -4 (--zona): the zone adds the description
