@@ -5,9 +5,9 @@
 //
 // The benchmarks run in the order they are written: the clean ones come
 // first, before this process has made any Qt call. The counter
-// "mitades_altas" is 1 when the upper halves of the vector registers were in
-// use (XINUSE bits 2 or 6) just before the timed loop, 0 when they were not,
-// -1 when the processor does not report it.
+// "mitades_altas" tells whether the upper halves of the vector registers
+// were in use (XINUSE bits 2 or 6) when the timed work began: 1 yes, 0 no,
+// a share for a mix, -1 where the processor does not report it.
 //
 // Run: build/bench/programas_bench
 #include <benchmark/benchmark.h>
@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 
@@ -68,60 +69,60 @@ MV::DatosCalculo Ejemplo() {
     return d;
 }
 
-// The 365 days of 2026 at Valparaíso, one search each: the work of one
-// vespalba-tabla year, without the texts.
-void AnioValparaiso(benchmark::State& state) {
+// Days of 2026 at Valparaíso, one search each, timed by hand right after
+// `antes` has run: nothing, one instruction that leaves the upper halves in
+// use, a paint, or a parse of the command line. The timer's own calls are
+// kept out of the way between `antes` and the searches. The counter
+// "mitades_altas" is the share of iterations whose searches began with the
+// upper halves in use.
+void Busqueda(benchmark::State& state, int dias, void (*antes)()) {
     MV::DatosCalculo d = Ejemplo();
     d.Anio = 2026;
     d.Mes = 1;
-    state.counters["mitades_altas"] = MitadesAltas();
+    int dia = 0;
+    double sucias = 0;
     for (auto _ : state) {
-        for (int dia = 1; dia <= 365; ++dia) {
-            d.Dia = dia;  // day 1..365 of January runs on through the year
+        antes();
+        sucias += MitadesAltas() > 0 ? 1 : 0;
+        const auto inicio = std::chrono::steady_clock::now();
+        for (int i = 0; i < dias; ++i) {
+            d.Dia = 1 + dia++ % 365;  // day 1..365 of January runs on through the year
             const MV::EventosDia ev = MV::BuscaEventos(d);
             benchmark::DoNotOptimize(ev);
         }
+        const auto fin = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(fin - inicio).count());
     }
-    state.SetItemsProcessed(state.iterations() * 365);
+    state.counters["mitades_altas"] = sucias / double(state.iterations());
+    state.SetItemsProcessed(state.iterations() * dias);
 }
+
+void Nada() {}
 
 // --------------------------------------------------------- clean process
 
-void Busqueda_ProcesoLimpio(benchmark::State& state) { AnioValparaiso(state); }
-BENCHMARK(Busqueda_ProcesoLimpio)
-    ->Name("Busqueda/anio/proceso_limpio")
+BENCHMARK_CAPTURE(Busqueda, dia_limpio, 1, Nada)->Name("Busqueda/dia/limpio")->UseManualTime();
+BENCHMARK_CAPTURE(Busqueda, anio_limpio, 365, Nada)
+    ->Name("Busqueda/anio/limpio")
+    ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-
-// One day, the upper halves clean or put in use right before each search
-// (as a paint before each "Calcular" leaves them).
-void BusquedaDia(benchmark::State& state, bool sucio) {
-    const MV::DatosCalculo d = Ejemplo();
-    for (auto _ : state) {
-        if (sucio) {
-            EnsuciaMitadesAltas();
-        }
-        const MV::EventosDia ev = MV::BuscaEventos(d);
-        benchmark::DoNotOptimize(ev);
-    }
-}
-BENCHMARK_CAPTURE(BusquedaDia, limpio, false)->Name("Busqueda/dia/limpio");
-BENCHMARK_CAPTURE(BusquedaDia, mitades_altas_en_uso, true)
-    ->Name("Busqueda/dia/mitades_altas_en_uso");
+BENCHMARK_CAPTURE(Busqueda, dia_sucio, 1, EnsuciaMitadesAltas)
+    ->Name("Busqueda/dia/mitades_altas_en_uso")
+    ->UseManualTime();
 
 // What the cleaning at the search's entry spares it: the search's own
 // arithmetic (the Sun's and the Moon's altitude at the 25 whole hours)
-// called without it, clean and with the upper halves in use.
+// called without it, clean and with the upper halves put in use before each
+// day's hours.
 void AlturasDelDia(benchmark::State& state, bool sucio) {
     const MV::DatosCalculo d = Ejemplo();
     const double cosLat = MV::CosGrad(d.Latitud);
     const double senLat = MV::SenGrad(d.Latitud);
     const double mjd = MV::FechaMJD(d.Anio, d.Mes, d.Dia, 0.0) - d.Zona / 24.0;
-    MV::LimpiaMitadesAltas();
-    if (sucio) {
-        EnsuciaMitadesAltas();
-    }
-    state.counters["mitades_altas"] = MitadesAltas();
     for (auto _ : state) {
+        if (sucio) {
+            EnsuciaMitadesAltas();
+        }
         double suma = 0;
         for (int hora = 0; hora <= 24; ++hora) {
             suma += MV::SenAltura(MV::ClaseEvento::Luna, mjd, hora, d.Longitud, cosLat, senLat);
@@ -209,45 +210,20 @@ void LeeLineaDeOrdenes() {
     benchmark::DoNotOptimize(parser.isSet(QStringLiteral("anio")));
 }
 
-void Busqueda_TrasPintar(benchmark::State& state) {
-    PintaAlgo();
-    AnioValparaiso(state);
-}
-BENCHMARK(Busqueda_TrasPintar)
+BENCHMARK_CAPTURE(Busqueda, dia_tras_pintar, 1, PintaAlgo)
+    ->Name("Busqueda/dia/tras_pintar")
+    ->UseManualTime();
+BENCHMARK_CAPTURE(Busqueda, dia_tras_parser, 1, LeeLineaDeOrdenes)
+    ->Name("Busqueda/dia/tras_parser")
+    ->UseManualTime();
+BENCHMARK_CAPTURE(Busqueda, anio_tras_pintar, 365, PintaAlgo)
     ->Name("Busqueda/anio/tras_qapplication_pintada")
+    ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-
-void Busqueda_TrasParser(benchmark::State& state) {
-    LeeLineaDeOrdenes();
-    AnioValparaiso(state);
-}
-BENCHMARK(Busqueda_TrasParser)->Name("Busqueda/anio/tras_parser")->Unit(benchmark::kMillisecond);
-
-// The same year, with a paint or a parse before every day, so that each
-// search starts from what Qt left (and from the caches the paint left). The
-// timer is stopped around the Qt call; the control case stops it around
-// nothing, to show what stopping it costs.
-void NadaDeQt() {}
-
-void DiasTrasQt(benchmark::State& state, void (*qt)()) {
-    MV::DatosCalculo d = Ejemplo();
-    d.Anio = 2026;
-    d.Mes = 1;
-    std::int64_t dias = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        qt();
-        state.ResumeTiming();
-        const MV::EventosDia ev = MV::BuscaEventos(d);
-        benchmark::DoNotOptimize(ev);
-        d.Dia = d.Dia >= 365 ? 1 : d.Dia + 1;
-        ++dias;
-    }
-    state.SetItemsProcessed(dias);
-}
-BENCHMARK_CAPTURE(DiasTrasQt, pausa_sin_qt, NadaDeQt)->Name("Busqueda/dia/pausa_sin_qt");
-BENCHMARK_CAPTURE(DiasTrasQt, tras_pintar, PintaAlgo)->Name("Busqueda/dia/tras_pintar");
-BENCHMARK_CAPTURE(DiasTrasQt, tras_parser, LeeLineaDeOrdenes)->Name("Busqueda/dia/tras_parser");
+BENCHMARK_CAPTURE(Busqueda, anio_tras_parser, 365, LeeLineaDeOrdenes)
+    ->Name("Busqueda/anio/tras_parser")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // ------------------------------------------------------------ the window
 
