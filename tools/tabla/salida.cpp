@@ -965,8 +965,9 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
 
 Bloques::Bloques(const Peticion& peticion, const Reparto& reparto)
     : peticion_(peticion),
-      hilos_(reparto.hilos > 0 ? reparto.hilos : std::max(1, QThread::idealThreadCount())) {
-    const long long n = (peticion.hasta - peticion.desde).count() + 1;
+      hilos_(reparto.hilos > 0 ? reparto.hilos : std::max(1, QThread::idealThreadCount())),
+      dias_((peticion.hasta - peticion.desde).count() + 1) {
+    const long long n = dias_;
     // Blocks small enough to share out evenly (four for each thread), and
     // never so large that a block's text weighs more than about a megabyte.
     porBloque_ = reparto.diasPorBloque > 0
@@ -983,11 +984,21 @@ std::vector<DiaCalculado> Bloques::DiasDelBloque(int bloque) const {
 
 bool EscribeTextoPorBloques(const Peticion& peticion, const Bloques& bloques,
                             const Sumidero& sumidero) {
+    // Up to this many days (about two megabytes of them) are kept from the
+    // first pass rather than computed again.
+    constexpr long long DiasGuardados = 2048;
+    const bool guarda = bloques.Dias() <= DiasGuardados;
+    std::vector<std::vector<DiaCalculado>> guardados;
     MedidasTexto m;
     bloques.EnOrden(
-        [&](const std::vector<DiaCalculado>& dias) { return MideTexto(peticion, dias); },
-        [&](const MedidasTexto& otras) {
-            Suma(m, otras);
+        [&](std::vector<DiaCalculado> dias) {
+            MedidasTexto medidas = MideTexto(peticion, dias);
+            if (!guarda) dias.clear();
+            return std::pair(std::move(medidas), std::move(dias));
+        },
+        [&](std::pair<MedidasTexto, std::vector<DiaCalculado>> bloque) {
+            Suma(m, bloque.first);
+            if (guarda) guardados.push_back(std::move(bloque.second));
             return true;
         });
     const std::vector<Columna> columnas = Columnas(peticion);
@@ -1012,8 +1023,17 @@ bool EscribeTextoPorBloques(const Peticion& peticion, const Bloques& bloques,
         notas += bloque.second;
         return sumidero(bloque.first);
     };
-    return sumidero(Cabecera(peticion, m.desfases).toUtf8()) && bloques.EnOrden(filas, escribe) &&
-           sumidero(PieTexto(peticion, notas));
+    if (!sumidero(Cabecera(peticion, m.desfases).toUtf8())) {
+        return false;
+    }
+    if (guarda) {
+        for (const std::vector<DiaCalculado>& dias : guardados) {
+            if (!escribe(filas(dias))) return false;
+        }
+    } else if (!bloques.EnOrden(filas, escribe)) {
+        return false;
+    }
+    return sumidero(PieTexto(peticion, notas));
 }
 
 bool EscribeCsvPorBloques(const Peticion& peticion, const Bloques& bloques,

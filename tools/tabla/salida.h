@@ -109,26 +109,32 @@ public:
     Bloques(const Peticion& peticion, const Reparto& reparto);
 
     // Computes the blocks' days, up to `hilos` blocks at once, each on a
-    // thread of its own that then runs produce(dias) on them, and hands the
-    // products to consume in date order, each as soon as it and those
-    // before it are done: at most `hilos` products exist at a time. Starts no
-    // new block once consume has returned false, and returns that.
+    // thread of its own that then runs produce(dias) on them (the days are
+    // moved in), and hands the products to consume in date order, each as
+    // soon as it and those before it are done: at most `hilos` products
+    // exist at a time. Starts no new block once consume has returned false,
+    // and returns that.
     template <class Produce, class Consume>
     bool EnOrden(Produce&& produce, Consume&& consume) const;
+
+    // Days in all the blocks.
+    long long Dias() const { return dias_; }
 
 private:
     std::vector<DiaCalculado> DiasDelBloque(int bloque) const;
 
     const Peticion& peticion_;
     int hilos_;
+    long long dias_;
     long long porBloque_;
     int cuantos_;
 };
 
 // The formats' writers block by block (see FormatoSalida::escribePorBloques).
-// The text table is computed twice over: its column widths and the offsets
-// named in its header depend on every day, so a first pass finds them,
-// keeping nothing else.
+// The text table's column widths and the offsets named in its header depend
+// on every day, so a first pass finds them; a range of a few years keeps
+// its days for the rows (about a kilobyte each), a longer one is computed
+// again block by block.
 bool EscribeTextoPorBloques(const Peticion& peticion, const Bloques& bloques,
                             const Sumidero& sumidero);
 bool EscribeCsvPorBloques(const Peticion& peticion, const Bloques& bloques,
@@ -166,7 +172,7 @@ Busqueda BuscaLugares(const QString& texto);
 
 template <class Produce, class Consume>
 bool Bloques::EnOrden(Produce&& produce, Consume&& consume) const {
-    using Producto = std::invoke_result_t<Produce&, const std::vector<DiaCalculado>&>;
+    using Producto = std::invoke_result_t<Produce&, std::vector<DiaCalculado>>;
     const auto bloque = [&](int b) { return produce(DiasDelBloque(b)); };
     std::deque<std::future<Producto>> enCurso;
     int siguiente = 0;
