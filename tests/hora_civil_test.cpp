@@ -147,6 +147,45 @@ TEST(DiaCivil, FilasDeLosDiasDeCambio) {
     }
 }
 
+// A date the zone skips keeps every format's shape: a CSV row with as many
+// fields as there are titles, a text row saying so, a JSON line without
+// times.
+TEST(DiaCivil, FechaSaltadaEnCadaFormato) {
+    Peticion p;
+    p.latitud = -13.833333333333334;
+    p.longitud = 171.75;
+    p.zonaHoraria = QStringLiteral("Pacific/Apia");
+    p.desde = Dia(2011, 12, 29);
+    p.hasta = Dia(2011, 12, 31);
+    p.formato = Vespalba::Tabla::BuscaFormato(QStringLiteral("csv"));
+    const QList<QByteArray> filas = Vespalba::Tabla::Escribe(p).trimmed().split('\n');
+    ASSERT_EQ(filas.size(), 4);
+    auto campos = [](const QByteArray& fila) {
+        int n = 1;
+        bool entreComillas = false;
+        for (char c : fila.trimmed()) {
+            if (c == '"') entreComillas = !entreComillas;
+            if (c == ',' && !entreComillas) ++n;
+        }
+        return n;
+    };
+    for (const QByteArray& fila : filas)
+        EXPECT_EQ(campos(fila), campos(filas[0])) << fila.constData();
+    EXPECT_TRUE(filas[2].startsWith("2011-12-30,")) << filas[2].constData();
+    EXPECT_TRUE(filas[2].contains(",false,"));
+
+    p.formato = Vespalba::Tabla::BuscaFormato(QStringLiteral("texto"));
+    const QString texto = QString::fromUtf8(Vespalba::Tabla::Escribe(p));
+    const QString fila = texto.split('\n').filter("2011-12-30").value(0);
+    EXPECT_TRUE(fila.endsWith("no existe en la zona")) << fila.toStdString();
+    EXPECT_LE(fila.size(), 160);
+
+    p.formato = Vespalba::Tabla::BuscaFormato(QStringLiteral("json"));
+    const QByteArray json = Vespalba::Tabla::Escribe(p).split('\n').value(1);
+    EXPECT_TRUE(json.contains("\"existe\":false")) << json.constData();
+    EXPECT_TRUE(json.contains("\"clases\":null")) << json.constData();
+}
+
 // On every day of one offset, the zone's results are bit for bit those of
 // that fixed offset: the zone only chooses the offset.
 TEST(DiaCivil, DiaOrdinarioIgualQueSuDesfaseFijo) {

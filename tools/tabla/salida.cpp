@@ -237,8 +237,7 @@ std::vector<Celda> FilaTexto(const Peticion& peticion, const DiaCalculado& d) {
         // Every column empty but the date's, the offset's and the notice.
         const std::size_t columnas = conZona ? 14 : 13;
         fila.resize(columnas - 1);
-        fila.push_back(
-            {QStringLiteral("no existe en %1: el reloj salta este día").arg(peticion.zonaHoraria)});
+        fila.push_back({QStringLiteral("no existe en la zona")});
         return fila;
     }
     if (conZona) {
@@ -699,10 +698,9 @@ QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& d
         }
         if (!d.existe) {
             // The rest of the row empty: no times on a date the zone skips.
-            // As the writer of the whole range counts them, the place's
-            // name, latitude and longitude are one field here, so the row
-            // has two empty fields more than there are titles.
-            constexpr qsizetype contados = 6;
+            // Written so far: date, place, latitude, longitude, zone, zone
+            // name, existe and the clock changes.
+            constexpr qsizetype contados = 8;
             salida += QByteArray(columnas - contados, ',');
             salida += "\r\n";
             continue;
