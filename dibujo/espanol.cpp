@@ -70,4 +70,12 @@ QString TextoIntervalo(year_month_day desde, year_month_day hasta) {
         .arg(d0, d1, MesYAnio(year_month{desde.year(), desde.month()}));
 }
 
+QString TextoDesfases(const QStringList& desfases) {
+    if (desfases.isEmpty()) return {};
+    if (desfases.size() == 1) return QStringLiteral(" (desfase %1)").arg(desfases.front());
+    QStringList d = desfases;
+    const QString ultimo = d.takeLast();
+    return QStringLiteral(" (desfases %1 y %2)").arg(d.join(QStringLiteral(", ")), ultimo);
+}
+
 }  // namespace Vespalba::Dibujo

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 
@@ -22,6 +23,10 @@ QString MesYAnio(std::chrono::year_month mes);
 // 2023" for a whole month, "de enero a marzo de 2023" for whole months, else
 // "del 3 al 10 de septiembre de 2023", "del 28 de agosto al 10 de
 // septiembre de 2023", "del 28 de diciembre de 2023 al 10 de enero de 2024".
+// The zone's offsets after its name: " (desfase -03)", " (desfases -04 y
+// -03)", "" for none.
+QString TextoDesfases(const QStringList& desfases);
+
 QString TextoIntervalo(std::chrono::year_month_day desde, std::chrono::year_month_day hasta);
 
 }  // namespace Vespalba::Dibujo

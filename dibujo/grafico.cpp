@@ -82,14 +82,7 @@ bool HaySaltadas(const Almanaque& a) {
 QString SegundaLinea(const Titulo& t) {
     QStringList partes;
     if (!t.lugar.isEmpty() && !t.coordenadas.isEmpty()) partes << t.coordenadas;
-    QString zona = QStringLiteral("zona horaria ") + t.zona;
-    if (t.desfases.size() == 1) {
-        zona += QStringLiteral(" (desfase %1)").arg(t.desfases.front());
-    } else if (t.desfases.size() > 1) {
-        QStringList d = t.desfases;
-        const QString ultimo = d.takeLast();
-        zona += QStringLiteral(" (desfases %1 y %2)").arg(d.join(QStringLiteral(", ")), ultimo);
-    }
+    const QString zona = QStringLiteral("zona horaria ") + t.zona + TextoDesfases(t.desfases);
     if (!t.zona.isEmpty()) partes << zona;
     partes << QStringLiteral("horas del reloj local");
     return partes.join(QStringLiteral(" · "));

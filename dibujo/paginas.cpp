@@ -93,15 +93,7 @@ QString LineaZona(const Titulo& t) {
     QStringList partes;
     if (!t.lugar.isEmpty() && !t.coordenadas.isEmpty()) partes << t.coordenadas;
     if (!t.zona.isEmpty()) {
-        QString zona = QStringLiteral("Zona horaria: ") + t.zona;
-        if (t.desfases.size() == 1) {
-            zona += QStringLiteral(" (desfase %1)").arg(t.desfases.front());
-        } else if (t.desfases.size() > 1) {
-            QStringList d = t.desfases;
-            const QString ultimo = d.takeLast();
-            zona += QStringLiteral(" (desfases %1 y %2)").arg(d.join(QStringLiteral(", ")), ultimo);
-        }
-        partes << zona;
+        partes << QStringLiteral("Zona horaria: ") + t.zona + TextoDesfases(t.desfases);
     }
     return partes.join(QStringLiteral(" · "));
 }

@@ -308,48 +308,21 @@ QString Poblado::NombreCompleto() const {
     return partes.join(QStringLiteral(", "));
 }
 
-Encontrados Nomenclator::Busca(const QString& texto, int maximo) const {
+void Nomenclator::Coincidencias(const QString& texto, bool desdePalabra,
+                                std::vector<int>& completos, std::vector<int>& parciales) const {
     const NombreCalificado q = PartesDelNombre(texto);
     if (q.nombre.empty()) {
-        return {};
+        return;
     }
-    std::vector<int> completos;
-    std::vector<int> parciales;
-    for (int i = 0; i < NumPoblados(); ++i) {
-        const Datos::Registro& r = d_->registros[std::size_t(i)];
-        if (r.plegado == q.nombre || r.plegadoEs == q.nombre) {
-            completos.push_back(i);
-        } else if (ContieneDesdePalabra(r.plegado, q.nombre) ||
-                   ContieneDesdePalabra(r.plegadoEs, q.nombre)) {
-            parciales.push_back(i);
-        }
-    }
-    auto narrow = [&](std::vector<int>& v) {
-        std::erase_if(v, [&](int i) { return !d_->Cumple(i, q.calificadores); });
+    auto contiene = [&](const std::string& nombre) {
+        return desdePalabra ? ContieneDesdePalabra(nombre, q.nombre)
+                            : nombre.find(q.nombre) != std::string::npos;
     };
-    narrow(completos);
-    if (!completos.empty()) {
-        d_->PorHabitantes(completos);
-        return d_->Resultado(completos, maximo, true);
-    }
-    narrow(parciales);
-    d_->PorHabitantes(parciales);
-    return d_->Resultado(parciales, maximo, false);
-}
-
-Encontrados Nomenclator::BuscaTexto(const QString& texto, int maximo) const {
-    const NombreCalificado q = PartesDelNombre(texto);
-    if (q.nombre.empty()) {
-        return {};
-    }
-    std::vector<int> completos;
-    std::vector<int> parciales;
     for (int i = 0; i < NumPoblados(); ++i) {
         const Datos::Registro& r = d_->registros[std::size_t(i)];
         if (r.plegado == q.nombre || r.plegadoEs == q.nombre) {
             completos.push_back(i);
-        } else if (r.plegado.find(q.nombre) != std::string::npos ||
-                   r.plegadoEs.find(q.nombre) != std::string::npos) {
+        } else if (contiene(r.plegado) || contiene(r.plegadoEs)) {
             parciales.push_back(i);
         }
     }
@@ -357,6 +330,20 @@ Encontrados Nomenclator::BuscaTexto(const QString& texto, int maximo) const {
         std::erase_if(*v, [&](int i) { return !d_->Cumple(i, q.calificadores); });
         d_->PorHabitantes(*v);
     }
+}
+
+Encontrados Nomenclator::Busca(const QString& texto, int maximo) const {
+    std::vector<int> completos;
+    std::vector<int> parciales;
+    Coincidencias(texto, true, completos, parciales);
+    return completos.empty() ? d_->Resultado(parciales, maximo, false)
+                             : d_->Resultado(completos, maximo, true);
+}
+
+Encontrados Nomenclator::BuscaTexto(const QString& texto, int maximo) const {
+    std::vector<int> completos;
+    std::vector<int> parciales;
+    Coincidencias(texto, false, completos, parciales);
     const bool hayCompletos = !completos.empty();
     completos.insert(completos.end(), parciales.begin(), parciales.end());
     return d_->Resultado(completos, maximo, hayCompletos);

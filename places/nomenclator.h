@@ -86,6 +86,12 @@ public:
 private:
     struct Datos;
     explicit Nomenclator(std::unique_ptr<Datos> datos);
+    // The records whose name (English or Spanish, reduced) is `texto`'s
+    // whole name, and those that contain it (from a word's start when
+    // `desdePalabra`, anywhere otherwise), each narrowed by its region and
+    // country parts and most populous first.
+    void Coincidencias(const QString& texto, bool desdePalabra, std::vector<int>& completos,
+                       std::vector<int>& parciales) const;
     std::unique_ptr<Datos> d_;
 };
 
