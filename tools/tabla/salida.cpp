@@ -205,17 +205,6 @@ QString Cabecera(const Peticion& p, const QStringList& usados) {
 
 // --------------------------------------------------------------- text table
 
-struct Columna {
-    QString grupo;   // title shared with the neighbouring columns of the same group
-    QString titulo;  // the column's own title
-    bool derecha;    // aligned to the right (times and marks)
-};
-
-struct Celda {
-    QString texto;
-    bool marco = false;  // a dawn box in the frame colour: filled with shading
-};
-
 // A moon box as a cell: the event named by its label, then its text
 // ("Orto 10: 15", "Ocaso No hay"); empty when the box is.
 QString CeldaLuna(std::string_view caption, const std::string& texto) {
@@ -228,15 +217,38 @@ QString CeldaLuna(std::string_view caption, const std::string& texto) {
     return evento + (t.startsWith(QLatin1Char(' ')) ? QString() : QStringLiteral(" ")) + t;
 }
 
+}  // namespace
+
+std::vector<Columna> Columnas(const Peticion& peticion) {
+    std::vector<Columna> columnas = {
+        {QString(), QStringLiteral("Fecha"), false},
+        {QStringLiteral("Luna"), QStringLiteral("primero"), true},
+        {QStringLiteral("Luna"), QStringLiteral("segundo"), true},
+        {QStringLiteral("Sol"), QStringLiteral("Orto"), true},
+        {QStringLiteral("Sol"), QStringLiteral("Ocaso"), true},
+        {QStringLiteral("Crepúsculo civil"), QStringLiteral("Aurora"), true},
+        {QStringLiteral("Crepúsculo civil"), QStringLiteral("Fin"), true},
+        {QStringLiteral("Crepúsculo náutico"), QStringLiteral("Aurora"), true},
+        {QStringLiteral("Crepúsculo náutico"), QStringLiteral("Fin"), true},
+        {QStringLiteral("Crepúsculo astronómico"), QStringLiteral("Aurora"), true},
+        {QStringLiteral("Crepúsculo astronómico"), QStringLiteral("Fin"), true},
+        {QStringLiteral("Horas"), QStringLiteral("de luz"), true},
+        {QString(), QStringLiteral("Aviso"), false},
+    };
+    if (!peticion.zonaHoraria.isEmpty()) {
+        columnas.insert(columnas.begin() + 1, {QString(), QStringLiteral("Desfase"), false});
+    }
+    return columnas;
+}
+
 std::vector<Celda> FilaTexto(const Peticion& peticion, const DiaCalculado& d) {
     const PantallaResultados& p = d.pantalla;
     std::vector<Celda> fila;
     fila.push_back({FechaIso(d.fecha)});
     const bool conZona = !peticion.zonaHoraria.isEmpty();
     if (!d.existe) {
-        // Every column empty but the date's, the offset's and the notice.
-        const std::size_t columnas = conZona ? 14 : 13;
-        fila.resize(columnas - 1);
+        // Every column empty but the date's and the notice.
+        fila.resize(Columnas(peticion).size() - 1);
         fila.push_back({QStringLiteral("no existe en la zona")});
         return fila;
     }
@@ -255,6 +267,8 @@ std::vector<Celda> FilaTexto(const Peticion& peticion, const DiaCalculado& d) {
     fila.push_back({p.TextInfoVisible ? Texto(p.TextInfo) : QString()});
     return fila;
 }
+
+namespace {
 
 const QChar sombra(0x2593);  // the shading that stands for the frame colour
 
@@ -410,30 +424,6 @@ std::vector<DiaCalculado> CalculaDias(const Peticion& peticion) {
 // -------------------------------------------------------------------- text
 
 namespace {
-
-// The table's columns, in order; with a zone name, the offset's after the
-// date.
-std::vector<Columna> Columnas(const Peticion& peticion) {
-    std::vector<Columna> columnas = {
-        {QString(), QStringLiteral("Fecha"), false},
-        {QStringLiteral("Luna"), QStringLiteral("primero"), true},
-        {QStringLiteral("Luna"), QStringLiteral("segundo"), true},
-        {QStringLiteral("Sol"), QStringLiteral("Orto"), true},
-        {QStringLiteral("Sol"), QStringLiteral("Ocaso"), true},
-        {QStringLiteral("Crepúsculo civil"), QStringLiteral("Aurora"), true},
-        {QStringLiteral("Crepúsculo civil"), QStringLiteral("Fin"), true},
-        {QStringLiteral("Crepúsculo náutico"), QStringLiteral("Aurora"), true},
-        {QStringLiteral("Crepúsculo náutico"), QStringLiteral("Fin"), true},
-        {QStringLiteral("Crepúsculo astronómico"), QStringLiteral("Aurora"), true},
-        {QStringLiteral("Crepúsculo astronómico"), QStringLiteral("Fin"), true},
-        {QStringLiteral("Horas"), QStringLiteral("de luz"), true},
-        {QString(), QStringLiteral("Aviso"), false},
-    };
-    if (!peticion.zonaHoraria.isEmpty()) {
-        columnas.insert(columnas.begin() + 1, {QString(), QStringLiteral("Desfase"), false});
-    }
-    return columnas;
-}
 
 using Anchos = std::vector<qsizetype>;
 

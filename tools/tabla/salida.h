@@ -68,6 +68,27 @@ std::vector<DiaCalculado> CalculaDias(const Peticion& peticion);
 std::vector<DiaCalculado> CalculaDias(const Peticion& peticion, std::chrono::sys_days desde,
                                       std::chrono::sys_days hasta);
 
+// A column of the text table (and of the printed month pages).
+struct Columna {
+    QString grupo;   // title shared with the neighbouring columns of the same group
+    QString titulo;  // the column's own title
+    bool derecha;    // aligned to the right (times and marks)
+};
+
+// A cell of a day's row.
+struct Celda {
+    QString texto;
+    bool marco = false;  // a dawn box in the frame colour: filled with shading
+};
+
+// The text table's columns for the request, in order; with a zone name, the
+// offset's after the date.
+std::vector<Columna> Columnas(const Peticion& peticion);
+
+// A day's row of the text table, one cell for each of Columnas(peticion):
+// the texts exactly as the table prints them, unpadded.
+std::vector<Celda> FilaTexto(const Peticion& peticion, const DiaCalculado& d);
+
 // The aligned table: a header with the place, coordinates and zone; one row
 // per day (date, the two moon events in the window's order with their names,
 // the eight Sun and twilight times, the daylight and the status sentence);
