@@ -485,31 +485,54 @@ TEST(Programa, TextoAlineadoConCabeceraYMarcas) {
     EXPECT_EQ(lineas.value(1), "Zona horaria: -4 h (hora local = hora universal - 4 h)");
     const QStringList filas = lineas.filter(QRegularExpression("^2003-07-0[123] "));
     ASSERT_EQ(filas.size(), 3);
-    // The worked example's row: moon events named, in the window's order.
+    // The worked example's row: moon events named, in the window's order;
+    // then the solar noon (the Sun crosses 71° 36' W about 4 min after 16:46
+    // UT in early July), the daylight gained since the day before (about
+    // 25 s a day then at 33° S) and the Moon three days after the new moon
+    // of 2003-06-29.
     const QStringList celdas = filas[1].split(QRegularExpression("  +"));
-    EXPECT_EQ(celdas,
-              (QStringList{"2003-07-02", "Orto 10: 15", "Ocaso 20: 41", "7: 50", "17: 50", "7: 23",
-                           "18: 17", "6: 52", "18: 48", "6: 21", "19: 18", "9: 59"}));
-    // Aligned: every row as long as the title row above it.
+    EXPECT_EQ(celdas, (QStringList{"2003-07-02", "Orto 10: 15", "Ocaso 20: 41", "7: 50", "17: 50",
+                                   "12:50:25", "7: 23", "18: 17", "6: 52", "18: 48", "6: 21",
+                                   "19: 18", "9: 59", "+0 m 26 s", "9 % Cre"}));
+    // Aligned: every row's cells end (or, for the left-aligned Luna, start)
+    // under their titles.
     const qsizetype titulos = lineas.indexOf(QRegularExpression("Fecha .*"));  // a whole-line match
     ASSERT_GT(titulos, 0);
+    const QString& cabecera = lineas[titulos];
+    const qsizetype finMediodia = cabecera.indexOf("Mediodía") + QStringLiteral("Mediodía").size();
+    const qsizetype luna = cabecera.indexOf("Luna");
+    ASSERT_GT(luna, finMediodia);
     for (const QString& f : filas) {
-        EXPECT_EQ(f.size(), lineas[titulos].size() - QStringLiteral("  Aviso").size())
-            << f.toStdString();
+        EXPECT_EQ(f.mid(finMediodia - 8, 9), f.mid(finMediodia - 8, 8) + " ") << f.toStdString();
+        EXPECT_TRUE(f.mid(luna).contains(QRegularExpression("^\\d+ % \\w+$"))) << f.toStdString();
+        EXPECT_EQ(f.mid(luna - 2, 2), "  ") << f.toStdString();
     }
 
-    // A polar day and a polar night: marks, frame colour and status sentence.
+    // A polar day and a polar night: marks, frame colour and status
+    // sentence; a notice that would pass 160 characters takes the next line,
+    // under the row.
     const Ejecucion polar = Ejecuta({"--lat", "74:54N", "--lon", "20:0E", "--zona", "1", "--desde",
                                      "2003-12-30", "--hasta", "2004-01-01"});
     ASSERT_EQ(polar.estado, 0) << polar.errores.toStdString();
     const QString texto = QString::fromUtf8(polar.salida);
-    const QStringList noche = texto.split('\n').filter(QRegularExpression("^200[34]-"));
-    ASSERT_EQ(noche.size(), 3);
-    for (const QString& f : noche) {
+    const QStringList todas = texto.split('\n');
+    int noches = 0;
+    for (qsizetype i = 0; i + 1 < todas.size(); ++i) {
+        const QString& f = todas[i];
+        EXPECT_LE(f.size(), 160) << f.toStdString();
+        if (!f.contains(QRegularExpression("^200[34]-"))) continue;
+        ++noches;
         EXPECT_TRUE(f.contains("Bajo horizonte")) << f.toStdString();
         EXPECT_TRUE(f.contains(QString(6, QChar(0x2593)))) << "civil dawn box in the frame colour";
-        EXPECT_TRUE(f.endsWith("Obscuridad Absoluta.")) << f.toStdString();
+        // The first quarter of 2003-12-30 10:03 UT follows the sentence.
+        const QString aviso = f.contains("Obscuridad Absoluta.") ? f : todas[i + 1];
+        EXPECT_TRUE(aviso.contains(QRegularExpression("Obscuridad Absoluta\\.( CC 11: \\d)?$")))
+            << aviso.toStdString();
+        if (aviso != f) {
+            EXPECT_TRUE(aviso.startsWith(QString(12, ' ') + "Obscuridad")) << aviso.toStdString();
+        }
     }
+    EXPECT_EQ(noches, 3);
     EXPECT_EQ(texto.count(QRegularExpression("\nFecha ")), 2) << "titles again for the new month";
 
     const Ejecucion dia =
@@ -518,8 +541,10 @@ TEST(Programa, TextoAlineadoConCabeceraYMarcas) {
         QString::fromUtf8(dia.salida).split('\n').filter(QRegularExpression("^2003-"));
     ASSERT_EQ(verano.size(), 1);
     EXPECT_EQ(verano[0].split(QRegularExpression("  +")),
-              (QStringList{"2003-06-21", "Orto 1: 9", "Ocaso 11: 5", "No hay", "////", "////",
-                           "////", "24: 0", "Siempre Brillante."}));
+              (QStringList{"2003-06-21", "Orto 1: 9", "Ocaso 11: 5", "No hay", "12:01:42", "////",
+                           "////", "////", "24: 0", "51 % CM", "Siempre Brillante. CM 14: 49"}))
+        << "no change of daylight where the Sun does not set; the last quarter of 2003-06-21 "
+           "14:45 UT";
 }
 
 // A month of changing days near the pole: every state, mark and number the

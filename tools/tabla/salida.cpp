@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QString>
 #include <QThread>
+#include <QTime>
+#include <QDateTime>
 
 #include <algorithm>
 #include <array>
@@ -14,6 +16,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "astro/formato.h"
 #include "astro/tiempo.h"
 #include "places/lugares.h"
 #include "places/nombres.h"
@@ -203,7 +206,59 @@ QString Cabecera(const Peticion& p, const QStringList& usados) {
         .arg(lugar, Horas(p.zona), sentido, QString::number(std::fabs(p.zona), 'g', 6));
 }
 
+}  // namespace
+
+// ------------------------------------------------------------ the Moon's names
+
+int Porcentaje(double fraccion) {
+    if (!std::isfinite(fraccion)) return 0;
+    return int(std::lround(std::clamp(fraccion, 0.0, 1.0) * 100.0));
+}
+
+QString NombreEtapa(ModuloVespalba::EtapaLunar etapa) {
+    return Texto(ModuloVespalba::NombreEtapa(etapa));
+}
+
+QString NombreFase(ModuloVespalba::FaseLunar fase) {
+    return Tabla::NombreEtapa(ModuloVespalba::EtapaDeFase(fase));
+}
+
+QString AbreviaturaEtapa(ModuloVespalba::EtapaLunar etapa) {
+    using ModuloVespalba::EtapaLunar;
+    switch (etapa) {
+        case EtapaLunar::LunaNueva: return QStringLiteral("LN");
+        case EtapaLunar::Creciente: return QStringLiteral("Cre");
+        case EtapaLunar::CuartoCreciente: return QStringLiteral("CC");
+        case EtapaLunar::GibosaCreciente: return QStringLiteral("GC");
+        case EtapaLunar::LunaLlena: return QStringLiteral("LL");
+        case EtapaLunar::GibosaMenguante: return QStringLiteral("GM");
+        case EtapaLunar::CuartoMenguante: return QStringLiteral("CM");
+        case EtapaLunar::Menguante: return QStringLiteral("Men");
+    }
+    return QStringLiteral("Men");
+}
+
+namespace {
+
 // --------------------------------------------------------------- text table
+
+// "12:43:05": wall-clock hours, minutes and seconds, truncated.
+QString HoraMinutoSegundo(double horas) {
+    const long long s = (long long)std::floor(horas * 3600.0 + 1e-7);
+    return QStringLiteral("%1:%2:%3")
+        .arg(s / 3600, 2, 10, QLatin1Char('0'))
+        .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(s % 60, 2, 10, QLatin1Char('0'));
+}
+
+// "+2 m 38 s", "-0 m 05 s", "0 m 00 s": a change of daylight, seconds.
+QString CambioDeLuz(qint64 segundos) {
+    const qint64 n = segundos < 0 ? -segundos : segundos;
+    const QString signo = segundos > 0   ? QStringLiteral("+")
+                          : segundos < 0 ? QStringLiteral("-")
+                                         : QString();
+    return QStringLiteral("%1%2 m %3 s").arg(signo).arg(n / 60).arg(n % 60, 2, 10, QLatin1Char('0'));
+}
 
 // A moon box as a cell: the event named by its label, then its text
 // ("Orto 10: 15", "Ocaso No hay"); empty when the box is.
@@ -226,17 +281,20 @@ std::vector<Columna> Columnas(const Peticion& peticion) {
         {QStringLiteral("Luna"), QStringLiteral("segundo"), true},
         {QStringLiteral("Sol"), QStringLiteral("Orto"), true},
         {QStringLiteral("Sol"), QStringLiteral("Ocaso"), true},
-        {QStringLiteral("Crepúsculo civil"), QStringLiteral("Aurora"), true},
-        {QStringLiteral("Crepúsculo civil"), QStringLiteral("Fin"), true},
-        {QStringLiteral("Crepúsculo náutico"), QStringLiteral("Aurora"), true},
-        {QStringLiteral("Crepúsculo náutico"), QStringLiteral("Fin"), true},
-        {QStringLiteral("Crepúsculo astronómico"), QStringLiteral("Aurora"), true},
-        {QStringLiteral("Crepúsculo astronómico"), QStringLiteral("Fin"), true},
+        {QStringLiteral("Sol"), QStringLiteral("Mediodía"), true},
+        {QStringLiteral("Civil"), QStringLiteral("Aurora"), true},
+        {QStringLiteral("Civil"), QStringLiteral("Fin"), true},
+        {QStringLiteral("Náutico"), QStringLiteral("Aurora"), true},
+        {QStringLiteral("Náutico"), QStringLiteral("Fin"), true},
+        {QStringLiteral("Astronómico"), QStringLiteral("Aurora"), true},
+        {QStringLiteral("Astronómico"), QStringLiteral("Fin"), true},
         {QStringLiteral("Horas"), QStringLiteral("de luz"), true},
+        {QStringLiteral("Luz"), QStringLiteral("±"), true},
+        {QString(), QStringLiteral("Luna"), false},
         {QString(), QStringLiteral("Aviso"), false},
     };
     if (!peticion.zonaHoraria.isEmpty()) {
-        columnas.insert(columnas.begin() + 1, {QString(), QStringLiteral("Desfase"), false});
+        columnas.insert(columnas.begin() + 1, {QString(), QStringLiteral("Desf."), false});
     }
     return columnas;
 }
@@ -258,19 +316,38 @@ std::vector<Celda> FilaTexto(const Peticion& peticion, const DiaCalculado& d) {
         fila.push_back(
             {TextoDesfase(d.desfase) + (d.cambios.isEmpty() ? QString() : QStringLiteral("*"))});
     }
+    const AlmanaqueDia& a = d.almanaque;
     fila.push_back({CeldaLuna(p.Label1, p[Caja::OcasoLuna].texto)});
     fila.push_back({CeldaLuna(p.Label8, p[Caja::OrtoLuna].texto)});
     for (int i = static_cast<int>(Caja::Orto); i < NumCajas; ++i) {
-        fila.push_back({QString::fromStdString(p.cajas[i].texto), p.cajas[i].colorMarco});
+        // Right-aligned: the formatter's blank before the hours adds nothing.
+        fila.push_back(
+            {QString::fromStdString(p.cajas[i].texto).trimmed(), p.cajas[i].colorMarco});
+        if (static_cast<Caja>(i) == Caja::Ocaso) {
+            fila.push_back({a.horaMediodia ? HoraMinutoSegundo(*a.horaMediodia) : QString()});
+        }
     }
-    fila.push_back({QString::fromStdString(p.HorasLuz)});
-    fila.push_back({p.TextInfoVisible ? Texto(p.TextInfo) : QString()});
+    fila.push_back({QString::fromStdString(p.HorasLuz).trimmed()});
+    fila.push_back({a.cambioLuz ? CambioDeLuz(*a.cambioLuz) : QString()});
+    fila.push_back({QStringLiteral("%1 % %2")
+                        .arg(Porcentaje(a.fraccionLuna))
+                        .arg(AbreviaturaEtapa(a.etapa))});
+    QString aviso = p.TextInfoVisible ? Texto(p.TextInfo) : QString();
+    if (a.fase) {
+        if (!aviso.isEmpty()) aviso += QLatin1Char(' ');
+        // The principal phase by its abbreviation, as in the Luna column.
+        aviso += AbreviaturaEtapa(ModuloVespalba::EtapaDeFase(a.fase->fase)) +
+                 QLatin1Char(' ') +
+                 QString::fromStdString(ModuloVespalba::HoraMinuto(a.fase->hora)).trimmed();
+    }
+    fila.push_back({aviso});
     return fila;
 }
 
 namespace {
 
 const QChar sombra(0x2593);  // the shading that stands for the frame colour
+
 
 QString Alinea(const QString& s, qsizetype ancho, bool derecha) {
     return derecha ? s.rightJustified(ancho) : s.leftJustified(ancho);
@@ -294,9 +371,92 @@ qint64 SegundosTras(qint64 origen, double hora) {
     return origen + qint64(std::floor(hora * 3600.0));
 }
 
+// Modified Julian date of 1970-01-01 00:00 UT, days.
+constexpr double MjdUnix = 40587.0;
+
+// The instant of a modified Julian date (universal time), truncated to the
+// second.
+qint64 SegundosDeMjd(double mjd) { return qint64(std::floor((mjd - MjdUnix) * 86400.0)); }
+
+double MjdDeSegundos(qint64 segundos) { return MjdUnix + double(segundos) / 86400.0; }
+
+// A civil day's interval of universal time and its clock, for the almanac's
+// quantities.
+struct RelojDia {
+    qint64 inicio = 0;      // the day's first instant, seconds since 1970 UT
+    qint64 duracion = 0;    // its length, seconds (82800 to 90000)
+    qint64 origen = 0;      // the date's 0 h at desfaseInicio, seconds since 1970 UT
+    int desfaseInicio = 0;  // offset when the day starts, seconds east of UT
+    qint64 mediodia = 0;    // 12:00 on the day's clock, seconds since 1970 UT
+    const QTimeZone* zona = nullptr;  // none: desfaseInicio all day long
+};
+
+// An instant read on the day's clock.
+Instante EnReloj(const RelojDia& r, qint64 segundos) {
+    return {segundos, r.zona ? r.zona->offsetFromUtc(
+                                   QDateTime::fromSecsSinceEpoch(segundos, Qt::UTC))
+                             : r.desfaseInicio};
+}
+
+// Wall-clock hours after the date's 0 h of an instant read on the day's
+// clock (whole seconds: the instant is already truncated).
+double HoraEnReloj(const RelojDia& r, const Instante& t) {
+    return double(t.segundos - r.origen + (t.desfase - r.desfaseInicio)) / 3600.0;
+}
+
+// The principal phases a day's stage and phase are read from: from ten days
+// before the interval [mjdDesde, mjdHasta) to ten days after it, a little
+// more than a quarter of a lunation on either side.
+std::vector<ModuloVespalba::FasePrincipal> FasesAlrededor(double mjdDesde, double mjdHasta) {
+    constexpr double margen = 10.0;  // days
+    return ModuloVespalba::FasesEntre(mjdDesde - margen, mjdHasta + margen);
+}
+
+// Solar noon, the Moon's light and phase of a civil day (all but the change
+// of daylight, which needs the day before).
+void CompletaAlmanaque(const Peticion& peticion, DiaCalculado& d, const RelojDia& r,
+                       std::span<const ModuloVespalba::FasePrincipal> fases) {
+    using namespace ModuloVespalba;
+    AlmanaqueDia& a = d.almanaque;
+    const double mjdInicio = MjdDeSegundos(r.inicio);
+    const double mjdFin = MjdDeSegundos(r.inicio + r.duracion);
+
+    const MediodiaSolar mediodia =
+        BuscaMediodia(mjdInicio, mjdFin, peticion.latitud, peticion.longitud);
+    if (mediodia.estado != EstadoMediodia::SinPaso && std::isfinite(mediodia.mjd)) {
+        a.mediodia = EnReloj(r, SegundosDeMjd(mediodia.mjd));
+        a.horaMediodia = HoraEnReloj(r, a.mediodia);
+        a.alturaMediodia = mediodia.altura;
+    }
+
+    const IluminacionLunar luz = IluminacionLuna(MjdDeSegundos(r.mediodia));
+    a.fraccionLuna = luz.fraccion;
+    a.lunaCreciente = luz.creciente;
+
+    std::vector<FasePrincipal> propias;
+    if (fases.empty()) {
+        propias = FasesAlrededor(mjdInicio, mjdFin);
+        fases = propias;
+    }
+    if (const std::optional<EtapaLunar> etapa = EtapaDelDia(fases, mjdInicio, mjdFin)) {
+        a.etapa = *etapa;
+    }
+    for (const FasePrincipal& f : fases) {
+        if (EnDiaCivil(f.mjd, mjdInicio, mjdFin)) {
+            FaseDelDia fase;
+            fase.fase = f.fase;
+            fase.instante = EnReloj(r, SegundosDeMjd(f.mjd));
+            fase.hora = HoraEnReloj(r, fase.instante);
+            a.fase = fase;
+            break;
+        }
+    }
+}
+
 // The search of a day of one fixed offset, `desfase` seconds east of UT:
 // what the window computes for that date and zone.
-void CalculaDiaFijo(const Peticion& peticion, DiaCalculado& d, int desfase) {
+void CalculaDiaFijo(const Peticion& peticion, DiaCalculado& d, int desfase,
+                    std::span<const ModuloVespalba::FasePrincipal> fases) {
     DatosCalculo datos;
     datos.Dia = unsigned(d.fecha.day());
     datos.Mes = unsigned(d.fecha.month());
@@ -317,6 +477,13 @@ void CalculaDiaFijo(const Peticion& peticion, DiaCalculado& d, int desfase) {
         d.instantes[c][0] = {SegundosTras(origen, e.horaOrto), desfase};
         d.instantes[c][1] = {SegundosTras(origen, e.horaOcaso), desfase};
     }
+    RelojDia reloj;
+    reloj.inicio = origen;
+    reloj.duracion = 86400;
+    reloj.origen = origen;
+    reloj.desfaseInicio = desfase;
+    reloj.mediodia = origen + 43200;
+    CompletaAlmanaque(peticion, d, reloj, fases);
 }
 
 // A civil day with a clock change (or not starting at 0 h, or not lasting 24
@@ -324,7 +491,8 @@ void CalculaDiaFijo(const Peticion& peticion, DiaCalculado& d, int desfase) {
 // offset in force when the day starts; each event is then read on the clock
 // in force at its instant.
 void CalculaDiaConCambio(const Peticion& peticion, DiaCalculado& d, const QTimeZone& zona,
-                         const DiaCivil& civil) {
+                         const DiaCivil& civil,
+                         std::span<const ModuloVespalba::FasePrincipal> fases) {
     const int desfaseInicio = civil.inicio.offsetFromUtc();
     const qint64 origen = MedianocheUtc(d.fecha, desfaseInicio);
     ModuloVespalba::DiaIntervalo intervalo;
@@ -359,23 +527,34 @@ void CalculaDiaConCambio(const Peticion& peticion, DiaCalculado& d, const QTimeZ
     for (const QTimeZone::OffsetData& cambio : civil.cambios) {
         d.cambios << NotaCambio(zona, fecha, cambio);
     }
+    RelojDia reloj;
+    reloj.inicio = civil.inicio.toSecsSinceEpoch();
+    reloj.duracion = civil.Segundos();
+    reloj.origen = origen;
+    reloj.desfaseInicio = desfaseInicio;
+    // 12:00 on the day's clock; a noon the clock skips reads as the hour
+    // after it, as QDateTime places a time that does not exist.
+    reloj.mediodia = QDateTime(fecha, QTime(12, 0), zona).toSecsSinceEpoch();
+    reloj.zona = &zona;
+    CompletaAlmanaque(peticion, d, reloj, fases);
 }
 
 }  // namespace
 
 DiaCalculado CalculaDia(const Peticion& peticion, sys_days dia, const QTimeZone* zona,
-                        const DesfasesZona* desfases) {
+                        const DesfasesZona* desfases,
+                        std::span<const ModuloVespalba::FasePrincipal> fases) {
     DiaCalculado d;
     d.fecha = year_month_day{dia};
     if (peticion.zonaHoraria.isEmpty()) {
-        CalculaDiaFijo(peticion, d, int(std::lround(peticion.zona * 3600.0)));
+        CalculaDiaFijo(peticion, d, int(std::lround(peticion.zona * 3600.0)), fases);
         return d;
     }
     const QDate fecha(int(d.fecha.year()), int(unsigned(d.fecha.month())),
                       int(unsigned(d.fecha.day())));
     if (desfases) {
         if (const std::optional<int> desfase = desfases->DesfaseDiaOrdinario(fecha)) {
-            CalculaDiaFijo(peticion, d, *desfase);
+            CalculaDiaFijo(peticion, d, *desfase, fases);
             return d;
         }
     }
@@ -387,12 +566,26 @@ DiaCalculado CalculaDia(const Peticion& peticion, sys_days dia, const QTimeZone*
         return d;
     }
     if (civil.ordinario) {
-        CalculaDiaFijo(peticion, d, civil.inicio.offsetFromUtc());
+        CalculaDiaFijo(peticion, d, civil.inicio.offsetFromUtc(), fases);
     } else {
-        CalculaDiaConCambio(peticion, d, z, civil);
+        CalculaDiaConCambio(peticion, d, z, civil, fases);
     }
     return d;
 }
+
+namespace {
+
+// A day's hours of daylight when it has both a sunrise and a sunset.
+std::optional<double> LuzCompleta(const DiaCalculado& d) {
+    const EventoClase& sol = d.eventos[ClaseEvento::Sol];
+    if (!d.existe || !sol.hayOrto || !sol.hayOcaso || !d.horasLuz ||
+        !std::isfinite(*d.horasLuz)) {
+        return std::nullopt;
+    }
+    return d.horasLuz;
+}
+
+}  // namespace
 
 std::vector<DiaCalculado> CalculaDias(const Peticion& peticion, sys_days desde, sys_days hasta) {
     std::vector<DiaCalculado> dias;
@@ -409,10 +602,24 @@ std::vector<DiaCalculado> CalculaDias(const Peticion& peticion, sys_days desde, 
         zona.isValid()
             ? std::optional<DesfasesZona>(std::in_place, zona, aQDate(desde), aQDate(hasta))
             : std::nullopt;
+    // The phases of the whole range at once (a civil day lies within a day
+    // and a half of its date's 0 h in universal time).
+    const auto mjd = [](sys_days d) { return MjdUnix + double(d.time_since_epoch().count()); };
+    const std::vector<ModuloVespalba::FasePrincipal> fases =
+        FasesAlrededor(mjd(desde) - 1.5, mjd(hasta) + 2.5);
+    const QTimeZone* z = zona.isValid() ? &zona : nullptr;
+    const DesfasesZona* porFecha = desfases ? &*desfases : nullptr;
+    std::optional<double> luzAnterior = LuzCompleta(CalculaDia(peticion, desde - days{1}, z));
     dias.reserve(std::size_t((hasta - desde).count() + 1));
     for (sys_days d = desde; d <= hasta; d += days{1}) {
-        dias.push_back(CalculaDia(peticion, d, zona.isValid() ? &zona : nullptr,
-                                  desfases ? &*desfases : nullptr));
+        DiaCalculado dia = CalculaDia(peticion, d, z, porFecha, fases);
+        const std::optional<double> luz = LuzCompleta(dia);
+        if (luz && luzAnterior) {
+            // Truncated toward zero, like every time shown.
+            dia.almanaque.cambioLuz = qint64(std::trunc((*luz - *luzAnterior) * 3600.0));
+        }
+        luzAnterior = luz;
+        dias.push_back(std::move(dia));
     }
     return dias;
 }
@@ -425,9 +632,16 @@ std::vector<DiaCalculado> CalculaDias(const Peticion& peticion) {
 
 namespace {
 
-using Anchos = std::vector<qsizetype>;
+// Characters on a line of the table, at most: it prints on A4 landscape.
+constexpr qsizetype AnchoMaximoLinea = 160;
 
-const QString separador = QStringLiteral("  ");
+// Widths of the columns, characters, and the blanks between two columns:
+// two, or one when two would make the table too wide for the page.
+struct Anchos : std::vector<qsizetype> {
+    using std::vector<qsizetype>::vector;
+    qsizetype separacion = 2;
+    QString Separador() const { return QString(separacion, QLatin1Char(' ')); }
+};
 
 // What the text table needs to know of every day before its first row: the
 // widest cell of each column and the offsets in force, in order of first
@@ -474,7 +688,7 @@ std::size_t FinDeGrupo(const std::vector<Columna>& columnas, std::size_t c) {
 
 // Characters spanned by columns c to fin - 1, separators included.
 qsizetype AnchoDeGrupo(const Anchos& ancho, std::size_t c, std::size_t fin) {
-    qsizetype tramo = qsizetype(fin - c - 1) * separador.size();
+    qsizetype tramo = qsizetype(fin - c - 1) * ancho.separacion;
     for (std::size_t k = c; k < fin; ++k) {
         tramo += ancho[k];
     }
@@ -482,18 +696,31 @@ qsizetype AnchoDeGrupo(const Anchos& ancho, std::size_t c, std::size_t fin) {
 }
 
 // Widths: the widest of the title and the cells; a group's title that is
-// wider than its columns widens the group's last column.
+// wider than its columns widens the group's last column. The last column,
+// the notice, is as wide as its title: a longer notice ends the line or
+// takes a line of its own (see FilasTexto). One blank between columns when
+// two would put the notice's title past AnchoMaximoLinea (polar places,
+// whose cells are the widest).
 Anchos AnchosColumnas(const std::vector<Columna>& columnas, const Anchos& celdas) {
-    Anchos ancho(columnas.size(), 0);
-    for (std::size_t c = 0; c < columnas.size(); ++c) {
-        ancho[c] = std::max(columnas[c].titulo.size(), celdas[c]);
-    }
-    for (std::size_t c = 0; c < columnas.size(); c = FinDeGrupo(columnas, c)) {
-        const std::size_t fin = FinDeGrupo(columnas, c);
-        const qsizetype tramo = AnchoDeGrupo(ancho, c, fin);
-        if (columnas[c].grupo.size() > tramo) {
-            ancho[fin - 1] += columnas[c].grupo.size() - tramo;
+    const auto dispone = [&](qsizetype separacion) {
+        Anchos ancho(columnas.size(), 0);
+        ancho.separacion = separacion;
+        for (std::size_t c = 0; c < columnas.size(); ++c) {
+            ancho[c] = std::max(columnas[c].titulo.size(), celdas[c]);
         }
+        for (std::size_t c = 0; c < columnas.size(); c = FinDeGrupo(columnas, c)) {
+            const std::size_t fin = FinDeGrupo(columnas, c);
+            const qsizetype tramo = AnchoDeGrupo(ancho, c, fin);
+            if (columnas[c].grupo.size() > tramo) {
+                ancho[fin - 1] += columnas[c].grupo.size() - tramo;
+            }
+        }
+        ancho.back() = columnas.back().titulo.size();
+        return ancho;
+    };
+    Anchos ancho = dispone(2);
+    if (AnchoDeGrupo(ancho, 0, ancho.size()) > AnchoMaximoLinea) {
+        ancho = dispone(1);
     }
     return ancho;
 }
@@ -519,7 +746,7 @@ QString Titulos(const std::vector<Columna>& columnas, const Anchos& ancho) {
         const qsizetype izquierda = (tramo - g.size()) / 2;
         linea += QString(izquierda, QLatin1Char(' ')) + g.leftJustified(tramo - izquierda);
         if (fin < n) {
-            linea += separador;
+            linea += ancho.Separador();
         }
     }
     TerminaLinea(linea, titulos);
@@ -527,7 +754,7 @@ QString Titulos(const std::vector<Columna>& columnas, const Anchos& ancho) {
     for (std::size_t c = 0; c < n; ++c) {
         linea += Alinea(columnas[c].titulo, ancho[c], columnas[c].derecha);
         if (c + 1 < n) {
-            linea += separador;
+            linea += ancho.Separador();
         }
     }
     TerminaLinea(linea, titulos);
@@ -551,14 +778,28 @@ QByteArray FilasTexto(const Peticion& peticion, const std::vector<DiaCalculado>&
         }
         const std::vector<Celda> fila = FilaTexto(peticion, d);
         QString linea;
-        for (std::size_t c = 0; c < columnas.size(); ++c) {
+        if (!d.existe) {
+            // Nothing but the date and the notice.
+            linea = Alinea(fila.front().texto, ancho.front(), false) + ancho.Separador() +
+                    fila.back().texto;
+            TerminaLinea(linea, salida);
+            continue;
+        }
+        // Every column but the last, the notice.
+        for (std::size_t c = 0; c + 1 < columnas.size(); ++c) {
             const Celda& celda = fila[c];
             linea += celda.marco ? QString(ancho[c], sombra)
                                  : Alinea(celda.texto, ancho[c], columnas[c].derecha);
-            if (c + 1 < columnas.size()) {
-                linea += separador;
-            }
+            linea += ancho.Separador();
         }
+        const QString& aviso = fila.back().texto;
+        if (linea.size() + aviso.size() > AnchoMaximoLinea) {
+            // A notice that would make the line too long for the page goes
+            // on a line of its own, under the day's row.
+            TerminaLinea(linea, salida);
+            linea = QString(ancho.front() + ancho.separacion, QLatin1Char(' '));
+        }
+        linea += aviso;
         TerminaLinea(linea, salida);
     }
     return salida.toUtf8();
@@ -583,13 +824,21 @@ QByteArray PieTexto(const Peticion& peticion, const QString& notas) {
         salida += QLatin1Char('\n') + notas;
     }
     salida += QStringLiteral(
-        "\nHoras locales de la zona, con los minutos truncados.\n"
+        "\nHoras locales de la zona, con los minutos truncados; el mediodía (paso del Sol por el "
+        "meridiano), con los segundos truncados.\n"
+        "Civil, Náutico, Astronómico: los crepúsculos; Aurora: su comienzo.  Luz ±: las horas "
+        "de luz menos las del día anterior.\n"
         "No hay: no se pone.  Bajo horizonte: no sale.  ////: el crepúsculo no termina.  ");
     salida += QString(4, sombra);
-    salida += QStringLiteral(": la aurora no llega.\n");
+    salida += QStringLiteral(
+        ": la aurora no llega.\n"
+        "Luna: fracción iluminada a las 12:00 y fase: LN luna nueva, Cre creciente, CC cuarto "
+        "creciente, GC gibosa creciente, LL luna llena,\n"
+        "GM gibosa menguante, CM cuarto menguante, Men menguante; en Aviso, la fase principal "
+        "del día con su hora.\n");
     if (!peticion.zonaHoraria.isEmpty()) {
         salida += QStringLiteral(
-            "Desfase: el de la zona al empezar el día; cada hora se lee con el desfase de su "
+            "Desf.: el desfase de la zona al empezar el día; cada hora se lee con el desfase de su "
             "momento.\n");
     }
     return salida.toUtf8();

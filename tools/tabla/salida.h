@@ -13,9 +13,11 @@
 #include <deque>
 #include <future>
 #include <optional>
+#include <span>
 #include <type_traits>
 #include <vector>
 
+#include "astro/almanaque.h"
 #include "astro/eventos.h"
 #include "places/zonas.h"
 #include "results/resultados.h"
@@ -28,6 +30,47 @@ struct Instante {
     qint64 segundos = 0;  // seconds since 1970-01-01 00:00 UT, truncated
     int desfase = 0;      // offset east of universal time in force, seconds
 };
+
+// The Moon's principal phase on a civil day.
+struct FaseDelDia {
+    ModuloVespalba::FaseLunar fase = ModuloVespalba::FaseLunar::LunaNueva;
+    double hora = 0.0;  // wall-clock hours after the date's 0 h, as the events'
+    Instante instante;
+};
+
+// The almanac's other quantities of a civil day.
+struct AlmanaqueDia {
+    // Solar noon, the Sun's upper meridian passage in the civil day (the
+    // first of two on a day that holds two); none only where the civil time
+    // is about 12 hours from the local solar time.
+    std::optional<double> horaMediodia;  // wall-clock hours, as the events'
+    Instante mediodia;
+    double alturaMediodia = 0.0;  // the Sun's centre then, degrees, geometric
+    // Daylight less the previous civil day's, seconds, truncated toward
+    // zero; none when either day lacks its sunrise or its sunset.
+    std::optional<qint64> cambioLuz;
+    // The Moon at 12:00 on the day's clock: illuminated fraction 0 to 1,
+    // whether it waxes, and the name of the day's phase.
+    double fraccionLuna = 0.0;
+    bool lunaCreciente = false;
+    ModuloVespalba::EtapaLunar etapa = ModuloVespalba::EtapaLunar::LunaNueva;
+    // The principal phase whose instant falls on the day, if one does.
+    std::optional<FaseDelDia> fase;
+};
+
+// The Moon's illuminated fraction, 0 to 1, as a whole percentage: rounded
+// to the nearest, 0 to 100.
+int Porcentaje(double fraccion);
+
+// Spanish name of a stage of the Moon ("Gibosa creciente") and of a
+// principal phase ("Luna llena").
+QString NombreEtapa(ModuloVespalba::EtapaLunar etapa);
+QString NombreFase(ModuloVespalba::FaseLunar fase);
+
+// The text table's abbreviation of a stage: LN luna nueva, Cre creciente,
+// CC cuarto creciente, GC gibosa creciente, LL luna llena, GM gibosa
+// menguante, CM cuarto menguante, Men menguante.
+QString AbreviaturaEtapa(ModuloVespalba::EtapaLunar etapa);
 
 // One computed civil day: the search's result in wall-clock hours and what
 // the window would show.
@@ -50,21 +93,29 @@ struct DiaCalculado {
     std::optional<double> horasLuz;
     // The clock changes of the day, "00:00 → 01:00, -04 → -03".
     QStringList cambios;
+    // Solar noon, the change of daylight and the Moon's phase; meaningful
+    // where existe.
+    AlmanaqueDia almanaque;
 };
 
 // The search and the display rules for one day of the request. `zona` is
 // the request's IANA zone already made (CalculaDias makes it once); none
 // makes it from peticion.zonaHoraria. `desfases`, the zone's offsets over
 // the request's dates, spares most days the exact description of the civil
-// day; the results are the same without it.
+// day; the results are the same without it. `fases`, the principal phases
+// from at least ten days before the day to ten days after it, spares the
+// day their search. The day's almanaque.cambioLuz needs the previous day:
+// CalculaDias fills it, CalculaDia leaves it empty.
 DiaCalculado CalculaDia(const Peticion& peticion, std::chrono::sys_days dia,
-                        const QTimeZone* zona = nullptr, const DesfasesZona* desfases = nullptr);
+                        const QTimeZone* zona = nullptr, const DesfasesZona* desfases = nullptr,
+                        std::span<const ModuloVespalba::FasePrincipal> fases = {});
 
 // Every day of the request, from desde to hasta.
 std::vector<DiaCalculado> CalculaDias(const Peticion& peticion);
 
 // The days from desde to hasta (none when hasta is before desde), at the
-// request's place and zone.
+// request's place and zone. The day before desde is computed too, for the
+// first day's change of daylight, even outside the years a request may ask.
 std::vector<DiaCalculado> CalculaDias(const Peticion& peticion, std::chrono::sys_days desde,
                                       std::chrono::sys_days hasta);
 
