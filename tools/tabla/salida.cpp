@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/tabla/salida.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonValue>
@@ -8,7 +9,6 @@
 #include <QString>
 #include <QThread>
 #include <QTime>
-#include <QDateTime>
 
 #include <algorithm>
 #include <array>
@@ -257,7 +257,10 @@ QString CambioDeLuz(qint64 segundos) {
     const QString signo = segundos > 0   ? QStringLiteral("+")
                           : segundos < 0 ? QStringLiteral("-")
                                          : QString();
-    return QStringLiteral("%1%2 m %3 s").arg(signo).arg(n / 60).arg(n % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1%2 m %3 s")
+        .arg(signo)
+        .arg(n / 60)
+        .arg(n % 60, 2, 10, QLatin1Char('0'));
 }
 
 // A moon box as a cell: the event named by its label, then its text
@@ -321,23 +324,20 @@ std::vector<Celda> FilaTexto(const Peticion& peticion, const DiaCalculado& d) {
     fila.push_back({CeldaLuna(p.Label8, p[Caja::OrtoLuna].texto)});
     for (int i = static_cast<int>(Caja::Orto); i < NumCajas; ++i) {
         // Right-aligned: the formatter's blank before the hours adds nothing.
-        fila.push_back(
-            {QString::fromStdString(p.cajas[i].texto).trimmed(), p.cajas[i].colorMarco});
+        fila.push_back({QString::fromStdString(p.cajas[i].texto).trimmed(), p.cajas[i].colorMarco});
         if (static_cast<Caja>(i) == Caja::Ocaso) {
             fila.push_back({a.horaMediodia ? HoraMinutoSegundo(*a.horaMediodia) : QString()});
         }
     }
     fila.push_back({QString::fromStdString(p.HorasLuz).trimmed()});
     fila.push_back({a.cambioLuz ? CambioDeLuz(*a.cambioLuz) : QString()});
-    fila.push_back({QStringLiteral("%1 % %2")
-                        .arg(Porcentaje(a.fraccionLuna))
-                        .arg(AbreviaturaEtapa(a.etapa))});
+    fila.push_back(
+        {QStringLiteral("%1 % %2").arg(Porcentaje(a.fraccionLuna)).arg(AbreviaturaEtapa(a.etapa))});
     QString aviso = p.TextInfoVisible ? Texto(p.TextInfo) : QString();
     if (a.fase) {
         if (!aviso.isEmpty()) aviso += QLatin1Char(' ');
         // The principal phase by its abbreviation, as in the Luna column.
-        aviso += AbreviaturaEtapa(ModuloVespalba::EtapaDeFase(a.fase->fase)) +
-                 QLatin1Char(' ') +
+        aviso += AbreviaturaEtapa(ModuloVespalba::EtapaDeFase(a.fase->fase)) + QLatin1Char(' ') +
                  QString::fromStdString(ModuloVespalba::HoraMinuto(a.fase->hora)).trimmed();
     }
     fila.push_back({aviso});
@@ -347,7 +347,6 @@ std::vector<Celda> FilaTexto(const Peticion& peticion, const DiaCalculado& d) {
 namespace {
 
 const QChar sombra(0x2593);  // the shading that stands for the frame colour
-
 
 QString Alinea(const QString& s, qsizetype ancho, bool derecha) {
     return derecha ? s.rightJustified(ancho) : s.leftJustified(ancho);
@@ -383,19 +382,19 @@ double MjdDeSegundos(qint64 segundos) { return MjdUnix + double(segundos) / 8640
 // A civil day's interval of universal time and its clock, for the almanac's
 // quantities.
 struct RelojDia {
-    qint64 inicio = 0;      // the day's first instant, seconds since 1970 UT
-    qint64 duracion = 0;    // its length, seconds (82800 to 90000)
-    qint64 origen = 0;      // the date's 0 h at desfaseInicio, seconds since 1970 UT
-    int desfaseInicio = 0;  // offset when the day starts, seconds east of UT
-    qint64 mediodia = 0;    // 12:00 on the day's clock, seconds since 1970 UT
+    qint64 inicio = 0;                // the day's first instant, seconds since 1970 UT
+    qint64 duracion = 0;              // its length, seconds (82800 to 90000)
+    qint64 origen = 0;                // the date's 0 h at desfaseInicio, seconds since 1970 UT
+    int desfaseInicio = 0;            // offset when the day starts, seconds east of UT
+    qint64 mediodia = 0;              // 12:00 on the day's clock, seconds since 1970 UT
     const QTimeZone* zona = nullptr;  // none: desfaseInicio all day long
 };
 
 // An instant read on the day's clock.
 Instante EnReloj(const RelojDia& r, qint64 segundos) {
-    return {segundos, r.zona ? r.zona->offsetFromUtc(
-                                   QDateTime::fromSecsSinceEpoch(segundos, Qt::UTC))
-                             : r.desfaseInicio};
+    return {segundos, r.zona
+                          ? r.zona->offsetFromUtc(QDateTime::fromSecsSinceEpoch(segundos, Qt::UTC))
+                          : r.desfaseInicio};
 }
 
 // Wall-clock hours after the date's 0 h of an instant read on the day's
@@ -578,8 +577,7 @@ namespace {
 // A day's hours of daylight when it has both a sunrise and a sunset.
 std::optional<double> LuzCompleta(const DiaCalculado& d) {
     const EventoClase& sol = d.eventos[ClaseEvento::Sol];
-    if (!d.existe || !sol.hayOrto || !sol.hayOcaso || !d.horasLuz ||
-        !std::isfinite(*d.horasLuz)) {
+    if (!d.existe || !sol.hayOrto || !sol.hayOcaso || !d.horasLuz || !std::isfinite(*d.horasLuz)) {
         return std::nullopt;
     }
     return d.horasLuz;
