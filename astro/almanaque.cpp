@@ -170,25 +170,27 @@ std::vector<FasePrincipal> FasesEntre(double mjdDesde, double mjdHasta) {
     // Quarter of the turn, 0 to 3, in which an elongation in turns lies.
     auto cuarto = [](double vueltas) { return static_cast<int>(std::floor(4.0 * vueltas)) % 4; };
 
-    double t0 = mjdDesde;
-    double e0 = ElongacionVueltas(t0);
-    int q0 = cuarto(e0);
-    if (4.0 * e0 == std::floor(4.0 * e0)) {
-        // A phase exactly at the start.
-        fases.push_back({static_cast<FaseLunar>(q0), t0});
-    }
-    const int tramos = static_cast<int>(std::ceil((mjdHasta - mjdDesde) / PasoFases));
-    for (int i = 1; i <= tramos; ++i) {
-        const double t1 = (i == tramos) ? mjdHasta : mjdDesde + PasoFases * i;
-        const double e1 = ElongacionVueltas(t1);
-        const int q1 = cuarto(e1);
+    // The samples lie on a grid of whole steps counted from MJD 0, whatever
+    // the interval, so that a phase is bracketed and refined alike by every
+    // interval that holds it and gets the same instant to the bit (a long
+    // range computed in blocks agrees with the same range computed whole).
+    // The grid starts a step before the interval: a phase at its very start
+    // is found in that step.
+    double paso = std::floor(mjdDesde / PasoFases) - 1.0;
+    double t0 = paso * PasoFases;
+    int q0 = cuarto(ElongacionVueltas(t0));
+    while (t0 < mjdHasta) {
+        paso += 1.0;
+        const double t1 = paso * PasoFases;
+        const int q1 = cuarto(ElongacionVueltas(t1));
         if (q1 != q0) {
             // The phase that opens quarter q1: the elongation less its value,
             // in turns centred on 0, is negative at t0 and not at t1.
             const double meta = 0.25 * q1;
             auto f = [meta](double t) { return Centrado(ElongacionVueltas(t) - meta, 0.5); };
-            if (const auto t = CruceEnTramo(f, t0, f(t0), t1, f(t1), mjdHasta)) {
-                fases.push_back({static_cast<FaseLunar>(q1), *t});
+            const double t = Refina(f, t0, f(t0), t1, f(t1));
+            if (mjdDesde <= t && t < mjdHasta) {
+                fases.push_back({static_cast<FaseLunar>(q1), t});
             }
         }
         t0 = t1;

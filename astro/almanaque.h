@@ -147,12 +147,13 @@ inline constexpr double PasoFases = 4.0;
 
 // The principal phases whose instants lie in [mjdDesde, mjdHasta), in time
 // order: the instants at which ElongacionLuna is 0, 90, 180 or 270 degrees.
-// The elongation is sampled every PasoFases days; a step across which it
-// enters a new quarter of the turn brackets that quarter's phase, refined by
-// false position (Illinois) to ToleranciaInstante. Empty when mjdHasta <=
-// mjdDesde or either is not finite. As with BuscaMediodia, intervals that
-// follow one another share out the phases: each goes to exactly one of them,
-// with its instant in it.
+// The elongation is sampled at whole multiples of PasoFases days from MJD 0;
+// a step across which it enters a new quarter of the turn brackets that
+// quarter's phase, refined by false position (Illinois) to
+// ToleranciaInstante. The grid does not depend on the interval, so a phase
+// has the same instant, to the bit, in every interval that holds it, and
+// intervals that follow one another share out the phases, each to exactly
+// one of them. Empty when mjdHasta <= mjdDesde or either is not finite.
 std::vector<FasePrincipal> FasesEntre(double mjdDesde, double mjdHasta);
 
 // The name of a day's phase: a principal phase on the civil day that holds

@@ -386,12 +386,13 @@ TEST(Programa, JsonUnaLineaPorDiaConSusMiembrosEnOrden) {
                                  "\"clases\":{\"luna\":{\"estado\":"));
         // Members in their fixed order.
         const char* orden[] = {
-            "\"luna\":",        "\"sol\":",     "\"civil\":",          "\"nautico\":",
-            "\"astronomico\":", "\"textos\":",  "\"OcasoLuna\":",      "\"OrtoLuna\":",
-            "\"Orto\":",        "\"Ocaso\":",   "\"ComAuroraCivil\":", "\"FinCrepCivil\":",
-            "\"ComAurora\":",   "\"FinCrep\":", "\"ComAuroraAstro\":", "\"FinCrepAstro\":",
-            "\"Label1\":",      "\"Label8\":",  "\"HorasLuz\":",       "\"TextInfo\":",
-            "\"ColorMarco\":"};
+            "\"luna\":",        "\"sol\":",      "\"civil\":",          "\"nautico\":",
+            "\"astronomico\":", "\"textos\":",   "\"OcasoLuna\":",      "\"OrtoLuna\":",
+            "\"Orto\":",        "\"Ocaso\":",    "\"ComAuroraCivil\":", "\"FinCrepCivil\":",
+            "\"ComAurora\":",   "\"FinCrep\":",  "\"ComAuroraAstro\":", "\"FinCrepAstro\":",
+            "\"Label1\":",      "\"Label8\":",   "\"HorasLuz\":",       "\"TextInfo\":",
+            "\"ColorMarco\":",  "\"mediodia\":", "\"luz_cambio\":",     "\"luna\":{\"fraccion\":",
+            "\"creciente\":",   "\"fase\":",     "\"fase_principal\":"};
         qsizetype antes = -1;
         for (const char* m : orden) {
             const qsizetype donde = l.indexOf(m, antes + 1);
@@ -400,8 +401,26 @@ TEST(Programa, JsonUnaLineaPorDiaConSusMiembrosEnOrden) {
         }
         const QJsonObject o = LineasJson(l).value(0);
         EXPECT_EQ(o.keys(), (QStringList{"cambios_de_hora", "clases", "existe", "fecha", "latitud",
-                                         "longitud", "lugar", "textos", "zona", "zona_horaria"}));
+                                         "longitud", "lugar", "luna", "luz_cambio", "mediodia",
+                                         "textos", "zona", "zona_horaria"}));
         EXPECT_EQ(o["textos"].toObject().keys().size(), 15);
+        // Noon and the phase's instant: the decimal hour on the day's clock
+        // and its instant agree to the truncated second.
+        const QJsonObject mediodia = o["mediodia"].toObject();
+        const qint64 cero =
+            QDateTime(QDate::fromString(fechas[i], Qt::ISODate), QTime(0, 0), Qt::UTC)
+                .toSecsSinceEpoch() +
+            4 * 3600;
+        EXPECT_EQ(
+            QDateTime::fromString(mediodia["instante"].toString(), Qt::ISODate).toSecsSinceEpoch(),
+            cero + qint64(std::floor(mediodia["hora"].toDouble() * 3600.0)));
+        EXPECT_NEAR(mediodia["altura"].toDouble(), 90.0 - 33.27 - 23.1, 0.3) << "early July";
+        EXPECT_EQ(o["luz_cambio"].toInt(), QList<int>({24, 26, 29})[i]) << "seconds gained";
+        const QJsonObject luna = o["luna"].toObject();
+        EXPECT_EQ(luna["fase"].toString(), "Creciente");
+        EXPECT_TRUE(luna["creciente"].toBool());
+        EXPECT_TRUE(luna["fase_principal"].isNull());
+        EXPECT_NEAR(luna["fraccion"].toDouble(), QList<double>({0.04, 0.09, 0.16})[i], 0.01);
         for (int c = 0; c < Vespalba::ModuloVespalba::NumClases; ++c) {
             const QJsonObject clase = o["clases"][NombreClase(c)].toObject();
             EXPECT_EQ(clase.keys(),

@@ -215,12 +215,12 @@ int Porcentaje(double fraccion) {
     return int(std::lround(std::clamp(fraccion, 0.0, 1.0) * 100.0));
 }
 
-QString NombreEtapa(ModuloVespalba::EtapaLunar etapa) {
+QString TextoEtapa(ModuloVespalba::EtapaLunar etapa) {
     return Texto(ModuloVespalba::NombreEtapa(etapa));
 }
 
-QString NombreFase(ModuloVespalba::FaseLunar fase) {
-    return Tabla::NombreEtapa(ModuloVespalba::EtapaDeFase(fase));
+QString TextoFase(ModuloVespalba::FaseLunar fase) {
+    return TextoEtapa(ModuloVespalba::EtapaDeFase(fase));
 }
 
 QString AbreviaturaEtapa(ModuloVespalba::EtapaLunar etapa) {
@@ -242,9 +242,11 @@ namespace {
 
 // --------------------------------------------------------------- text table
 
-// "12:43:05": wall-clock hours, minutes and seconds, truncated.
-QString HoraMinutoSegundo(double horas) {
-    const long long s = (long long)std::floor(horas * 3600.0 + 1e-7);
+// "12:43:05": an instant on the day's clock, hours, minutes and seconds
+// after the date's 0 h (the instant is already truncated to the second).
+QString HoraMinutoSegundo(const DiaCalculado& d, const Instante& t) {
+    const qint64 medianoche = qint64(sys_days{d.fecha}.time_since_epoch().count()) * 86400;
+    const qint64 s = t.segundos + t.desfase - medianoche;
     return QStringLiteral("%1:%2:%3")
         .arg(s / 3600, 2, 10, QLatin1Char('0'))
         .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
@@ -326,7 +328,7 @@ std::vector<Celda> FilaTexto(const Peticion& peticion, const DiaCalculado& d) {
         // Right-aligned: the formatter's blank before the hours adds nothing.
         fila.push_back({QString::fromStdString(p.cajas[i].texto).trimmed(), p.cajas[i].colorMarco});
         if (static_cast<Caja>(i) == Caja::Ocaso) {
-            fila.push_back({a.horaMediodia ? HoraMinutoSegundo(*a.horaMediodia) : QString()});
+            fila.push_back({a.horaMediodia ? HoraMinutoSegundo(d, a.mediodia) : QString()});
         }
     }
     fila.push_back({QString::fromStdString(p.HorasLuz).trimmed()});
@@ -397,10 +399,10 @@ Instante EnReloj(const RelojDia& r, qint64 segundos) {
                           : r.desfaseInicio};
 }
 
-// Wall-clock hours after the date's 0 h of an instant read on the day's
-// clock (whole seconds: the instant is already truncated).
-double HoraEnReloj(const RelojDia& r, const Instante& t) {
-    return double(t.segundos - r.origen + (t.desfase - r.desfaseInicio)) / 3600.0;
+// Wall-clock hours after the date's 0 h of the instant `mjd` (universal
+// time), read with the offset `desfase` in force then.
+double HoraEnReloj(const RelojDia& r, double mjd, int desfase) {
+    return (mjd - MjdDeSegundos(r.origen)) * 24.0 + (desfase - r.desfaseInicio) / 3600.0;
 }
 
 // The principal phases a day's stage and phase are read from: from ten days
@@ -424,7 +426,7 @@ void CompletaAlmanaque(const Peticion& peticion, DiaCalculado& d, const RelojDia
         BuscaMediodia(mjdInicio, mjdFin, peticion.latitud, peticion.longitud);
     if (mediodia.estado != EstadoMediodia::SinPaso && std::isfinite(mediodia.mjd)) {
         a.mediodia = EnReloj(r, SegundosDeMjd(mediodia.mjd));
-        a.horaMediodia = HoraEnReloj(r, a.mediodia);
+        a.horaMediodia = HoraEnReloj(r, mediodia.mjd, a.mediodia.desfase);
         a.alturaMediodia = mediodia.altura;
     }
 
@@ -445,7 +447,7 @@ void CompletaAlmanaque(const Peticion& peticion, DiaCalculado& d, const RelojDia
             FaseDelDia fase;
             fase.fase = f.fase;
             fase.instante = EnReloj(r, SegundosDeMjd(f.mjd));
-            fase.hora = HoraEnReloj(r, fase.instante);
+            fase.hora = HoraEnReloj(r, f.mjd, fase.instante.desfase);
             a.fase = fase;
             break;
         }
@@ -903,6 +905,18 @@ QByteArrayList TitulosCsv() {
         titulos << nombre + "_orto_desfase" << nombre + "_ocaso_desfase"
                 << nombre + "_orto_instante" << nombre + "_ocaso_instante";
     }
+    titulos << "mediodia"
+            << "mediodia_desfase"
+            << "mediodia_instante"
+            << "mediodia_altura"
+            << "luz_cambio"
+            << "luna_fraccion"
+            << "luna_creciente"
+            << "luna_fase"
+            << "fase_principal"
+            << "fase_principal_hora"
+            << "fase_principal_desfase"
+            << "fase_principal_instante";
 
     return titulos;
 }
@@ -987,6 +1001,27 @@ QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& d
             if (e.hayOrto) AgregaInstante(salida, orto.segundos, orto.desfase, desfases);
             salida += ',';
             if (e.hayOcaso) AgregaInstante(salida, ocaso.segundos, ocaso.desfase, desfases);
+        }
+        const AlmanaqueDia& a = d.almanaque;
+        salida += ',';
+        if (a.horaMediodia) {
+            salida += Decimal(*a.horaMediodia) + ',' + desfases.Horas(a.mediodia.desfase) + ',';
+            AgregaInstante(salida, a.mediodia.segundos, a.mediodia.desfase, desfases);
+            salida += ',' + Decimal(a.alturaMediodia);
+        } else {
+            salida += ",,";
+        }
+        salida += ',';
+        if (a.cambioLuz) salida += QByteArray::number(*a.cambioLuz);
+        salida += ',' + Decimal(a.fraccionLuna) + (a.lunaCreciente ? ",true," : ",false,");
+        salida += CampoTexto(TextoEtapa(a.etapa).toUtf8());
+        salida += ',';
+        if (a.fase) {
+            salida += CampoTexto(TextoFase(a.fase->fase).toUtf8()) + ',' + Decimal(a.fase->hora) +
+                      ',' + desfases.Horas(a.fase->instante.desfase) + ',';
+            AgregaInstante(salida, a.fase->instante.segundos, a.fase->instante.desfase, desfases);
+        } else {
+            salida += "\"\",,,";
         }
         salida += "\r\n";
     }
@@ -1114,10 +1149,10 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
         salida += d.cambios.isEmpty() ? QByteArrayLiteral("[]")
                                       : Json(QJsonArray::fromStringList(d.cambios));
         if (!d.existe) {
-            json.Miembro("clases");
-            json.Nulo();
-            json.Miembro("textos");
-            json.Nulo();
+            for (const char* miembro : {"clases", "textos", "mediodia", "luz_cambio", "luna"}) {
+                json.Miembro(miembro);
+                json.Nulo();
+            }
             json.CierraObjeto();
             salida += '\n';
             continue;
@@ -1189,6 +1224,54 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
             }
         }
         salida += ']';
+        json.CierraObjeto();
+
+        const AlmanaqueDia& a = d.almanaque;
+        const auto instante = [&](const Instante& t) {
+            salida += '"';
+            AgregaInstante(salida, t.segundos, t.desfase, desfases);
+            salida += '"';
+        };
+        json.Miembro("mediodia");
+        if (a.horaMediodia) {
+            json.AbreObjeto();
+            json.Miembro("hora");
+            json.Numero(*a.horaMediodia);
+            json.Miembro("desfase");
+            salida += desfases.Horas(a.mediodia.desfase);
+            json.Miembro("instante");
+            instante(a.mediodia);
+            json.Miembro("altura");
+            json.Numero(a.alturaMediodia);
+            json.CierraObjeto();
+        } else {
+            json.Nulo();
+        }
+        json.Miembro("luz_cambio");
+        a.cambioLuz ? void(salida += QByteArray::number(*a.cambioLuz)) : json.Nulo();
+        json.Miembro("luna");
+        json.AbreObjeto();
+        json.Miembro("fraccion");
+        json.Numero(a.fraccionLuna);
+        json.Miembro("creciente");
+        salida += a.lunaCreciente ? "true" : "false";
+        json.Miembro("fase");
+        json.Cadena(TextoEtapa(a.etapa).toStdString());
+        json.Miembro("fase_principal");
+        if (a.fase) {
+            json.AbreObjeto();
+            json.Miembro("nombre");
+            json.Cadena(TextoFase(a.fase->fase).toStdString());
+            json.Miembro("hora");
+            json.Numero(a.fase->hora);
+            json.Miembro("desfase");
+            salida += desfases.Horas(a.fase->instante.desfase);
+            json.Miembro("instante");
+            instante(a.fase->instante);
+            json.CierraObjeto();
+        } else {
+            json.Nulo();
+        }
         json.CierraObjeto();
         json.CierraObjeto();
         salida += '\n';

@@ -64,8 +64,8 @@ int Porcentaje(double fraccion);
 
 // Spanish name of a stage of the Moon ("Gibosa creciente") and of a
 // principal phase ("Luna llena").
-QString NombreEtapa(ModuloVespalba::EtapaLunar etapa);
-QString NombreFase(ModuloVespalba::FaseLunar fase);
+QString TextoEtapa(ModuloVespalba::EtapaLunar etapa);
+QString TextoFase(ModuloVespalba::FaseLunar fase);
 
 // The text table's abbreviation of a stage: LN luna nueva, Cre creciente,
 // CC cuarto creciente, GC gibosa creciente, LL luna llena, GM gibosa
