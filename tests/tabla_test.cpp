@@ -774,7 +774,7 @@ const Malo malos[] = {
     {QStringList{"--lugar", "Arica", "--lat", "1", "--lon", "1"} + coordenadas,
      "--lugar no puede ir junto con --lat"},
     {lugar + QStringList{"--hoy", "--formato", "xml"},
-     "--formato «xml»: formato desconocido; se acepta texto, csv o json"},
+     "--formato «xml»: formato desconocido; se acepta texto, csv, json o ics"},
     // Unknown places, with the close ones listed.
     {{"--lugar", "valpo", "--zona", "-4", "--hoy"},
      "--lugar «valpo»: lugar desconocido; parecidos: Valparaíso"},

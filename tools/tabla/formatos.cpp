@@ -3,13 +3,14 @@
 
 #include <array>
 
+#include "tools/tabla/calendario.h"
 #include "tools/tabla/salida.h"
 
 namespace Vespalba::Tabla {
 namespace {
 
 // clang-format off
-const std::array<FormatoSalida, 3> formatos = {{
+const std::array<FormatoSalida, 4> formatos = {{
     {"texto", "tabla alineada para leer e imprimir (por omisión)",
      EscribeTexto, EscribeTextoPorBloques},
     {"csv", "RFC 4180: una fila de títulos y una fila por día; las horas\n"
@@ -17,6 +18,9 @@ const std::array<FormatoSalida, 3> formatos = {{
      EscribeCsv, EscribeCsvPorBloques},
     {"json", "JSON Lines: un objeto por día",
      EscribeJson, EscribeJsonPorBloques},
+    {"ics", "calendario iCalendar (RFC 5545) de los sucesos, en hora UTC,\n"
+            "para importar en un programa de calendario (vea --eventos)",
+     EscribeIcs, EscribeIcsPorBloques},
 }};
 // clang-format on
 

@@ -31,7 +31,9 @@ int main(int argc, char** argv) {
 
     using namespace std::chrono;
     const Vespalba::Tabla::Orden orden = Vespalba::Tabla::LeeOrden(
-        QCoreApplication::arguments(), QDateTime::currentSecsSinceEpoch());
+        QCoreApplication::arguments(), QDateTime::currentSecsSinceEpoch(),
+        qEnvironmentVariableIsSet("SOURCE_DATE_EPOCH") ? qEnvironmentVariable("SOURCE_DATE_EPOCH")
+                                                       : QString());
 
     switch (orden.accion) {
         case Vespalba::Tabla::Accion::Error:

@@ -75,13 +75,26 @@ const QString rangoAnio =
     QStringLiteral("se acepta un año AAAA entre %1 y %2").arg(AnioMinimo).arg(AnioMaximo);
 const QString rangoFormato = QStringLiteral("se acepta ") + NombresDeFormatos();
 
+// "orto, ocaso, civil, nautico, astronomico, luna, fases o mediodia".
+QString NombresDeEventos(const QString& y) {
+    QString lista;
+    const std::size_t n = std::size(EventosCalendario);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0) lista += i + 1 == n ? y : QStringLiteral(", ");
+        lista += QLatin1String(EventosCalendario[i].nombre);
+    }
+    return lista;
+}
+const QString rangoEventos =
+    QStringLiteral("se aceptan, separados por comas, ") + NombresDeEventos(QStringLiteral(" y "));
+
 // The options that take a value, with what they accept.
 struct OpcionConValor {
     const char* nombre;
     const char* valor;  // name of the value in --help
     const QString* rango;
 };
-const std::array<OpcionConValor, 12> opcionesConValor = {{
+const std::array<OpcionConValor, 13> opcionesConValor = {{
     {"lugar", "NOMBRE", &rangoLugar},
     {"buscar", "TEXTO", &rangoBuscar},
     {"lat", "LATITUD", &rangoLat},
@@ -94,6 +107,7 @@ const std::array<OpcionConValor, 12> opcionesConValor = {{
     {"desde", "AAAA-MM-DD", &rangoFecha},
     {"hasta", "AAAA-MM-DD", &rangoFecha},
     {"formato", "FORMATO", &rangoFormato},
+    {"eventos", "LISTA", &rangoEventos},
 }};
 
 const OpcionConValor* BuscaOpcionConValor(const QString& nombre) {
@@ -585,12 +599,55 @@ QString LeeFormatoPedido(const QCommandLineParser& parser, Peticion& p) {
                            QStringLiteral("formato desconocido"), rangoFormato);
         }
     }
+    if (dada("eventos")) {
+        if (QLatin1String(p.formato->nombre) != QLatin1String("ics")) {
+            return QStringLiteral(
+                "--eventos elige los sucesos del calendario y solo vale con "
+                "--formato ics");
+        }
+        p.eventos = 0;
+        for (const QString& nombre : valor("eventos").split(QLatin1Char(','))) {
+            // Accents and capitals as typed: "Náutico" is nautico.
+            const QString buscado = NombreComparable(nombre);
+            const auto e = std::find_if(std::begin(EventosCalendario), std::end(EventosCalendario),
+                                        [&](const NombreEventoCalendario& n) {
+                                            return buscado == QLatin1String(n.nombre);
+                                        });
+            if (e == std::end(EventosCalendario)) {
+                return Rechazo(QStringLiteral("--eventos"), valor("eventos"),
+                               nombre.trimmed().isEmpty()
+                                   ? QStringLiteral("falta un nombre entre comas")
+                                   : QStringLiteral("«%1» no es un suceso conocido").arg(nombre),
+                               rangoEventos);
+            }
+            p.eventos |= e->bit;
+        }
+    }
+    return {};
+}
+
+// The calendar's DTSTAMP: SOURCE_DATE_EPOCH, whole seconds since 1970 (up
+// to the year 9999), or the present instant when it is not set.
+QString LeeSello(const QString& fechaFuente, qint64 ahora, Peticion& p) {
+    p.sello = ahora;
+    if (fechaFuente.isNull()) {
+        return {};
+    }
+    static const QRegularExpression cifras(QStringLiteral("^[0-9]{1,12}$"));
+    const qint64 segundos = fechaFuente.toLongLong();
+    if (!cifras.match(fechaFuente).hasMatch() || segundos > 253402300799) {
+        return QStringLiteral(
+                   "SOURCE_DATE_EPOCH «%1» no es válida; se acepta un número entero de segundos "
+                   "desde 1970-01-01 00:00 UTC, o que no esté definida")
+            .arg(fechaFuente);
+    }
+    p.sello = segundos;
     return {};
 }
 
 }  // namespace
 
-Orden LeeOrden(const QStringList& argumentos, qint64 ahora) {
+Orden LeeOrden(const QStringList& argumentos, qint64 ahora, const QString& fechaFuente) {
     auto error = [](const QString& m) {
         Orden o;
         o.accion = Accion::Error;
@@ -706,6 +763,9 @@ Orden LeeOrden(const QStringList& argumentos, qint64 ahora) {
     if (problema.isEmpty()) {
         problema = LeeFormatoPedido(parser, p);
     }
+    if (problema.isEmpty()) {
+        problema = LeeSello(fechaFuente, ahora, p);
+    }
     if (!problema.isEmpty()) {
         return error(problema);
     }
@@ -753,6 +813,9 @@ QString TextoAyuda() {
         "\n"
         "Salida:\n"
         "%FORMATOS%"
+        "  --eventos LISTA       los sucesos del calendario ics, separados por comas:\n"
+        "                        %EVENTOS%\n"
+        "                        (por omisión orto,ocaso,fases)\n"
         "\n"
         "Otras:\n"
         "  --lugares             lista los 40 lugares con sus coordenadas\n"
@@ -771,11 +834,13 @@ QString TextoAyuda() {
         "  vespalba-tabla --lugar \"Concepción, Chile\" --anio 2026\n"
         "  vespalba-tabla --buscar concep\n"
         "  vespalba-tabla --lat 53:10S --lon 70:55W --zona=-4 --mes 2003-06 --formato csv\n"
-        "  vespalba-tabla --lat 70 --lon 0 --zona 0 --anio 2003 --formato json\n");
+        "  vespalba-tabla --lat 70 --lon 0 --zona 0 --anio 2003 --formato json\n"
+        "  vespalba-tabla --lugar valparaiso --anio 2026 --formato ics --eventos orto,fases\n");
     QStringList nombres;
     for (const FormatoSalida& f : Formatos()) nombres << QLatin1String(f.nombre);
     return ayuda.replace(QStringLiteral("%NOMBRES%"), nombres.join(QLatin1Char('|')))
         .replace(QStringLiteral("%FORMATOS%"), AyudaDeFormatos())
+        .replace(QStringLiteral("%EVENTOS%"), NombresDeEventos(QStringLiteral(", ")))
         .replace(QStringLiteral("%ANIOS%"),
                  QStringLiteral("%1 a %2").arg(AnioMinimo).arg(AnioMaximo))
         .replace(QStringLiteral("%LIMITES%"),

@@ -14,6 +14,34 @@
 
 namespace Vespalba::Tabla {
 
+// The events a calendar (--formato ics) holds, as bits of Peticion::eventos.
+enum EventoCalendario : unsigned {
+    EventoOrto = 1u << 0,         // sunrise
+    EventoOcaso = 1u << 1,        // sunset
+    EventoCivil = 1u << 2,        // civil dawn and dusk
+    EventoNautico = 1u << 3,      // nautical dawn and dusk
+    EventoAstronomico = 1u << 4,  // astronomical dawn and dusk
+    EventoLuna = 1u << 5,         // moonrise and moonset
+    EventoFases = 1u << 6,        // the principal phases
+    EventoMediodia = 1u << 7,     // solar noon
+};
+
+// The names --eventos takes, in the order --help lists them, with their bits.
+struct NombreEventoCalendario {
+    const char* nombre;
+    unsigned bit;
+};
+inline constexpr NombreEventoCalendario EventosCalendario[] = {
+    {"orto", EventoOrto},
+    {"ocaso", EventoOcaso},
+    {"civil", EventoCivil},
+    {"nautico", EventoNautico},
+    {"astronomico", EventoAstronomico},
+    {"luna", EventoLuna},
+    {"fases", EventoFases},
+    {"mediodia", EventoMediodia},
+};
+
 // A checked request: everything needed to compute and print the days.
 struct Peticion {
     // Name of the picked place as stored in the table (with its trailing
@@ -35,6 +63,12 @@ struct Peticion {
     std::chrono::sys_days desde{};                       // first day
     std::chrono::sys_days hasta{};                       // last day, included; never before desde
     const FormatoSalida* formato = &Formatos().front();  // never null
+    // The calendar's events (--eventos), bits of EventoCalendario.
+    unsigned eventos = EventoOrto | EventoOcaso | EventoFases;
+    // The calendar's DTSTAMP, seconds since 1970-01-01 00:00 UT: the
+    // SOURCE_DATE_EPOCH of the environment when set, so that the output can
+    // be made again byte for byte, otherwise the present instant.
+    qint64 sello = 0;
 };
 
 // What the command line asks for.
@@ -56,9 +90,12 @@ struct Orden {
 };
 
 // Reads the arguments (the first one is the program's name).
-//   ahora: the present instant, seconds since 1970-01-01 00:00 UT; --hoy is
-//          its date in the request's zone.
-Orden LeeOrden(const QStringList& argumentos, qint64 ahora);
+//   ahora:         the present instant, seconds since 1970-01-01 00:00 UT;
+//                  --hoy is its date in the request's zone.
+//   fechaFuente:   the environment's SOURCE_DATE_EPOCH, or a null string
+//                  when it is not set: whole seconds since 1970 for the
+//                  calendar's DTSTAMP (refused otherwise).
+Orden LeeOrden(const QStringList& argumentos, qint64 ahora, const QString& fechaFuente = QString());
 
 // A message that quotes what was typed, made safe to print as one line:
 // control characters in it (a newline, an escape) written as \xHH, so that

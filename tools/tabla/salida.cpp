@@ -448,6 +448,7 @@ void CompletaAlmanaque(const Peticion& peticion, DiaCalculado& d, const RelojDia
             fase.fase = f.fase;
             fase.instante = EnReloj(r, SegundosDeMjd(f.mjd));
             fase.hora = HoraEnReloj(r, f.mjd, fase.instante.desfase);
+            fase.fraccion = IluminacionLuna(f.mjd).fraccion;
             a.fase = fase;
             break;
         }

@@ -36,6 +36,7 @@ struct FaseDelDia {
     ModuloVespalba::FaseLunar fase = ModuloVespalba::FaseLunar::LunaNueva;
     double hora = 0.0;  // wall-clock hours after the date's 0 h, as the events'
     Instante instante;
+    double fraccion = 0.0;  // the Moon's illuminated fraction at that instant, 0 to 1
 };
 
 // The almanac's other quantities of a civil day.
