@@ -12,6 +12,7 @@
 #include <cmath>
 #include <vector>
 
+#include "astro/almanaque.h"
 #include "astro/eventos.h"
 #include "places/zonas.h"
 #include "tools/tabla/orden.h"
@@ -144,7 +145,111 @@ TEST(DiaCivil, FilasDeLosDiasDeCambio) {
                 }
             }
         }
+        // Solar noon on a day of 23 or 25 hours: an instant of the civil
+        // day, read on the clock in force then, its hour that clock's.
+        const DiaCivil civil =
+            DescribeDia(QTimeZone(QByteArray(c.zona)), QDate(c.anio, c.mes, c.dia));
+        const Vespalba::Tabla::AlmanaqueDia& a = d.almanaque;
+        ASSERT_TRUE(a.horaMediodia.has_value());
+        EXPECT_GE(a.mediodia.segundos, civil.inicio.toSecsSinceEpoch());
+        EXPECT_LT(a.mediodia.segundos, civil.inicio.toSecsSinceEpoch() + civil.Segundos());
+        EXPECT_EQ(a.mediodia.desfase,
+                  QTimeZone(QByteArray(c.zona))
+                      .offsetFromUtc(QDateTime::fromSecsSinceEpoch(a.mediodia.segundos, Qt::UTC)));
+        const qint64 medianoche = Dia(c.anio, c.mes, c.dia).time_since_epoch().count() * 86400LL;
+        EXPECT_NEAR(double(a.mediodia.segundos + a.mediodia.desfase - medianoche),
+                    *a.horaMediodia * 3600.0, 1.0);
+        // 71.6 W: the passage near 16:46 UT, whatever the zone's offset.
+        EXPECT_NEAR(double((a.mediodia.segundos % 86400)) / 3600.0, 16.77, 0.3);
     }
+}
+
+// The change of daylight across the start and the end of the polar night:
+// none on a day without sunrise or sunset nor on the day after one; where
+// both days have them, the difference of their daylight, truncated.
+TEST(Almanaque, CambioDeLuzAlrededorDeLaNochePolar) {
+    Peticion p;
+    p.latitud = 70.0;
+    p.longitud = -20.0;  // 20 E
+    p.zonaHoraria = QStringLiteral("Europe/Oslo");
+    for (const auto& [desde, hasta] : {std::pair{Dia(2026, 11, 18), Dia(2026, 12, 2)},
+                                       std::pair{Dia(2027, 1, 8), Dia(2027, 1, 22)}}) {
+        const std::vector<DiaCalculado> dias = CalculaDias(p, desde, hasta);
+        int con = 0, sin = 0;
+        for (std::size_t i = 1; i < dias.size(); ++i) {
+            const auto& ayer = dias[i - 1].eventos[Vespalba::ModuloVespalba::ClaseEvento::Sol];
+            const auto& hoy = dias[i].eventos[Vespalba::ModuloVespalba::ClaseEvento::Sol];
+            const bool ambos = ayer.hayOrto && ayer.hayOcaso && hoy.hayOrto && hoy.hayOcaso;
+            const std::optional<qint64>& cambio = dias[i].almanaque.cambioLuz;
+            ASSERT_EQ(cambio.has_value(), ambos) << i;
+            if (ambos) {
+                ++con;
+                EXPECT_EQ(*cambio,
+                          qint64(std::trunc((*dias[i].horasLuz - *dias[i - 1].horasLuz) * 3600.0)));
+                // Shortening days before the solstice, lengthening after.
+                EXPECT_EQ(*cambio < 0, desde < Dia(2026, 12, 21)) << *cambio;
+            } else {
+                ++sin;
+            }
+            // Noon every day, the Sun below the horizon in the polar night.
+            ASSERT_TRUE(dias[i].almanaque.horaMediodia.has_value());
+            if (!hoy.hayOrto && !hoy.hayOcaso) {
+                EXPECT_LT(dias[i].almanaque.alturaMediodia, -0.8);
+            }
+        }
+        EXPECT_GT(con, 0);
+        EXPECT_GT(sin, 0);
+    }
+}
+
+// The first day's change comes from the day before, even before 1980.
+TEST(Almanaque, CambioDeLuzDelPrimerDia) {
+    Peticion p;
+    p.latitud = -33.266666666666666;
+    p.longitud = 71.6;
+    p.zona = -4;
+    const std::vector<DiaCalculado> dias = CalculaDias(p, Dia(1980, 1, 1), Dia(1980, 1, 1));
+    const DiaCalculado antes = CalculaDia(p, Dia(1979, 12, 31));
+    ASSERT_TRUE(dias[0].almanaque.cambioLuz.has_value());
+    EXPECT_EQ(*dias[0].almanaque.cambioLuz,
+              qint64(std::trunc((*dias[0].horasLuz - *antes.horasLuz) * 3600.0)));
+    EXPECT_LT(*dias[0].almanaque.cambioLuz, 0) << "days shorten after the December solstice";
+    EXPECT_FALSE(CalculaDia(p, Dia(1980, 1, 1)).almanaque.cambioLuz.has_value())
+        << "one day alone has no day before";
+}
+
+// A principal phase within a minute of a local midnight is listed on the
+// civil day that holds its instant, and on no other.
+TEST(Almanaque, FaseJuntoALaMedianoche) {
+    Peticion p;
+    p.latitud = -33.0;
+    p.longitud = 71.6;
+    p.zona = -4;
+    constexpr double MjdUnix = 40587.0;
+    int vistas = 0;
+    for (const auto& f : Vespalba::ModuloVespalba::FasesEntre(44239.0, 66519.0)) {  // 1980-2040
+        const double local = (f.mjd - MjdUnix) * 86400.0 - 4 * 3600.0;  // s since 1970, at -4
+        const double medianoche = std::round(local / 86400.0) * 86400.0;
+        if (std::fabs(local - medianoche) > 60.0) continue;
+        ++vistas;
+        const sys_days dia{days{qint64(std::floor(local / 86400.0))}};
+        const std::vector<DiaCalculado> dias = CalculaDias(p, dia - days{1}, dia + days{1});
+        for (const DiaCalculado& d : dias) {
+            const bool suya = sys_days{d.fecha} == dia;
+            ASSERT_EQ(
+                d.almanaque.fase.has_value() && d.almanaque.fase->instante.segundos ==
+                                                    qint64(std::floor((f.mjd - MjdUnix) * 86400.0)),
+                suya)
+                << local - medianoche << " s from midnight";
+            if (suya) {
+                EXPECT_EQ(d.almanaque.fase->fase, f.fase);
+                EXPECT_EQ(d.almanaque.etapa, Vespalba::ModuloVespalba::EtapaDeFase(f.fase));
+                EXPECT_GE(d.almanaque.fase->hora, 0.0);
+                EXPECT_LT(d.almanaque.fase->hora, 24.0);
+            }
+        }
+    }
+    EXPECT_GE(vistas, 2) << "phases that close to midnight in sixty years";
 }
 
 // A date the zone skips keeps every format's shape: a CSV row with as many

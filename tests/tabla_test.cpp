@@ -1041,8 +1041,8 @@ TEST(Programa, CadaFormatoDeLaTablaEnAyudaMensajeYSalida) {
             peticion + QStringList{"--formato", QStringLiteral(" %1 ").arg(f.nombre).toUpper()});
         qunsetenv("SOURCE_DATE_EPOCH");
         EXPECT_EQ(e.estado, 0);
-        Peticion p = LeeOrden(QStringList{"vespalba-tabla"} + peticion, {}, QStringLiteral("0"))
-                         .peticion;
+        Peticion p =
+            LeeOrden(QStringList{"vespalba-tabla"} + peticion, {}, QStringLiteral("0")).peticion;
         p.formato = &f;
         EXPECT_EQ(e.salida, Escribe(p));
     }

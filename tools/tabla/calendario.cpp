@@ -19,8 +19,8 @@ using ModuloVespalba::ClaseEvento;
 // One event of a day, before it is written.
 struct Suceso {
     Instante instante;  // when, and the offset in force then
-    const char* clave; // the event's part of the UID ("orto", "nautico-fin")
-    QString resumen;   // SUMMARY
+    const char* clave;  // the event's part of the UID ("orto", "nautico-fin")
+    QString resumen;    // SUMMARY
 };
 
 // Text of an iCalendar TEXT value: backslash, semicolon, comma and line
@@ -86,8 +86,8 @@ QString NombreLugar(const Peticion& p) {
     if (!p.nombreCompleto.isEmpty()) return p.nombreCompleto;
     const QString nombre = p.lugar.trimmed();
     if (!nombre.isEmpty()) return nombre;
-    return QStringLiteral("%1, %2")
-        .arg(QString::number(p.latitud, 'f', 4), QString::number(-p.longitud, 'f', 4));
+    return QStringLiteral("%1, %2").arg(QString::number(p.latitud, 'f', 4),
+                                        QString::number(-p.longitud, 'f', 4));
 }
 
 // The chosen events of a day, in time order.
@@ -123,8 +123,7 @@ std::vector<Suceso> Sucesos(const Peticion& p, const DiaCalculado& d) {
             sucesos.push_back({d.instantes[i][0], c.claveOrto, QString::fromUtf8(c.orto)});
         }
         if (c.ocaso && e.hayOcaso) {
-            sucesos.push_back(
-                {d.instantes[i][1], c.claveOcaso, QString::fromUtf8(c.ocaso)});
+            sucesos.push_back({d.instantes[i][1], c.claveOcaso, QString::fromUtf8(c.ocaso)});
         }
     }
     const AlmanaqueDia& a = d.almanaque;
@@ -141,10 +140,9 @@ std::vector<Suceso> Sucesos(const Peticion& p, const DiaCalculado& d) {
                                .arg(TextoFase(a.fase->fase))
                                .arg(Porcentaje(a.fase->fraccion))});
     }
-    std::stable_sort(sucesos.begin(), sucesos.end(),
-                     [](const Suceso& x, const Suceso& y) {
-                         return x.instante.segundos < y.instante.segundos;
-                     });
+    std::stable_sort(sucesos.begin(), sucesos.end(), [](const Suceso& x, const Suceso& y) {
+        return x.instante.segundos < y.instante.segundos;
+    });
     return sucesos;
 }
 
@@ -170,28 +168,27 @@ QByteArray Sucesos(const Peticion& p, const std::vector<DiaCalculado>& dias) {
                            QByteArray::number(-p.longitud, 'f', 6);
     const QString zona =
         p.zonaHoraria.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(p.zonaHoraria);
-    const QString metodo = QStringLiteral(
-        "Calculado por vespalba-tabla " VESPALBA_VERSION
-        " con series de baja precisión; hora truncada al segundo");
+    const QString metodo =
+        QStringLiteral("Calculado por vespalba-tabla " VESPALBA_VERSION
+                       " con series de baja precisión; hora truncada al segundo");
     for (const DiaCalculado& d : dias) {
         // "20260401": the civil date.
-        const QByteArray fecha = QByteArray::number(int(d.fecha.year()) * 10000 +
-                                                    int(unsigned(d.fecha.month())) * 100 +
-                                                    int(unsigned(d.fecha.day())));
+        const QByteArray fecha =
+            QByteArray::number(int(d.fecha.year()) * 10000 + int(unsigned(d.fecha.month())) * 100 +
+                               int(unsigned(d.fecha.day())));
         for (const Suceso& s : Sucesos(p, d)) {
             AgregaLinea(salida, QByteArrayLiteral("BEGIN:VEVENT"));
-            AgregaLinea(salida, "UID:" + fecha + '-' + s.clave + '-' + lugarUid +
-                                    "@vespalba");
+            AgregaLinea(salida, "UID:" + fecha + '-' + s.clave + '-' + lugarUid + "@vespalba");
             AgregaLinea(salida, sello);
             AgregaLinea(salida, "DTSTART:" + Utc(s.instante.segundos));
             AgregaLinea(salida, QStringLiteral("SUMMARY:") + TextoIcs(s.resumen));
             // The local time, which calendar programs show in the reader's
             // own zone rather than the place's.
-            AgregaLinea(salida, QStringLiteral("DESCRIPTION:") +
-                                    TextoIcs(QStringLiteral("Hora local: %1%2. %3. %4")
-                                                 .arg(InstanteIso(s.instante.segundos,
-                                                                  s.instante.desfase),
-                                                      zona, NombreLugar(p), metodo)));
+            AgregaLinea(salida,
+                        QStringLiteral("DESCRIPTION:") +
+                            TextoIcs(QStringLiteral("Hora local: %1%2. %3. %4")
+                                         .arg(InstanteIso(s.instante.segundos, s.instante.desfase),
+                                              zona, NombreLugar(p), metodo)));
             AgregaLinea(salida, ubicacion);
             AgregaLinea(salida, geo);
             AgregaLinea(salida, QByteArrayLiteral("TRANSP:TRANSPARENT"));
