@@ -202,6 +202,24 @@ TEST(Almanaque, CambioDeLuzAlrededorDeLaNochePolar) {
     }
 }
 
+// Across a clock change the change of daylight runs on smoothly: the day
+// before is sampled on the new day's offset (otherwise the search's
+// interpolation error, up to half a minute, would show as a jump).
+TEST(Almanaque, CambioDeLuzSinSaltoEnLosCambiosDeHora) {
+    Peticion p;
+    p.latitud = -33.033333333333333;
+    p.longitud = 71.633333333333333;
+    p.zonaHoraria = QStringLiteral("America/Santiago");
+    for (const sys_days cambio : {Dia(2023, 4, 1), Dia(2023, 9, 3), Dia(2026, 4, 4)}) {
+        const std::vector<DiaCalculado> dias = CalculaDias(p, cambio - days{3}, cambio + days{3});
+        for (std::size_t i = 1; i < dias.size(); ++i) {
+            ASSERT_TRUE(dias[i].almanaque.cambioLuz && dias[i - 1].almanaque.cambioLuz);
+            EXPECT_LE(std::abs(*dias[i].almanaque.cambioLuz - *dias[i - 1].almanaque.cambioLuz), 6)
+                << Vespalba::Tabla::FilaTexto(p, dias[i]).front().texto.toStdString();
+        }
+    }
+}
+
 // The first day's change comes from the day before, even before 1980.
 TEST(Almanaque, CambioDeLuzDelPrimerDia) {
     Peticion p;

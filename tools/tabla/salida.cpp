@@ -610,15 +610,30 @@ std::vector<DiaCalculado> CalculaDias(const Peticion& peticion, sys_days desde, 
         FasesAlrededor(mjd(desde) - 1.5, mjd(hasta) + 2.5);
     const QTimeZone* z = zona.isValid() ? &zona : nullptr;
     const DesfasesZona* porFecha = desfases ? &*desfases : nullptr;
-    std::optional<double> luzAnterior = LuzCompleta(CalculaDia(peticion, desde - days{1}, z));
+    const DiaCalculado antes = CalculaDia(peticion, desde - days{1}, z);
+    std::optional<double> luzAnterior = LuzCompleta(antes);
+    int desfaseAnterior = antes.desfase;
     dias.reserve(std::size_t((hasta - desde).count() + 1));
     for (sys_days d = desde; d <= hasta; d += days{1}) {
         DiaCalculado dia = CalculaDia(peticion, d, z, porFecha, fases);
         const std::optional<double> luz = LuzCompleta(dia);
+        if (dia.existe && dia.desfase != desfaseAnterior) {
+            // The day starts on another offset than the day before: its
+            // hourly samples fall at other instants, and the search's
+            // interpolation error (up to about half a minute in the
+            // daylight) would show in the difference. The day before is
+            // searched again on this day's offset, so both are sampled
+            // alike, as on any two days of one offset.
+            Peticion fija = peticion;
+            fija.zonaHoraria.clear();
+            fija.zona = dia.desfase / 3600.0;
+            luzAnterior = LuzCompleta(CalculaDia(fija, d - days{1}));
+        }
         if (luz && luzAnterior) {
             // Truncated toward zero, like every time shown.
             dia.almanaque.cambioLuz = qint64(std::trunc((*luz - *luzAnterior) * 3600.0));
         }
+        desfaseAnterior = dia.desfase;
         luzAnterior = luz;
         dias.push_back(std::move(dia));
     }
