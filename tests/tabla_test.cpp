@@ -1051,6 +1051,33 @@ TEST(Programa, CadaFormatoDeLaTablaEnAyudaMensajeYSalida) {
               &Formatos().front());
 }
 
+// At the edges of what is accepted (the polar limits, the date line, the
+// farthest zones, the first and last years) every format prints numbers
+// only: never "nan" nor "inf", whatever the almanac's quantities do there.
+TEST(Programa, NingunNanEnLosBordes) {
+    const QStringList bordes[] = {
+        {"--lat", "74.99", "--lon", "179.99", "--zona", "14", "--anio", "1980"},
+        {"--lat", "-74.99", "--lon", "-179.99", "--zona", "-12", "--anio", "2040"},
+        {"--lat", "74:59.99N", "--lon", "0:0E", "--tz", "Europe/Oslo", "--mes", "2040-12"},
+        {"--lat", "-13.83", "--lon", "-171.75", "--tz", "Pacific/Apia", "--mes", "2011-12"},
+    };
+    for (const QStringList& b : bordes) {
+        for (const char* formato : {"texto", "csv", "json", "ics"}) {
+            SCOPED_TRACE((b.join(' ') + " " + formato).toStdString());
+            const Ejecucion e =
+                Ejecuta(b + QStringList{"--formato", formato, "--eventos",
+                                        "orto,ocaso,civil,nautico,astronomico,luna,fases,mediodia"}
+                                .mid(0, QLatin1String(formato) == "ics" ? 4 : 2));
+            ASSERT_EQ(e.estado, 0) << e.errores.toStdString();
+            // As a word: "TextInfo" is a field's name.
+            static const QRegularExpression noNumero(QStringLiteral("(?<![a-z])(nan|inf)(?![a-z])"),
+                                                     QRegularExpression::CaseInsensitiveOption);
+            const QRegularExpressionMatch m = noNumero.match(QString::fromUtf8(e.salida));
+            EXPECT_FALSE(m.hasMatch()) << m.captured().toStdString();
+        }
+    }
+}
+
 TEST(Programa, HoyEsLaFechaLocal) {
     const QString antes = QDate::currentDate().toString(Qt::ISODate);
     const Ejecucion e = Ejecuta({"--lugar", "Arica", "--zona", "-4", "--hoy", "--formato", "json"});
