@@ -9,14 +9,24 @@ namespace Vespalba::Tabla {
 namespace {
 
 // clang-format off
-const std::array<FormatoSalida, 3> formatos = {{
+const std::array<FormatoSalida, 6> formatos = {{
     {"texto", "tabla alineada para leer e imprimir (por omisión)",
-     EscribeTexto, EscribeTextoPorBloques},
+     Lamina::Ninguna, false, EscribeTexto, EscribeTextoPorBloques},
     {"csv", "RFC 4180: una fila de títulos y una fila por día; las horas\n"
             "como en la ventana y también en horas decimales",
-     EscribeCsv, EscribeCsvPorBloques},
+     Lamina::Ninguna, false, EscribeCsv, EscribeCsvPorBloques},
     {"json", "JSON Lines: un objeto por día",
-     EscribeJson, EscribeJsonPorBloques},
+     Lamina::Ninguna, false, EscribeJson, EscribeJsonPorBloques},
+    {"pdf", "páginas para imprimir, un mes por página con las columnas de\n"
+            "la tabla de texto; con un año entero (--anio), el gráfico\n"
+            "del año primero; papel según --papel; con --salida",
+     Lamina::Paginas, true, nullptr, nullptr},
+    {"svg", "el gráfico de luz del día (noche, crepúsculos y día, hora\n"
+            "por hora) como dibujo vectorial de --tamano; para una semana\n"
+            "o más, mejor un año",
+     Lamina::Vectorial, false, nullptr, nullptr},
+    {"png", "el mismo gráfico como imagen de --tamano píxeles; con --salida",
+     Lamina::Imagen, true, nullptr, nullptr},
 }};
 // clang-format on
 

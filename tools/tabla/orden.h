@@ -3,6 +3,7 @@
 // the output format, checked against the ranges the window accepts.
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +14,19 @@
 #include "tools/tabla/formatos.h"
 
 namespace Vespalba::Tabla {
+
+// The paper of the printed pages.
+enum class Papel {
+    A4,     // 210 x 297 mm
+    Carta,  // US Letter, 8.5 x 11 inches
+};
+
+// The fewest days of a chart (svg, png): a shorter range is refused.
+inline constexpr int DiasMinimosGrafico = 7;
+// The sizes of a chart, pixels (SVG user units), both sides included.
+inline constexpr QSize TamanoMinimo{320, 200};
+inline constexpr QSize TamanoMaximo{8000, 8000};
+inline constexpr QSize TamanoPorDefecto{1600, 900};
 
 // A checked request: everything needed to compute and print the days.
 struct Peticion {
@@ -35,7 +49,17 @@ struct Peticion {
     std::chrono::sys_days desde{};                       // first day
     std::chrono::sys_days hasta{};                       // last day, included; never before desde
     const FormatoSalida* formato = &Formatos().front();  // never null
+    Papel papel = Papel::A4;                             // --papel, for pages
+    QSize tamano = TamanoPorDefecto;                     // --tamano, for a chart
+    bool luna = false;                                   // --luna: the Moon's hours on the chart
+    // --salida: the file the output goes to, replaced only once it is whole;
+    // empty for standard output.
+    QString salida;
 };
+
+// Whether a PDF of the request starts with the chart: its days are one
+// whole calendar year.
+bool ConGraficoDelAnio(const Peticion& peticion);
 
 // What the command line asks for.
 enum class Accion {
@@ -59,6 +83,11 @@ struct Orden {
 //   ahora: the present instant, seconds since 1970-01-01 00:00 UT; --hoy is
 //          its date in the request's zone.
 Orden LeeOrden(const QStringList& argumentos, qint64 ahora);
+
+// The refusal of a request whose output is binary (pdf, png) and would go to
+// a terminal (no --salida, standard output a terminal); empty when the
+// output may be written.
+QString RechazoTerminal(const Peticion& peticion, bool salidaEsTerminal);
 
 // A message that quotes what was typed, made safe to print as one line:
 // control characters in it (a newline, an escape) written as \xHH, so that
