@@ -19,13 +19,14 @@ const std::array<FormatoSalida, 6> formatos = {{
      Lamina::Ninguna, false, EscribeJson, EscribeJsonPorBloques},
     {"pdf", "páginas para imprimir, un mes por página con las columnas de\n"
             "la tabla de texto; con un año entero (--anio), el gráfico\n"
-            "del año primero; papel según --papel; con --salida",
+            "del año primero; en un archivo (--salida)",
      Lamina::Paginas, true, nullptr, nullptr},
     {"svg", "el gráfico de luz del día (noche, crepúsculos y día, hora\n"
             "por hora) como dibujo vectorial de --tamano; para una semana\n"
             "o más, mejor un año",
      Lamina::Vectorial, false, nullptr, nullptr},
-    {"png", "el mismo gráfico como imagen de --tamano píxeles; con --salida",
+    {"png", "el mismo gráfico como imagen de --tamano píxeles, en un\n"
+            "archivo (--salida)",
      Lamina::Imagen, true, nullptr, nullptr},
 }};
 // clang-format on

@@ -823,9 +823,9 @@ Orden LeeOrden(const QStringList& argumentos, qint64 ahora) {
 
 QString TextoAyuda() {
     QString ayuda = QStringLiteral(
-        "Uso: vespalba-tabla LUGAR [--tz ZONA | --zona HORAS] FECHAS [--formato %NOMBRES%]\n"
-        "                      [--papel a4|carta] [--tamano ANCHOxALTO] [--luna] [--salida "
-        "ARCHIVO]\n"
+        "Uso: vespalba-tabla LUGAR [--tz ZONA | --zona HORAS] FECHAS\n"
+        "                      [--formato %NOMBRES%] [--papel a4|carta]\n"
+        "                      [--tamano ANCHOxALTO] [--luna] [--salida ARCHIVO]\n"
         "\n"
         "Calcula, para cada día, el orto y el ocaso de la Luna y del Sol, la aurora y el fin\n"
         "del crepúsculo civil, náutico y astronómico, y las horas de luz, en la hora local\n"
@@ -865,7 +865,8 @@ QString TextoAyuda() {
         "Salida:\n"
         "%FORMATOS%"
         "  --papel PAPEL         el papel de las páginas pdf: a4 (por omisión) o carta\n"
-        "  --tamano ANCHOxALTO   el tamaño del gráfico svg o png en píxeles, %TAMANOS%\n"
+        "  --tamano ANCHOxALTO   el tamaño del gráfico svg o png en píxeles,\n"
+        "                        %TAMANOS%\n"
         "  --luna                en el gráfico, las horas de la Luna sobre el horizonte\n"
         "  --salida ARCHIVO      escribe en ARCHIVO en vez de la salida normal; un archivo\n"
         "                        que ya existe se reemplaza solo cuando todo está escrito\n"
@@ -891,13 +892,12 @@ QString TextoAyuda() {
         "  vespalba-tabla --lat 53:10S --lon 70:55W --zona=-4 --mes 2003-06 --formato csv\n"
         "  vespalba-tabla --lat 70 --lon 0 --zona 0 --anio 2003 --formato json\n"
         "  vespalba-tabla --lugar valparaiso --anio 2026 --formato pdf --salida 2026.pdf\n"
-        "  vespalba-tabla --lugar \"Tromsø\" --anio 2026 --formato png --luna --salida "
-        "tromso.png\n");
+        "  vespalba-tabla --lugar Tromsø --anio 2026 --formato png --luna --salida t.png\n");
     QStringList nombres;
     for (const FormatoSalida& f : Formatos()) nombres << QLatin1String(f.nombre);
     return ayuda.replace(QStringLiteral("%NOMBRES%"), nombres.join(QLatin1Char('|')))
         .replace(QStringLiteral("%FORMATOS%"), AyudaDeFormatos())
-        .replace(QStringLiteral("%TAMANOS%"), QStringLiteral("de %1x%2 a %3x%4 (%5x%6)")
+        .replace(QStringLiteral("%TAMANOS%"), QStringLiteral("de %1x%2 a %3x%4; por omisión %5x%6")
                                                   .arg(TamanoMinimo.width())
                                                   .arg(TamanoMinimo.height())
                                                   .arg(TamanoMaximo.width())
