@@ -3,7 +3,7 @@
 #
 # `cmake --install <dir> --prefix <p>` lays out:
 #   <p>/bin/vespalba, <p>/bin/vespalba-tabla
-#   <p>/<libdir>/vespalba/vespalba-tabla-dibujo.so (vespalba-tabla's drawings, opened with dlopen)
+#   <p>/lib/<arch>/vespalba/vespalba-tabla-dibujo.so (vespalba-tabla's drawings, by dlopen)
 #   <p>/share/applications/vespalba.desktop        (Exec=vespalba, Icon=vespalba)
 #   <p>/share/icons/hicolor/scalable/apps/vespalba.svg, .../64x64/apps/vespalba.png
 #   <p>/share/man/es/man1/vespalba.1.gz, vespalba-tabla.1.gz (Spanish manual pages)

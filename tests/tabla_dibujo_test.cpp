@@ -42,8 +42,8 @@ Ejecucion Corre(const QString& programa, const QStringList& argumentos,
     p.start(programa, argumentos);
     Ejecucion e;
     if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit) {
-        ADD_FAILURE() << programa.toStdString() << " did not end normally: "
-                      << argumentos.join(' ').toStdString();
+        ADD_FAILURE() << programa.toStdString()
+                      << " did not end normally: " << argumentos.join(' ').toStdString();
         return e;
     }
     e.estado = p.exitCode();
@@ -52,8 +52,7 @@ Ejecucion Corre(const QString& programa, const QStringList& argumentos,
     return e;
 }
 
-Ejecucion Tabla(const QStringList& argumentos,
-                const QProcessEnvironment& entorno = SinPantalla()) {
+Ejecucion Tabla(const QStringList& argumentos, const QProcessEnvironment& entorno = SinPantalla()) {
     return Corre(QStringLiteral(VESPALBA_TABLA), argumentos, entorno);
 }
 
@@ -93,8 +92,7 @@ TEST_P(PdfDeUnMes, LasMismasHorasYPalabrasQueElTexto) {
     const QString pdf = dir.filePath(QStringLiteral("mes.pdf"));
     const Ejecucion texto = Tabla(m.orden);
     ASSERT_EQ(texto.estado, 0) << texto.errores.toStdString();
-    const Ejecucion dibujo =
-        Tabla(m.orden + QStringList{"--formato", "pdf", "--salida", pdf});
+    const Ejecucion dibujo = Tabla(m.orden + QStringList{"--formato", "pdf", "--salida", pdf});
     ASSERT_EQ(dibujo.estado, 0) << dibujo.errores.toStdString();
     EXPECT_TRUE(dibujo.salida.isEmpty());
     EXPECT_TRUE(dibujo.errores.isEmpty()) << dibujo.errores.toStdString();
@@ -141,9 +139,8 @@ int Paginas(const QString& pdf, QString* tamano = nullptr) {
     const QRegularExpressionMatch m =
         QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(texto);
     if (tamano != nullptr) {
-        *tamano = QRegularExpression(QStringLiteral("Page size:\\s+([^\\n]+)"))
-                      .match(texto)
-                      .captured(1);
+        *tamano =
+            QRegularExpression(QStringLiteral("Page size:\\s+([^\\n]+)")).match(texto).captured(1);
     }
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
@@ -165,15 +162,15 @@ TEST(Pdf, PaginasYPapel) {
     for (const auto& c : casos) {
         SCOPED_TRACE(c.orden.join(' ').toStdString());
         const QString pdf = dir.filePath(QStringLiteral("x.pdf"));
-        const Ejecucion e = Tabla(QStringList{"--lugar", "valparaiso", "--formato", "pdf",
-                                              "--salida", pdf} +
-                                  c.orden);
+        const Ejecucion e = Tabla(
+            QStringList{"--lugar", "valparaiso", "--formato", "pdf", "--salida", pdf} + c.orden);
         ASSERT_EQ(e.estado, 0) << e.errores.toStdString();
         QString tamano;
         EXPECT_EQ(Paginas(pdf, &tamano), c.paginas);
-        EXPECT_TRUE(QRegularExpression(QStringLiteral("^(%1) pts").arg(QString::fromLatin1(c.papel)))
-                        .match(tamano)
-                        .hasMatch())
+        EXPECT_TRUE(
+            QRegularExpression(QStringLiteral("^(%1) pts").arg(QString::fromLatin1(c.papel)))
+                .match(tamano)
+                .hasMatch())
             << tamano.toStdString();
     }
 }
@@ -224,9 +221,8 @@ TEST(Grafico, PngDelTamanoPedido) {
     for (const auto& c : casos) {
         SCOPED_TRACE(c.tamano.join(' ').toStdString());
         const QString ruta = dir.filePath(QStringLiteral("g.png"));
-        const Ejecucion e = Tabla(QStringList{"--lat", "70", "--lon", "0", "--zona", "0",
-                                              "--mes", "2003-06", "--formato", "png",
-                                              "--salida", ruta} +
+        const Ejecucion e = Tabla(QStringList{"--lat", "70", "--lon", "0", "--zona", "0", "--mes",
+                                              "2003-06", "--formato", "png", "--salida", ruta} +
                                   c.tamano);
         ASSERT_EQ(e.estado, 0) << e.errores.toStdString();
         EXPECT_TRUE(e.errores.isEmpty()) << e.errores.toStdString();
@@ -250,8 +246,8 @@ TEST(Salida, EscribeYGuardaLosPermisos) {
         const Ejecucion normal = Tabla(orden);
         ASSERT_EQ(normal.estado, 0);
         Escribe(ruta, "antes\n");
-        ASSERT_TRUE(QFile::setPermissions(ruta, QFile::ReadOwner | QFile::WriteOwner |
-                                                    QFile::ReadGroup));  // 640
+        ASSERT_TRUE(QFile::setPermissions(
+            ruta, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));  // 640
         const Ejecucion e = Tabla(orden + QStringList{"--salida", ruta});
         EXPECT_EQ(e.estado, 0) << e.errores.toStdString();
         EXPECT_TRUE(e.salida.isEmpty());
@@ -259,8 +255,7 @@ TEST(Salida, EscribeYGuardaLosPermisos) {
         EXPECT_EQ(std::filesystem::status(ruta.toStdString()).permissions(),
                   std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                       std::filesystem::perms::group_read);
-        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-                  QStringList{"tabla"});
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"tabla"});
     }
 }
 
@@ -268,19 +263,19 @@ TEST(Salida, EscribeYGuardaLosPermisos) {
 // file as it was, no file where there was none.
 TEST(Salida, FallaSinTocarElArchivo) {
     QTemporaryDir dir;
-    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) |
-                                                      QFile::ExeOther | QFile::ReadOther));
+    ASSERT_TRUE(QFile::setPermissions(
+        dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther | QFile::ReadOther));
     const QString carpeta = dir.filePath(QStringLiteral("carpeta"));
     ASSERT_TRUE(QDir().mkdir(carpeta));
     const QString cerrada = dir.filePath(QStringLiteral("cerrada"));
     ASSERT_TRUE(QDir().mkdir(cerrada));
     const QString viejo = cerrada + QStringLiteral("/viejo.pdf");
     Escribe(viejo, "antes\n");
-    ASSERT_TRUE(QFile::setPermissions(viejo, QFile::permissions(viejo) | QFile::ReadOther |
-                                                 QFile::WriteOther));
+    ASSERT_TRUE(QFile::setPermissions(
+        viejo, QFile::permissions(viejo) | QFile::ReadOther | QFile::WriteOther));
     // Read and search only; the file inside writable by all, the folder not.
-    ASSERT_TRUE(QFile::setPermissions(cerrada, QFile::ReadOwner | QFile::ExeOwner |
-                                                   QFile::ReadOther | QFile::ExeOther));
+    ASSERT_TRUE(QFile::setPermissions(
+        cerrada, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
     // Root writes in any folder: run as nobody then (setpriv, util-linux).
     const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
     const bool comoRoot = geteuid() == 0;
@@ -367,10 +362,10 @@ TEST(Arranque, SoloUnDibujoCargaQtGui) {
         EXPECT_FALSE(e.errores.contains("libQt6Gui")) << formato;
         EXPECT_FALSE(e.errores.contains("vespalba-tabla-dibujo")) << formato;
     }
-    const Ejecucion png = Tabla(QStringList{"--lugar", "valparaiso", "--mes", "2026-07",
-                                            "--formato", "png", "--salida",
-                                            dir.filePath(QStringLiteral("g.png"))},
-                                registro);
+    const Ejecucion png =
+        Tabla(QStringList{"--lugar", "valparaiso", "--mes", "2026-07", "--formato", "png",
+                          "--salida", dir.filePath(QStringLiteral("g.png"))},
+              registro);
     EXPECT_EQ(png.estado, 0);
     EXPECT_TRUE(png.errores.contains("vespalba-tabla-dibujo.so"));
     EXPECT_TRUE(png.errores.contains("libQt6Gui"));

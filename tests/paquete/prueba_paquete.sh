@@ -66,10 +66,14 @@ done
 # Found in the drawing module, opened with dlopen: Qt Svg.
 grep -Eq "(^|, )libqt6svg6 \(>= [^)]+\)" <<<"$depende" || falla "Depends sin libqt6svg6 (>= ...)"
 
+# No maintainer scripts: the drawing module is no library for ldconfig.
+guiones=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E 'post|pre' || true)
+[ -z "$guiones" ] || falla "el paquete trae guiones de mantenimiento: $guiones"
+
 # --- The files, and nothing else ---------------------------------------------
 esperados="./usr/bin/vespalba
 ./usr/bin/vespalba-tabla
-./usr/lib/vespalba/vespalba-tabla-dibujo.so
+./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/vespalba/vespalba-tabla-dibujo.so
 ./usr/share/applications/vespalba.desktop
 ./usr/share/doc/vespalba/changelog.gz
 ./usr/share/doc/vespalba/copyright
@@ -125,7 +129,7 @@ else
 fi
 
 # --- Binaries: stripped, no RUNPATH, every library found ---------------------
-for prog in vespalba vespalba-tabla ../lib/vespalba/vespalba-tabla-dibujo.so; do
+for prog in vespalba vespalba-tabla "../lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/vespalba/vespalba-tabla-dibujo.so"; do
     b=$raiz/usr/bin/$prog
     tipo=$(file -b "$b")
     grep -q ', stripped' <<<"$tipo" || falla "$prog sin despojar: $tipo"
