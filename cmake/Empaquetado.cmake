@@ -3,6 +3,7 @@
 #
 # `cmake --install <dir> --prefix <p>` lays out:
 #   <p>/bin/vespalba, <p>/bin/vespalba-tabla
+#   <p>/lib/<arch>/vespalba/vespalba-tabla-dibujo.so (vespalba-tabla's drawings, by dlopen)
 #   <p>/share/applications/vespalba.desktop        (Exec=vespalba, Icon=vespalba)
 #   <p>/share/icons/hicolor/scalable/apps/vespalba.svg, .../64x64/apps/vespalba.png
 #   <p>/share/man/es/man1/vespalba.1.gz, vespalba-tabla.1.gz (Spanish manual pages)
@@ -22,6 +23,7 @@ set(VESPALBA_FECHA_VERSION "2026-12-10")
 set(VESPALBA_FECHA_VERSION_RFC2822 "Thu, 10 Dec 2026 17:00:00 +0000")
 
 install(TARGETS vespalba vespalba-tabla RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vespalba-tabla-dibujo LIBRARY DESTINATION ${VESPALBA_MODULO_DIR})
 
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/vespalba.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -88,9 +90,12 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Read at run time, not linked: the zones of tzdata (America/Coyhaique, one of
 # the forty places' zones, first appears in 2025b); the world gazetteer,
 # libgeonames0, opened with dlopen by vespalba-tabla (so that dpkg-shlibdeps
-# cannot see it), and its Spanish names in libgeonames-common.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "tzdata (>= 2025b), libgeonames0, libgeonames-common")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "qt6-translations-l10n, fonts-liberation2 | fonts-dejavu-core")
+# cannot see it), and its Spanish names in libgeonames-common. For
+# vespalba-tabla's drawings: Qt's platform plugins (the offscreen one draws
+# the letters without a display) and the faces embedded in its PDF pages and
+# drawn in its charts, which the window also uses for MS Sans Serif.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "tzdata (>= 2025b), libgeonames0, libgeonames-common, qt6-qpa-plugins, fonts-liberation2 | fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 
 include(CPack)

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -114,6 +116,108 @@ TEST(LeeZona, DeMenosDoceAMasCatorceEnCuartos) {
         if (c.valor) {
             EXPECT_EQ(*l.valor, *c.valor) << c.texto;
             EXPECT_FALSE(std::signbit(*l.valor) && *l.valor == 0.0) << "no negative zero";
+        }
+    }
+}
+
+// ---------------------------------------------------- drawing options
+
+// The drawing options as read: their defaults, the values each accepts, and
+// which formats and ranges take them.
+TEST(LeeOrden, OpcionesDeLosDibujos) {
+    const struct {
+        QStringList opciones;
+        Papel papel;
+        QSize tamano;
+        bool luna;
+        const char* salida;
+    } casos[] = {
+        {{"--formato", "pdf", "--anio", "2026"}, Papel::A4, QSize(1600, 900), false, ""},
+        {{"--formato", "pdf", "--mes", "2026-02", "--papel", " Carta "},
+         Papel::Carta,
+         QSize(1600, 900),
+         false,
+         ""},
+        {{"--formato", "pdf", "--anio", "2026", "--papel", "A4", "--luna"},
+         Papel::A4,
+         QSize(1600, 900),
+         true,
+         ""},
+        // A whole year given by its days is a year: the chart comes first.
+        {{"--formato", "pdf", "--desde", "2026-01-01", "--hasta", "2026-12-31", "--luna"},
+         Papel::A4,
+         QSize(1600, 900),
+         true,
+         ""},
+        {{"--formato", "png", "--mes", "2026-02", "--tamano", "800x450", "--luna"},
+         Papel::A4,
+         QSize(800, 450),
+         true,
+         ""},
+        // The limits, both included; the last week-long range.
+        {{"--formato", "svg", "--desde", "2026-02-01", "--hasta", "2026-02-07", "--tamano",
+          "320X200"},
+         Papel::A4,
+         QSize(320, 200),
+         false,
+         ""},
+        {{"--formato", "png", "--anio", "2026", "--tamano", "8000x8000"},
+         Papel::A4,
+         QSize(8000, 8000),
+         false,
+         ""},
+        // Any format to a file.
+        {{"--fecha", "2026-02-01", "--salida", "a b/día.txt"},
+         Papel::A4,
+         QSize(1600, 900),
+         false,
+         "a b/día.txt"},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.opciones.join(' ').toStdString());
+        const Orden o =
+            LeeOrden(QStringList{"t", "--lugar", "arica", "--zona", "-5"} + c.opciones, {});
+        ASSERT_EQ(o.accion, Accion::Calcular) << o.mensaje.toStdString();
+        EXPECT_EQ(o.peticion.papel, c.papel);
+        EXPECT_EQ(o.peticion.tamano, c.tamano);
+        EXPECT_EQ(o.peticion.luna, c.luna);
+        EXPECT_EQ(o.peticion.salida, QString::fromUtf8(c.salida));
+    }
+    auto anio = [](const QStringList& fechas) {
+        return ConGraficoDelAnio(
+            LeeOrden(QStringList{"t", "--lugar", "arica", "--zona", "-5"} + fechas, {}).peticion);
+    };
+    EXPECT_TRUE(anio({"--anio", "2024"}));
+    EXPECT_FALSE(anio({"--desde", "2024-01-01", "--hasta", "2024-12-30"}));
+    EXPECT_FALSE(anio({"--desde", "2024-01-02", "--hasta", "2024-12-31"}));
+    EXPECT_FALSE(anio({"--desde", "2024-01-01", "--hasta", "2025-12-31"}));
+    EXPECT_FALSE(anio({"--mes", "2024-01"}));
+}
+
+// Binary formats never go to a terminal; text formats and files always may.
+TEST(RechazoTerminal, SoloBinarioSinArchivoAUnaTerminal) {
+    const struct {
+        const char* formato;
+        const char* salida;
+        bool terminal;
+        bool rechazo;
+    } casos[] = {
+        {"pdf", "", true, true},       {"png", "", true, true},   {"pdf", "", false, false},
+        {"png", "x.png", true, false}, {"svg", "", true, false},  {"texto", "", true, false},
+        {"csv", "", true, false},      {"json", "", true, false},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(std::string(c.formato) + " '" + c.salida + "' " +
+                     (c.terminal ? "terminal" : "tubo"));
+        Peticion p;
+        p.formato = BuscaFormato(QString::fromLatin1(c.formato));
+        ASSERT_NE(p.formato, nullptr);
+        p.salida = QString::fromLatin1(c.salida);
+        const QString rechazo = RechazoTerminal(p, c.terminal);
+        EXPECT_EQ(!rechazo.isEmpty(), c.rechazo) << rechazo.toStdString();
+        if (c.rechazo) {
+            EXPECT_TRUE(rechazo.contains(QStringLiteral("terminal")));
+            EXPECT_TRUE(rechazo.contains(QStringLiteral("--salida")));
         }
     }
 }
@@ -774,7 +878,7 @@ const Malo malos[] = {
     {QStringList{"--lugar", "Arica", "--lat", "1", "--lon", "1"} + coordenadas,
      "--lugar no puede ir junto con --lat"},
     {lugar + QStringList{"--hoy", "--formato", "xml"},
-     "--formato «xml»: formato desconocido; se acepta texto, csv, json o ics"},
+     "--formato «xml»: formato desconocido; se acepta texto, csv, json, ics, pdf, svg o png"},
     // Unknown places, with the close ones listed.
     {{"--lugar", "valpo", "--zona", "-4", "--hoy"},
      "--lugar «valpo»: lugar desconocido; parecidos: Valparaíso"},
@@ -807,6 +911,71 @@ const Malo malos[] = {
     {{"--buscar", "Xq\nz\x1b[2J"}, "--buscar «Xq\\x0az\\x1b[2J»: ningún lugar lo contiene"},
 };
 INSTANTIATE_TEST_SUITE_P(Casos, EntradaMala, testing::ValuesIn(malos));
+
+const QStringList anio = {"--lugar", "Arica", "--zona", "-4", "--anio", "2026"};
+
+// The drawing options' bad input.
+const Malo malosDibujos[] = {
+    {anio + QStringList{"--formato", "pdf", "--papel", "a5"},
+     "--papel «a5»: papel desconocido; se acepta a4 o carta"},
+    {anio + QStringList{"--formato", "pdf", "--papel", "--luna"}, "falta el valor de --papel"},
+    {anio + QStringList{"--papel", "carta"}, "--papel: el formato texto no tiene páginas"},
+    {anio + QStringList{"--formato", "svg", "--papel", "carta"},
+     "--papel: el formato svg no tiene páginas"},
+    {anio + QStringList{"--formato", "png", "--tamano", "0x0"},
+     "--tamano «0x0»: fuera de rango; se acepta ANCHOxALTO en píxeles, de 320x200 a 8000x8000"},
+    {anio + QStringList{"--formato", "png", "--tamano", "99999x99999"},
+     "--tamano «99999x99999»: fuera de rango"},
+    {anio + QStringList{"--formato", "png", "--tamano", "319x200"}, "fuera de rango"},
+    {anio + QStringList{"--formato", "png", "--tamano", "8000x8001"}, "fuera de rango"},
+    {anio + QStringList{"--formato", "png", "--tamano", "abc"},
+     "--tamano «abc»: no tiene la forma ANCHOxALTO"},
+    {anio + QStringList{"--formato", "png", "--tamano", "800x"},
+     "--tamano «800x»: no tiene la forma ANCHOxALTO"},
+    {anio + QStringList{"--formato", "svg", "--tamano", "-800x600"},
+     "no tiene la forma ANCHOxALTO"},
+    {anio + QStringList{"--formato", "pdf", "--tamano", "800x600"},
+     "--tamano: el formato pdf no es un gráfico"},
+    {anio + QStringList{"--formato", "csv", "--tamano", "800x600"},
+     "--tamano: el formato csv no es un gráfico"},
+    {anio + QStringList{"--luna"}, "--luna: el formato texto no lleva el gráfico"},
+    {anio + QStringList{"--formato", "json", "--luna"}, "--luna: el formato json no lleva"},
+    {anio + QStringList{"--luna=si", "--formato", "png"}, "--luna no lleva valor"},
+    {lugar + QStringList{"--mes", "2026-02", "--formato", "pdf", "--luna"},
+     "--luna: el gráfico, y con él la Luna, va solo en el pdf de un año entero"},
+    {lugar + QStringList{"--fecha", "2026-02-01", "--formato", "svg"},
+     "el gráfico (--formato svg) necesita al menos 7 días y el intervalo tiene 1"},
+    {lugar + QStringList{"--desde", "2026-02-01", "--hasta", "2026-02-06", "--formato", "png"},
+     "el gráfico (--formato png) necesita al menos 7 días y el intervalo tiene 6"},
+    {anio + QStringList{"--salida"}, "falta el valor de --salida"},
+    {anio + QStringList{"--salida", ""}, "falta el valor de --salida"},
+};
+INSTANTIATE_TEST_SUITE_P(Dibujos, EntradaMala, testing::ValuesIn(malosDibujos));
+
+// Bad input never makes the file of --salida, nor touches one there.
+TEST(Programa, EntradaMalaNoCreaNiTocaElArchivo) {
+    QTemporaryDir dir;
+    const QString nuevo = dir.filePath(QStringLiteral("nuevo"));
+    const QString viejo = dir.filePath(QStringLiteral("viejo"));
+    QFile f(viejo);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("antes\n");
+    f.close();
+    for (const Malo& m : malosDibujos) {
+        if (m.argumentos.contains(QStringLiteral("--salida"))) continue;
+        SCOPED_TRACE(m.argumentos.join(' ').toStdString());
+        for (const QString& ruta : {nuevo, viejo}) {
+            const Ejecucion e = Ejecuta(m.argumentos + QStringList{"--salida", ruta});
+            EXPECT_EQ(e.estado, 2);
+            EXPECT_TRUE(e.salida.isEmpty());
+        }
+        EXPECT_FALSE(QFile::exists(nuevo));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), "antes\n");
+        f.close();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"viejo"});
+}
 
 // ------------------------------------------------------------- gazetteer
 
@@ -1018,8 +1187,9 @@ TEST(Programa, AyudaVersionYLugares) {
 }
 
 // Every entry of the formats table reaches the user: --help describes it,
-// the refusal of an unknown format names it, and the program writes it with
-// the entry's own writer. Names are matched without case or blanks.
+// the refusal of an unknown format names it, and the program writes it: a
+// text with the entry's own writer, a drawing as a file of its kind. Names
+// are matched without case or blanks.
 TEST(Programa, CadaFormatoDeLaTablaEnAyudaMensajeYSalida) {
     const QByteArray ayuda = Ejecuta({"--help"}).salida;
     const QStringList peticion = {"--lugar", "Arica", "--zona", "-4", "--fecha", "2003-07-02"};
@@ -1035,6 +1205,25 @@ TEST(Programa, CadaFormatoDeLaTablaEnAyudaMensajeYSalida) {
         EXPECT_TRUE(ayuda.contains(primera)) << primera.toStdString();
         EXPECT_TRUE(mala.errores.contains(f.nombre));
 
+        if (!EsTexto(f)) {
+            // A drawing, of a week (a chart's least), into a file: the file
+            // is of the kind its name says.
+            QTemporaryDir dir;
+            const QString ruta = dir.filePath(QStringLiteral("dibujo"));
+            const Ejecucion e =
+                Ejecuta({"--lugar", "Arica", "--zona", "-4", "--desde", "2003-07-02", "--hasta",
+                         "2003-07-08", "--formato", QStringLiteral(" %1 ").arg(f.nombre).toUpper(),
+                         "--salida", ruta});
+            EXPECT_EQ(e.estado, 0) << e.errores.toStdString();
+            QFile archivo(ruta);
+            ASSERT_TRUE(archivo.open(QIODevice::ReadOnly));
+            const QByteArray cabeza = archivo.read(8);
+            const QByteArray esperada = f.lamina == Lamina::Paginas     ? QByteArray("%PDF-")
+                                        : f.lamina == Lamina::Vectorial ? QByteArray("<?xml")
+                                                                        : QByteArray("\x89PNG\r\n");
+            EXPECT_TRUE(cabeza.startsWith(esperada)) << cabeza.toHex().toStdString();
+            continue;
+        }
         // The calendar's DTSTAMP the same in both: the epoch.
         qputenv("SOURCE_DATE_EPOCH", "0");
         const Ejecucion e = Ejecuta(

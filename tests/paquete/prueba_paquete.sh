@@ -58,14 +58,22 @@ echo "  Depends: $depende"
 for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
     grep -Eq "(^|, )${lib//+/\\+} \(>= [^)]+\)" <<<"$depende" || falla "Depends sin $lib (>= ...)"
 done
-# Named by hand: the gazetteer's library, opened with dlopen, and its names.
-for paquete in libgeonames0 libgeonames-common; do
-    grep -Eq "(^|, )$paquete(,|$| )" <<<"$depende" || falla "Depends sin $paquete"
+# Named by hand: the gazetteer's library, opened with dlopen, and its names;
+# the drawings' platform plugins and letters.
+for paquete in libgeonames0 libgeonames-common qt6-qpa-plugins "fonts-liberation2 | fonts-dejavu-core"; do
+    grep -Eq "(^|, )${paquete//|/\\|}(,|$| )" <<<"$depende" || falla "Depends sin $paquete"
 done
+# Found in the drawing module, opened with dlopen: Qt Svg.
+grep -Eq "(^|, )libqt6svg6 \(>= [^)]+\)" <<<"$depende" || falla "Depends sin libqt6svg6 (>= ...)"
+
+# No maintainer scripts: the drawing module is no library for ldconfig.
+guiones=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E 'post|pre' || true)
+[ -z "$guiones" ] || falla "el paquete trae guiones de mantenimiento: $guiones"
 
 # --- The files, and nothing else ---------------------------------------------
 esperados="./usr/bin/vespalba
 ./usr/bin/vespalba-tabla
+./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/vespalba/vespalba-tabla-dibujo.so
 ./usr/share/applications/vespalba.desktop
 ./usr/share/doc/vespalba/changelog.gz
 ./usr/share/doc/vespalba/copyright
@@ -75,7 +83,7 @@ esperados="./usr/bin/vespalba
 ./usr/share/man/es/man1/vespalba.1.gz"
 hay=$(cd "$raiz" && find . -type f -o -type l | LC_ALL=C sort)
 if [ "$hay" = "$esperados" ]; then
-    bien "los 9 archivos esperados"
+    bien "los 10 archivos esperados"
 else
     falla "archivos del paquete:"$'\n'"$(diff <(echo "$esperados") <(echo "$hay") || true)"
 fi
@@ -121,7 +129,7 @@ else
 fi
 
 # --- Binaries: stripped, no RUNPATH, every library found ---------------------
-for prog in vespalba vespalba-tabla; do
+for prog in vespalba vespalba-tabla "../lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/vespalba/vespalba-tabla-dibujo.so"; do
     b=$raiz/usr/bin/$prog
     tipo=$(file -b "$b")
     grep -q ', stripped' <<<"$tipo" || falla "$prog sin despojar: $tipo"
@@ -168,6 +176,18 @@ if salida=$("$tabla" $args) && [ "$salida" = "$("$tabla_ref" $args)" ] \
     bien "vespalba-tabla $args: $(head -n 1 <<<"$salida")"
 else
     falla "vespalba-tabla $args: «$(head -n 1 <<<"$salida")», o difiere de $tabla_ref"
+fi
+
+# The drawings, through the installed module, with no display: a year's PDF
+# of 13 pages and a PNG of the asked size.
+if (unset DISPLAY QT_QPA_PLATFORM WAYLAND_DISPLAY
+    "$tabla" --lugar valparaiso --anio 2026 --formato pdf --salida "$tmp/anio.pdf" &&
+    "$tabla" --lugar valparaiso --anio 2026 --formato png --tamano 800x450 --salida "$tmp/anio.png") 2>"$tmp/dibujo.log" &&
+    [ "$(pdfinfo "$tmp/anio.pdf" | sed -n 's/^Pages: *//p')" = 13 ] &&
+    grep -q 'PNG image data, 800 x 450' <<<"$(file -b "$tmp/anio.png")"; then
+    bien "vespalba-tabla --formato pdf y png sin pantalla"
+else
+    falla "vespalba-tabla --formato pdf o png: $(cat "$tmp/dibujo.log")"
 fi
 
 # --- The installed window opens and closes -----------------------------------

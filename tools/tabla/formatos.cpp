@@ -10,17 +10,28 @@ namespace Vespalba::Tabla {
 namespace {
 
 // clang-format off
-const std::array<FormatoSalida, 4> formatos = {{
+const std::array<FormatoSalida, 7> formatos = {{
     {"texto", "tabla alineada para leer e imprimir (por omisión)",
-     EscribeTexto, EscribeTextoPorBloques},
+     Lamina::Ninguna, false, EscribeTexto, EscribeTextoPorBloques},
     {"csv", "RFC 4180: una fila de títulos y una fila por día; las horas\n"
             "como en la ventana y también en horas decimales",
-     EscribeCsv, EscribeCsvPorBloques},
+     Lamina::Ninguna, false, EscribeCsv, EscribeCsvPorBloques},
     {"json", "JSON Lines: un objeto por día",
-     EscribeJson, EscribeJsonPorBloques},
+     Lamina::Ninguna, false, EscribeJson, EscribeJsonPorBloques},
     {"ics", "calendario iCalendar (RFC 5545) de los sucesos, en hora UTC,\n"
             "para importar en un programa de calendario (vea --eventos)",
-     EscribeIcs, EscribeIcsPorBloques},
+     Lamina::Ninguna, false, EscribeIcs, EscribeIcsPorBloques},
+    {"pdf", "páginas para imprimir, un mes por página con las columnas de\n"
+            "la tabla de texto; con un año entero (--anio), el gráfico\n"
+            "del año primero; en un archivo (--salida)",
+     Lamina::Paginas, true, nullptr, nullptr},
+    {"svg", "el gráfico de luz del día (noche, crepúsculos y día, hora\n"
+            "por hora) como dibujo vectorial de --tamano; para una semana\n"
+            "o más, mejor un año",
+     Lamina::Vectorial, false, nullptr, nullptr},
+    {"png", "el mismo gráfico como imagen de --tamano píxeles, en un\n"
+            "archivo (--salida)",
+     Lamina::Imagen, true, nullptr, nullptr},
 }};
 // clang-format on
 

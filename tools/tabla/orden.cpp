@@ -74,6 +74,16 @@ const QString rangoMes =
 const QString rangoAnio =
     QStringLiteral("se acepta un año AAAA entre %1 y %2").arg(AnioMinimo).arg(AnioMaximo);
 const QString rangoFormato = QStringLiteral("se acepta ") + NombresDeFormatos();
+const QString rangoPapel = QStringLiteral("se acepta a4 o carta");
+const QString rangoTamano =
+    QStringLiteral("se acepta ANCHOxALTO en píxeles, de %1x%2 a %3x%4, como %5x%6")
+        .arg(TamanoMinimo.width())
+        .arg(TamanoMinimo.height())
+        .arg(TamanoMaximo.width())
+        .arg(TamanoMaximo.height())
+        .arg(TamanoPorDefecto.width())
+        .arg(TamanoPorDefecto.height());
+const QString rangoSalida = QStringLiteral("se acepta la ruta de un archivo");
 
 // "orto, ocaso, civil, nautico, astronomico, luna, fases o mediodia".
 QString NombresDeEventos(const QString& y) {
@@ -94,7 +104,7 @@ struct OpcionConValor {
     const char* valor;  // name of the value in --help
     const QString* rango;
 };
-const std::array<OpcionConValor, 13> opcionesConValor = {{
+const std::array<OpcionConValor, 16> opcionesConValor = {{
     {"lugar", "NOMBRE", &rangoLugar},
     {"buscar", "TEXTO", &rangoBuscar},
     {"lat", "LATITUD", &rangoLat},
@@ -108,6 +118,9 @@ const std::array<OpcionConValor, 13> opcionesConValor = {{
     {"hasta", "AAAA-MM-DD", &rangoFecha},
     {"formato", "FORMATO", &rangoFormato},
     {"eventos", "LISTA", &rangoEventos},
+    {"papel", "PAPEL", &rangoPapel},
+    {"tamano", "ANCHOxALTO", &rangoTamano},
+    {"salida", "ARCHIVO", &rangoSalida},
 }};
 
 const OpcionConValor* BuscaOpcionConValor(const QString& nombre) {
@@ -120,8 +133,9 @@ const OpcionConValor* BuscaOpcionConValor(const QString& nombre) {
 }
 
 // The options without a value.
-const std::array<QStringList, 4> opcionesSinValor = {{
+const std::array<QStringList, 5> opcionesSinValor = {{
     {QStringLiteral("hoy")},
+    {QStringLiteral("luna")},
     {QStringLiteral("lugares")},
     {QStringLiteral("h"), QStringLiteral("help")},
     {QStringLiteral("v"), QStringLiteral("version")},
@@ -645,7 +659,99 @@ QString LeeSello(const QString& fechaFuente, qint64 ahora, Peticion& p) {
     return {};
 }
 
+// --papel, --tamano, --luna and --salida, after the format and the dates:
+// each only with a format that uses it, and a chart's range long enough.
+QString LeeOpcionesDeDibujo(const QCommandLineParser& parser, Peticion& p) {
+    auto valor = [&](const char* nombre) { return parser.value(QLatin1String(nombre)); };
+    auto dada = [&](const char* nombre) { return parser.isSet(QLatin1String(nombre)); };
+    const FormatoSalida& f = *p.formato;
+    const QString formato = QLatin1String(f.nombre);
+    if (dada("papel")) {
+        const QString papel = valor("papel").trimmed().toLower();
+        if (papel == QLatin1String("a4")) {
+            p.papel = Papel::A4;
+        } else if (papel == QLatin1String("carta")) {
+            p.papel = Papel::Carta;
+        } else {
+            return Rechazo(QStringLiteral("--papel"), valor("papel"),
+                           QStringLiteral("papel desconocido"), rangoPapel);
+        }
+        if (f.lamina != Lamina::Paginas) {
+            return QStringLiteral(
+                       "--papel: el formato %1 no tiene páginas; el papel vale con --formato "
+                       "pdf")
+                .arg(formato);
+        }
+    }
+    if (dada("tamano")) {
+        static const QRegularExpression forma(QStringLiteral(R"(^(\d{1,9})[xX](\d{1,9})$)"));
+        const QRegularExpressionMatch m = forma.match(valor("tamano").trimmed());
+        if (!m.hasMatch()) {
+            return Rechazo(QStringLiteral("--tamano"), valor("tamano"),
+                           QStringLiteral("no tiene la forma ANCHOxALTO"), rangoTamano);
+        }
+        const QSize tamano(m.captured(1).toInt(), m.captured(2).toInt());
+        if (tamano.width() < TamanoMinimo.width() || tamano.height() < TamanoMinimo.height() ||
+            tamano.width() > TamanoMaximo.width() || tamano.height() > TamanoMaximo.height()) {
+            return Rechazo(QStringLiteral("--tamano"), valor("tamano"),
+                           QStringLiteral("fuera de rango"), rangoTamano);
+        }
+        if (!EsGrafico(f)) {
+            return QStringLiteral(
+                       "--tamano: el formato %1 no es un gráfico; el tamaño vale con --formato "
+                       "svg o png")
+                .arg(formato);
+        }
+        p.tamano = tamano;
+    }
+    if (dada("luna")) {
+        if (f.lamina == Lamina::Paginas && !ConGraficoDelAnio(p)) {
+            return QStringLiteral(
+                "--luna: el gráfico, y con él la Luna, va solo en el pdf de un año entero "
+                "(--anio)");
+        }
+        if (!EsGrafico(f) && f.lamina != Lamina::Paginas) {
+            return QStringLiteral(
+                       "--luna: el formato %1 no lleva el gráfico; la Luna vale con --formato "
+                       "svg o png, o pdf de un año entero")
+                .arg(formato);
+        }
+        p.luna = true;
+    }
+    if (EsGrafico(f)) {
+        const long long dias = (p.hasta - p.desde).count() + 1;
+        if (dias < DiasMinimosGrafico) {
+            return QStringLiteral(
+                       "el gráfico (--formato %1) necesita al menos %2 días y el intervalo "
+                       "tiene %3; use --mes, --anio o --desde y --hasta")
+                .arg(formato)
+                .arg(DiasMinimosGrafico)
+                .arg(dias);
+        }
+    }
+    if (dada("salida")) {
+        p.salida = valor("salida");
+    }
+    return {};
+}
+
 }  // namespace
+
+bool ConGraficoDelAnio(const Peticion& peticion) {
+    const year_month_day desde{peticion.desde};
+    return desde.month() == January && desde.day() == day{1} &&
+           peticion.hasta == sys_days{desde.year() / December / 31};
+}
+
+QString RechazoTerminal(const Peticion& peticion, bool salidaEsTerminal) {
+    if (!peticion.formato->binario || !peticion.salida.isEmpty() || !salidaEsTerminal) {
+        return {};
+    }
+    return QStringLiteral(
+               "el formato %1 no es texto y la salida es una terminal; escríbalo en un archivo "
+               "con --salida ARCHIVO o rediríjalo (> archivo.%1)")
+        .arg(QLatin1String(peticion.formato->nombre));
+}
 
 Orden LeeOrden(const QStringList& argumentos, qint64 ahora, const QString& fechaFuente) {
     auto error = [](const QString& m) {
@@ -766,6 +872,9 @@ Orden LeeOrden(const QStringList& argumentos, qint64 ahora, const QString& fecha
     if (problema.isEmpty()) {
         problema = LeeSello(fechaFuente, ahora, p);
     }
+    if (problema.isEmpty()) {
+        problema = LeeOpcionesDeDibujo(parser, p);
+    }
     if (!problema.isEmpty()) {
         return error(problema);
     }
@@ -774,7 +883,9 @@ Orden LeeOrden(const QStringList& argumentos, qint64 ahora, const QString& fecha
 
 QString TextoAyuda() {
     QString ayuda = QStringLiteral(
-        "Uso: vespalba-tabla LUGAR [--tz ZONA | --zona HORAS] FECHAS [--formato %NOMBRES%]\n"
+        "Uso: vespalba-tabla LUGAR [--tz ZONA | --zona HORAS] FECHAS\n"
+        "                      [--formato %NOMBRES%] [--eventos LISTA] [--papel a4|carta]\n"
+        "                      [--tamano ANCHOxALTO] [--luna] [--salida ARCHIVO]\n"
         "\n"
         "Calcula, para cada día, el orto y el ocaso de la Luna y del Sol, la aurora y el fin\n"
         "del crepúsculo civil, náutico y astronómico, y las horas de luz, en la hora local\n"
@@ -816,6 +927,14 @@ QString TextoAyuda() {
         "  --eventos LISTA       los sucesos del calendario ics, separados por comas:\n"
         "                        %EVENTOS%\n"
         "                        (por omisión orto,ocaso,fases)\n"
+        "  --papel PAPEL         el papel de las páginas pdf: a4 (por omisión) o carta\n"
+        "  --tamano ANCHOxALTO   el tamaño del gráfico svg o png en píxeles,\n"
+        "                        %TAMANOS%\n"
+        "  --luna                en el gráfico, las horas de la Luna sobre el horizonte\n"
+        "  --salida ARCHIVO      escribe en ARCHIVO en vez de la salida normal; un archivo\n"
+        "                        que ya existe se reemplaza solo cuando todo está escrito\n"
+        "                        y guarda sus permisos; si algo falla, queda como estaba.\n"
+        "                        pdf y png no se escriben en una terminal\n"
         "\n"
         "Otras:\n"
         "  --lugares             lista los 40 lugares con sus coordenadas\n"
@@ -826,7 +945,7 @@ QString TextoAyuda() {
         "\n"
         "Estado de salida: 0 si todo va bien, 2 si un dato no es válido (el motivo sale en\n"
         "una línea por la salida de errores y nada por la salida normal), 1 si no se pudo\n"
-        "escribir la salida.\n"
+        "escribir la salida (el motivo, en una línea por la salida de errores).\n"
         "\n"
         "Ejemplos:\n"
         "  vespalba-tabla --lugar valparaiso --zona -4 --fecha 2003-07-02\n"
@@ -835,12 +954,21 @@ QString TextoAyuda() {
         "  vespalba-tabla --buscar concep\n"
         "  vespalba-tabla --lat 53:10S --lon 70:55W --zona=-4 --mes 2003-06 --formato csv\n"
         "  vespalba-tabla --lat 70 --lon 0 --zona 0 --anio 2003 --formato json\n"
-        "  vespalba-tabla --lugar valparaiso --anio 2026 --formato ics --eventos orto,fases\n");
+        "  vespalba-tabla --lugar valparaiso --anio 2026 --formato ics --eventos orto,fases\n"
+        "  vespalba-tabla --lugar valparaiso --anio 2026 --formato pdf --salida 2026.pdf\n"
+        "  vespalba-tabla --lugar Tromsø --anio 2026 --formato png --luna --salida t.png\n");
     QStringList nombres;
     for (const FormatoSalida& f : Formatos()) nombres << QLatin1String(f.nombre);
     return ayuda.replace(QStringLiteral("%NOMBRES%"), nombres.join(QLatin1Char('|')))
         .replace(QStringLiteral("%FORMATOS%"), AyudaDeFormatos())
         .replace(QStringLiteral("%EVENTOS%"), NombresDeEventos(QStringLiteral(", ")))
+        .replace(QStringLiteral("%TAMANOS%"), QStringLiteral("de %1x%2 a %3x%4; por omisión %5x%6")
+                                                  .arg(TamanoMinimo.width())
+                                                  .arg(TamanoMinimo.height())
+                                                  .arg(TamanoMaximo.width())
+                                                  .arg(TamanoMaximo.height())
+                                                  .arg(TamanoPorDefecto.width())
+                                                  .arg(TamanoPorDefecto.height()))
         .replace(QStringLiteral("%ANIOS%"),
                  QStringLiteral("%1 a %2").arg(AnioMinimo).arg(AnioMaximo))
         .replace(QStringLiteral("%LIMITES%"),

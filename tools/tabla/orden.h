@@ -3,6 +3,7 @@
 // the output format, checked against the ranges the window accepts.
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -41,6 +42,18 @@ inline constexpr NombreEventoCalendario EventosCalendario[] = {
     {"fases", EventoFases},
     {"mediodia", EventoMediodia},
 };
+// The paper of the printed pages.
+enum class Papel {
+    A4,     // 210 x 297 mm
+    Carta,  // US Letter, 8.5 x 11 inches
+};
+
+// The fewest days of a chart (svg, png): a shorter range is refused.
+inline constexpr int DiasMinimosGrafico = 7;
+// The sizes of a chart, pixels (SVG user units), both sides included.
+inline constexpr QSize TamanoMinimo{320, 200};
+inline constexpr QSize TamanoMaximo{8000, 8000};
+inline constexpr QSize TamanoPorDefecto{1600, 900};
 
 // A checked request: everything needed to compute and print the days.
 struct Peticion {
@@ -69,7 +82,17 @@ struct Peticion {
     // SOURCE_DATE_EPOCH of the environment when set, so that the output can
     // be made again byte for byte, otherwise the present instant.
     qint64 sello = 0;
+    Papel papel = Papel::A4;          // --papel, for pages
+    QSize tamano = TamanoPorDefecto;  // --tamano, for a chart
+    bool luna = false;                // --luna: the Moon's hours on the chart
+    // --salida: the file the output goes to, replaced only once it is whole;
+    // empty for standard output.
+    QString salida;
 };
+
+// Whether a PDF of the request starts with the chart: its days are one
+// whole calendar year.
+bool ConGraficoDelAnio(const Peticion& peticion);
 
 // What the command line asks for.
 enum class Accion {
@@ -96,6 +119,11 @@ struct Orden {
 //                  when it is not set: whole seconds since 1970 for the
 //                  calendar's DTSTAMP (refused otherwise).
 Orden LeeOrden(const QStringList& argumentos, qint64 ahora, const QString& fechaFuente = QString());
+
+// The refusal of a request whose output is binary (pdf, png) and would go to
+// a terminal (no --salida, standard output a terminal); empty when the
+// output may be written.
+QString RechazoTerminal(const Peticion& peticion, bool salidaEsTerminal);
 
 // A message that quotes what was typed, made safe to print as one line:
 // control characters in it (a newline, an escape) written as \xHH, so that

@@ -183,11 +183,19 @@ QString TextoDesfasesUsados(QStringList usados) {
     return usados.join(QStringLiteral(", ")) + QStringLiteral(" y ") + ultimo;
 }
 
+QString TextoCoordenadas(const Peticion& p) {
+    return GradosMinutos(p.latitud, QLatin1Char('N'), QLatin1Char('S')) + QStringLiteral(", ") +
+           GradosMinutos(-p.longitud, QLatin1Char('E'), QLatin1Char('W'));
+}
+
+// The zone as the header names it: its IANA name, or the fixed offset "-4 h".
+QString NombreDeZona(const Peticion& p) {
+    return p.zonaHoraria.isEmpty() ? Horas(p.zona) + QStringLiteral(" h") : p.zonaHoraria;
+}
+
 //   usados: the offsets in force during the days, in order of first use.
 QString Cabecera(const Peticion& p, const QStringList& usados) {
-    const QString coordenadas = GradosMinutos(p.latitud, QLatin1Char('N'), QLatin1Char('S')) +
-                                QStringLiteral(", ") +
-                                GradosMinutos(-p.longitud, QLatin1Char('E'), QLatin1Char('W'));
+    const QString coordenadas = TextoCoordenadas(p);
     const QString nombre = NombreDelLugar(p);
     const QString lugar =
         nombre.isEmpty() ? coordenadas : nombre + QStringLiteral(" (") + coordenadas + ')';
@@ -202,8 +210,8 @@ QString Cabecera(const Peticion& p, const QStringList& usados) {
                  desfases);
     }
     const QString sentido = p.zona < 0 ? QStringLiteral("- ") : QStringLiteral("+ ");
-    return QStringLiteral("Lugar: %1\nZona horaria: %2 h (hora local = hora universal %3%4 h)\n")
-        .arg(lugar, Horas(p.zona), sentido, QString::number(std::fabs(p.zona), 'g', 6));
+    return QStringLiteral("Lugar: %1\nZona horaria: %2 (hora local = hora universal %3%4 h)\n")
+        .arg(lugar, NombreDeZona(p), sentido, QString::number(std::fabs(p.zona), 'g', 6));
 }
 
 }  // namespace
@@ -278,6 +286,20 @@ QString CeldaLuna(std::string_view caption, const std::string& texto) {
 }
 
 }  // namespace
+
+Encabezado EncabezadoDe(const Peticion& peticion, const std::vector<DiaCalculado>& dias) {
+    Encabezado e{NombreDelLugar(peticion), TextoCoordenadas(peticion), NombreDeZona(peticion), {}};
+    AnotaDesfases(dias, e.desfases);
+    return e;
+}
+
+QStringList NotasDeCambio(const DiaCalculado& d) {
+    QStringList notas;
+    for (const QString& cambio : d.cambios) {
+        notas << QStringLiteral("* %1 cambio de hora: %2").arg(FechaIso(d.fecha), cambio);
+    }
+    return notas;
+}
 
 std::vector<Columna> Columnas(const Peticion& peticion) {
     std::vector<Columna> columnas = {
@@ -825,8 +847,8 @@ QByteArray FilasTexto(const Peticion& peticion, const std::vector<DiaCalculado>&
 QString NotasDeCambios(const std::vector<DiaCalculado>& dias) {
     QString notas;
     for (const DiaCalculado& d : dias) {
-        for (const QString& cambio : d.cambios) {
-            notas += QStringLiteral("* %1 cambio de hora: %2\n").arg(FechaIso(d.fecha), cambio);
+        for (const QString& nota : NotasDeCambio(d)) {
+            notas += nota + QLatin1Char('\n');
         }
     }
     return notas;
@@ -1391,6 +1413,9 @@ bool EscribeJsonPorBloques(const Peticion& peticion, const Bloques& bloques,
 // ----------------------------------------------------------------- dispatch
 
 bool EscribePorPartes(const Peticion& peticion, const Sumidero& sumidero, const Reparto& reparto) {
+    if (peticion.formato->escribe == nullptr) {
+        return false;  // a drawing: see dibujo.h
+    }
     const long long n = (peticion.hasta - peticion.desde).count() + 1;
     if (n <= reparto.diasEnUnHilo) {
         return sumidero(peticion.formato->escribe(peticion, CalculaDias(peticion)));

@@ -133,6 +133,23 @@ struct Celda {
     bool marco = false;  // a dawn box in the frame colour: filled with shading
 };
 
+// The parts of the text table's header: the place's name ("Valparaíso",
+// "Puerto Montt, Región de Los Lagos, Chile"; empty for coordinates), its
+// coordinates ("33° 16' S, 71° 36' W"), the zone ("America/Santiago", or a
+// fixed offset "-4 h") and the offsets in force during the days, in order of
+// first use ({"-04", "-03"}).
+struct Encabezado {
+    QString lugar;
+    QString coordenadas;
+    QString zona;
+    QStringList desfases;
+};
+Encabezado EncabezadoDe(const Peticion& peticion, const std::vector<DiaCalculado>& dias);
+
+// The day's clock changes as the text table explains them under its rows,
+// one line each: "* 2023-09-03 cambio de hora: 00:00 → 01:00, -04 → -03".
+QStringList NotasDeCambio(const DiaCalculado& d);
+
 // The text table's columns for the request, in order; with a zone name, the
 // offset's after the date.
 std::vector<Columna> Columnas(const Peticion& peticion);

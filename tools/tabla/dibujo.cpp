@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tools/tabla/dibujo.h"
+
+#include "dibujo/grafico.h"
+#include "dibujo/paginas.h"
+
+namespace Vespalba::Tabla {
+
+// The limits the option reading checks are the drawing library's own.
+static_assert(DiasMinimosGrafico == Dibujo::DiasMinimosGrafico);
+static_assert(TamanoMinimo == Dibujo::TamanoMinimo);
+static_assert(TamanoMaximo == Dibujo::TamanoMaximo);
+static_assert(TamanoPorDefecto == Dibujo::TamanoPorDefecto);
+static_assert(int(Dibujo::NumClases) == int(ModuloVespalba::NumClases));
+
+namespace {
+
+Dibujo::Estado EstadoDe(ModuloVespalba::EstadoClase e) {
+    switch (e) {
+        case ModuloVespalba::EstadoClase::SiempreSobre: return Dibujo::Estado::SiempreSobre;
+        case ModuloVespalba::EstadoClase::SiempreBajo: return Dibujo::Estado::SiempreBajo;
+        case ModuloVespalba::EstadoClase::ConEventos: break;
+    }
+    return Dibujo::Estado::ConEventos;
+}
+
+}  // namespace
+
+Dibujo::Almanaque AlmanaqueDe(const Peticion& peticion, const std::vector<DiaCalculado>& dias) {
+    Dibujo::Almanaque a;
+    Encabezado e = EncabezadoDe(peticion, dias);
+    a.titulo = {std::move(e.lugar), std::move(e.coordenadas), std::move(e.zona),
+                std::move(e.desfases)};
+    for (const Columna& c : Columnas(peticion)) {
+        a.columnas.push_back({c.grupo, c.titulo, c.derecha});
+    }
+    a.dias.reserve(dias.size());
+    for (const DiaCalculado& d : dias) {
+        Dibujo::Dia dia;
+        dia.fecha = d.fecha;
+        dia.existe = d.existe;
+        dia.desfase = d.desfase;
+        for (std::size_t c = 0; c < dia.clases.size(); ++c) {
+            const ModuloVespalba::EventoClase& evento = d.eventos.clases[c];
+            Dibujo::ClaseDia& clase = dia.clases[c];
+            clase.estado = EstadoDe(evento.estado);
+            if (evento.hayOrto) clase.orto = evento.horaOrto;
+            if (evento.hayOcaso) clase.ocaso = evento.horaOcaso;
+        }
+        for (Celda& celda : FilaTexto(peticion, d)) {
+            dia.celdas.push_back({std::move(celda.texto), celda.marco});
+        }
+        dia.cambios = NotasDeCambio(d);
+        a.dias.push_back(std::move(dia));
+    }
+    return a;
+}
+
+bool Dibuja(const Peticion& peticion, const std::vector<DiaCalculado>& dias, QIODevice& salida,
+            const QString& programa) {
+    const Dibujo::Almanaque almanaque = AlmanaqueDe(peticion, dias);
+    Dibujo::OpcionesGrafico grafico;
+    grafico.luna = peticion.luna;
+    switch (peticion.formato->lamina) {
+        case Lamina::Paginas: {
+            Dibujo::OpcionesDocumento documento;
+            documento.papel =
+                peticion.papel == Papel::Carta ? Dibujo::Papel::Carta : Dibujo::Papel::A4;
+            documento.grafico = ConGraficoDelAnio(peticion);
+            documento.luna = peticion.luna;
+            documento.programa = programa;
+            documento.metodo = QStringLiteral(
+                "Horas locales de la zona, con los minutos truncados (el mediodía, paso del Sol "
+                "por el meridiano, con los segundos), calculadas con series de baja precisión "
+                "del Sol y de la Luna.");
+            // The abbreviated titles and the Moon's column, after the marks.
+            documento.marcas.push_back({QStringLiteral("Civil, Náutico, Astronómico"), false,
+                                        QStringLiteral("los crepúsculos; Aurora, su comienzo")});
+            documento.marcas.push_back(
+                {QStringLiteral("Luz ±"), false,
+                 QStringLiteral("las horas de luz menos las del día anterior")});
+            documento.marcas.push_back(
+                {QStringLiteral("Luna"), false,
+                 QStringLiteral("fracción iluminada a las 12:00 y fase del día")});
+            for (int e = 0; e < 8; ++e) {
+                const auto etapa = static_cast<ModuloVespalba::EtapaLunar>(e);
+                documento.marcas.push_back(
+                    {AbreviaturaEtapa(etapa), false, TextoEtapa(etapa).toLower()});
+            }
+            documento.marcas.push_back(
+                {QStringLiteral("Aviso"), false,
+                 QStringLiteral("también la fase principal del día, con su hora")});
+            if (!peticion.zonaHoraria.isEmpty()) {
+                documento.marcas.push_back(
+                    {QStringLiteral("Desf."), false,
+                     QStringLiteral("el desfase de la zona al empezar el día")});
+            }
+            return Dibujo::EscribePdf(salida, almanaque, documento);
+        }
+        case Lamina::Vectorial:
+            return Dibujo::EscribeSvg(salida, almanaque, peticion.tamano, grafico);
+        case Lamina::Imagen: return Dibujo::EscribePng(salida, almanaque, peticion.tamano, grafico);
+        case Lamina::Ninguna: break;
+    }
+    return false;
+}
+
+}  // namespace Vespalba::Tabla
