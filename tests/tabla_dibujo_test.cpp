@@ -135,7 +135,7 @@ TEST_P(PdfDeUnMes, LasMismasHorasYPalabrasQueElTexto) {
     const QString plano = Palabras(QString::fromUtf8(extraido.salida)).join(QLatin1Char(' '));
     for (const char* leyenda : {"Civil, Náutico, Astronómico: los crepúsculos",
                                 "Luz ±: las horas de luz menos las del día anterior.",
-                                "LL luna llena", "con los segundos"}) {
+                                "LL: luna llena.", "con los segundos"}) {
         EXPECT_TRUE(plano.contains(Palabras(QString::fromUtf8(leyenda)).join(QLatin1Char(' '))))
             << leyenda;
     }
