@@ -254,23 +254,26 @@ namespace {
 // after the date's 0 h (the instant is already truncated to the second).
 QString HoraMinutoSegundo(const DiaCalculado& d, const Instante& t) {
     const qint64 medianoche = qint64(sys_days{d.fecha}.time_since_epoch().count()) * 86400;
-    const qint64 s = t.segundos + t.desfase - medianoche;
-    return QStringLiteral("%1:%2:%3")
-        .arg(s / 3600, 2, 10, QLatin1Char('0'))
-        .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(s % 60, 2, 10, QLatin1Char('0'));
+    const qint64 s = std::clamp<qint64>(t.segundos + t.desfase - medianoche, 0, 99 * 3600);
+    const auto cifra = [](qint64 n) { return QChar(char16_t(u'0' + n)); };
+    const QChar texto[8] = {cifra(s / 36000),   cifra(s / 3600 % 10), QChar(u':'),
+                            cifra(s / 600 % 6), cifra(s / 60 % 10),   QChar(u':'),
+                            cifra(s % 60 / 10), cifra(s % 10)};
+    return QString(texto, 8);
 }
 
 // "+2 m 38 s", "-0 m 05 s", "0 m 00 s": a change of daylight, seconds.
 QString CambioDeLuz(qint64 segundos) {
     const qint64 n = segundos < 0 ? -segundos : segundos;
-    const QString signo = segundos > 0   ? QStringLiteral("+")
-                          : segundos < 0 ? QStringLiteral("-")
-                                         : QString();
-    return QStringLiteral("%1%2 m %3 s")
-        .arg(signo)
-        .arg(n / 60)
-        .arg(n % 60, 2, 10, QLatin1Char('0'));
+    QString texto;
+    texto.reserve(12);
+    if (segundos != 0) texto += QChar(segundos > 0 ? u'+' : u'-');
+    texto += QString::number(n / 60);
+    texto += QLatin1String(" m ");
+    texto += QChar(char16_t(u'0' + n % 60 / 10));
+    texto += QChar(char16_t(u'0' + n % 10));
+    texto += QLatin1String(" s");
+    return texto;
 }
 
 // A moon box as a cell: the event named by its label, then its text
@@ -355,8 +358,8 @@ std::vector<Celda> FilaTexto(const Peticion& peticion, const DiaCalculado& d) {
     }
     fila.push_back({QString::fromStdString(p.HorasLuz).trimmed()});
     fila.push_back({a.cambioLuz ? CambioDeLuz(*a.cambioLuz) : QString()});
-    fila.push_back(
-        {QStringLiteral("%1 % %2").arg(Porcentaje(a.fraccionLuna)).arg(AbreviaturaEtapa(a.etapa))});
+    fila.push_back({QString::number(Porcentaje(a.fraccionLuna)) + QLatin1String(" % ") +
+                    AbreviaturaEtapa(a.etapa)});
     QString aviso = p.TextInfoVisible ? Texto(p.TextInfo) : QString();
     if (a.fase) {
         if (!aviso.isEmpty()) aviso += QLatin1Char(' ');
@@ -1294,12 +1297,12 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
         json.Miembro("creciente");
         salida += a.lunaCreciente ? "true" : "false";
         json.Miembro("fase");
-        json.Cadena(TextoEtapa(a.etapa).toStdString());
+        json.Cadena(ModuloVespalba::NombreEtapa(a.etapa));
         json.Miembro("fase_principal");
         if (a.fase) {
             json.AbreObjeto();
             json.Miembro("nombre");
-            json.Cadena(TextoFase(a.fase->fase).toStdString());
+            json.Cadena(ModuloVespalba::NombreEtapa(ModuloVespalba::EtapaDeFase(a.fase->fase)));
             json.Miembro("hora");
             json.Numero(a.fase->hora);
             json.Miembro("desfase");
