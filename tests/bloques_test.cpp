@@ -137,6 +137,10 @@ TEST(Programa, TodoElDominioIgualQueEnUnHilo) {
         if (!EsTexto(f)) continue;
         SCOPED_TRACE(f.nombre);
         QProcess programa;
+        // The calendar's DTSTAMP as in PeticionDe: the epoch.
+        QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
+        entorno.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QStringLiteral("0"));
+        programa.setProcessEnvironment(entorno);
         programa.start(QStringLiteral(VESPALBA_TABLA),
                        valparaiso + QStringList{"--formato", QString::fromLatin1(f.nombre)});
         ASSERT_TRUE(programa.waitForFinished(300000));
