@@ -146,9 +146,11 @@ tabla=$raiz/usr/bin/vespalba-tabla
 # daylight. The place table's Valparaíso lies 2' of longitude further east
 # (71° 34' W), which moves every event 8 s earlier: the minutes stay the same
 # (the example's times fall 0.76 min or more after their minute, the
-# hours of daylight do not move).
-esperado='Orto 10: 15  Ocaso 20: 41   7: 50   17: 50 '
-luz='  9: 59'  # the last column (no warning that day)
+# hours of daylight do not move); solar noon is 12:50:25 there, 12:50:17 at
+# the table's Valparaíso. Then 26 s more daylight than the day before and a
+# Moon 9 % lit, three days after the new moon.
+esperado='Orto 10: 15  Ocaso 20: 41  7: 50  17: 50  12:50:'
+luz='  9: 59  [+]0 m 26 s  9 % Cre'  # the last columns (no notice that day)
 for args in "--fecha 2003-07-02 --lat 33:16S --lon 71:36W --zona -4" \
             "--fecha 2003-07-02 --lugar valparaiso --zona -4"; do
     # shellcheck disable=SC2086 # $args: a list of options, split on purpose
