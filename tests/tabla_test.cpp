@@ -1249,6 +1249,10 @@ TEST(Programa, NingunNanEnLosBordes) {
         {"--lat", "-74.99", "--lon", "-179.99", "--zona", "-12", "--anio", "2040"},
         {"--lat", "74:59.99N", "--lon", "0:0E", "--tz", "Europe/Oslo", "--mes", "2040-12"},
         {"--lat", "-13.83", "--lon", "-171.75", "--tz", "Pacific/Apia", "--mes", "2011-12"},
+        // Civil time 12 h from solar time: the Sun crosses the meridian at
+        // about midnight, and on 2026-06-13 and 2026-12-25 not within the
+        // civil day at all (no noon).
+        {"--lat", "10", "--lon", "0", "--zona", "12", "--anio", "2026"},
     };
     for (const QStringList& b : bordes) {
         for (const char* formato : {"texto", "csv", "json", "ics"}) {
@@ -1263,6 +1267,22 @@ TEST(Programa, NingunNanEnLosBordes) {
                                                      QRegularExpression::CaseInsensitiveOption);
             const QRegularExpressionMatch m = noNumero.match(QString::fromUtf8(e.salida));
             EXPECT_FALSE(m.hasMatch()) << m.captured().toStdString();
+            if (QLatin1String(formato) == QLatin1String("csv")) {
+                // Every row as many fields as titles, also without a noon.
+                const QList<QByteArray> filas = e.salida.trimmed().split('\n');
+                const auto campos = [](const QByteArray& fila) {
+                    qsizetype n = 1;
+                    bool entreComillas = false;
+                    for (char c : fila) {
+                        if (c == '"') entreComillas = !entreComillas;
+                        if (c == ',' && !entreComillas) ++n;
+                    }
+                    return n;
+                };
+                for (const QByteArray& fila : filas) {
+                    ASSERT_EQ(campos(fila), campos(filas.front())) << fila.constData();
+                }
+            }
         }
     }
 }

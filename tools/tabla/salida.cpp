@@ -692,14 +692,22 @@ struct MedidasTexto {
     QStringList desfases;
 };
 
-MedidasTexto MideTexto(const Peticion& peticion, const std::vector<DiaCalculado>& dias) {
+// The days' rows of cells, as FilaTexto gives them.
+using Filas = std::vector<std::vector<Celda>>;
+
+// `filas`, when given, receives the days' rows, for FilasTexto not to make
+// them again.
+MedidasTexto MideTexto(const Peticion& peticion, const std::vector<DiaCalculado>& dias,
+                       Filas* filas = nullptr) {
     MedidasTexto m;
     m.celdas.assign(Columnas(peticion).size(), 0);
+    if (filas) filas->reserve(dias.size());
     for (const DiaCalculado& d : dias) {
-        const std::vector<Celda> fila = FilaTexto(peticion, d);
+        std::vector<Celda> fila = FilaTexto(peticion, d);
         for (std::size_t c = 0; c < m.celdas.size(); ++c) {
             m.celdas[c] = std::max(m.celdas[c], fila[c].texto.size());
         }
+        if (filas) filas->push_back(std::move(fila));
     }
     AnotaDesfases(dias, m.desfases);
     return m;
@@ -806,18 +814,22 @@ QString Titulos(const std::vector<Columna>& columnas, const Anchos& ancho) {
 // and the titles.
 //   mesAnterior: the month of the row before the first of these; none for
 //                the table's first row.
+//   filas:       the days' rows already made by MideTexto, or none.
 QByteArray FilasTexto(const Peticion& peticion, const std::vector<DiaCalculado>& dias,
                       const std::vector<Columna>& columnas, const Anchos& ancho,
-                      const QString& titulos, std::optional<year_month> mesAnterior) {
+                      const QString& titulos, std::optional<year_month> mesAnterior,
+                      const Filas* filas = nullptr) {
     QString salida;
-    for (const DiaCalculado& d : dias) {
+    for (std::size_t i = 0; i < dias.size(); ++i) {
+        const DiaCalculado& d = dias[i];
         const year_month mes{d.fecha.year(), d.fecha.month()};
         if (mes != mesAnterior) {
             salida += QLatin1Char('\n');
             salida += titulos;
             mesAnterior = mes;
         }
-        const std::vector<Celda> fila = FilaTexto(peticion, d);
+        const std::vector<Celda> propia = filas ? std::vector<Celda>() : FilaTexto(peticion, d);
+        const std::vector<Celda>& fila = filas ? (*filas)[i] : propia;
         QString linea;
         if (!d.existe) {
             // Nothing but the date and the notice.
@@ -889,10 +901,12 @@ QByteArray PieTexto(const Peticion& peticion, const QString& notas) {
 
 QByteArray EscribeTexto(const Peticion& peticion, const std::vector<DiaCalculado>& dias) {
     const std::vector<Columna> columnas = Columnas(peticion);
-    const MedidasTexto m = MideTexto(peticion, dias);
+    Filas filas;
+    const MedidasTexto m = MideTexto(peticion, dias, &filas);
     const Anchos ancho = AnchosColumnas(columnas, m.celdas);
     return Cabecera(peticion, m.desfases).toUtf8() +
-           FilasTexto(peticion, dias, columnas, ancho, Titulos(columnas, ancho), std::nullopt) +
+           FilasTexto(peticion, dias, columnas, ancho, Titulos(columnas, ancho), std::nullopt,
+                      &filas) +
            PieTexto(peticion, NotasDeCambios(dias));
 }
 
@@ -1046,20 +1060,31 @@ QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& d
         const AlmanaqueDia& a = d.almanaque;
         salida += ',';
         if (a.horaMediodia) {
-            salida += Decimal(*a.horaMediodia) + ',' + desfases.Horas(a.mediodia.desfase) + ',';
+            salida += Decimal(*a.horaMediodia);
+            salida += ',';
+            salida += desfases.Horas(a.mediodia.desfase);
+            salida += ',';
             AgregaInstante(salida, a.mediodia.segundos, a.mediodia.desfase, desfases);
-            salida += ',' + Decimal(a.alturaMediodia);
+            salida += ',';
+            salida += Decimal(a.alturaMediodia);
         } else {
-            salida += ",,";
+            salida += ",,,";
         }
         salida += ',';
         if (a.cambioLuz) salida += QByteArray::number(*a.cambioLuz);
-        salida += ',' + Decimal(a.fraccionLuna) + (a.lunaCreciente ? ",true," : ",false,");
-        salida += CampoTexto(TextoEtapa(a.etapa).toUtf8());
+        salida += ',';
+        salida += Decimal(a.fraccionLuna);
+        salida += a.lunaCreciente ? ",true," : ",false,";
+        AgregaCampoTexto(salida, ModuloVespalba::NombreEtapa(a.etapa));
         salida += ',';
         if (a.fase) {
-            salida += CampoTexto(TextoFase(a.fase->fase).toUtf8()) + ',' + Decimal(a.fase->hora) +
-                      ',' + desfases.Horas(a.fase->instante.desfase) + ',';
+            AgregaCampoTexto(
+                salida, ModuloVespalba::NombreEtapa(ModuloVespalba::EtapaDeFase(a.fase->fase)));
+            salida += ',';
+            salida += Decimal(a.fase->hora);
+            salida += ',';
+            salida += desfases.Horas(a.fase->instante.desfase);
+            salida += ',';
             AgregaInstante(salida, a.fase->instante.segundos, a.fase->instante.desfase, desfases);
         } else {
             salida += "\"\",,,";
@@ -1347,15 +1372,22 @@ bool EscribeTextoPorBloques(const Peticion& peticion, const Bloques& bloques,
     // first pass rather than computed again.
     constexpr long long DiasGuardados = 2048;
     const bool guarda = bloques.Dias() <= DiasGuardados;
-    std::vector<std::vector<DiaCalculado>> guardados;
+    // A block kept from the first pass: its days and their rows of cells,
+    // made on the block's thread.
+    struct Guardado {
+        std::vector<DiaCalculado> dias;
+        Filas filas;
+    };
+    std::vector<Guardado> guardados;
     MedidasTexto m;
     bloques.EnOrden(
         [&](std::vector<DiaCalculado> dias) {
-            MedidasTexto medidas = MideTexto(peticion, dias);
-            if (!guarda) dias.clear();
-            return std::pair(std::move(medidas), std::move(dias));
+            Guardado g;
+            MedidasTexto medidas = MideTexto(peticion, dias, guarda ? &g.filas : nullptr);
+            if (guarda) g.dias = std::move(dias);
+            return std::pair(std::move(medidas), std::move(g));
         },
-        [&](std::pair<MedidasTexto, std::vector<DiaCalculado>> bloque) {
+        [&](std::pair<MedidasTexto, Guardado> bloque) {
             Suma(m, bloque.first);
             if (guarda) guardados.push_back(std::move(bloque.second));
             return true;
@@ -1366,7 +1398,7 @@ bool EscribeTextoPorBloques(const Peticion& peticion, const Bloques& bloques,
     // The clock changes' notes go under the table; there are two a year at
     // most.
     QString notas;
-    const auto filas = [&](const std::vector<DiaCalculado>& dias) {
+    const auto filas = [&](const std::vector<DiaCalculado>& dias, const Filas* hechas) {
         // The month of the row before the block's first, unless that is the
         // table's first row.
         std::optional<year_month> mesAnterior;
@@ -1375,7 +1407,7 @@ bool EscribeTextoPorBloques(const Peticion& peticion, const Bloques& bloques,
             const year_month_day anterior{primero - days{1}};
             mesAnterior = anterior.year() / anterior.month();
         }
-        return std::pair(FilasTexto(peticion, dias, columnas, ancho, titulos, mesAnterior),
+        return std::pair(FilasTexto(peticion, dias, columnas, ancho, titulos, mesAnterior, hechas),
                          NotasDeCambios(dias));
     };
     const auto escribe = [&](const std::pair<QByteArray, QString>& bloque) {
@@ -1386,10 +1418,12 @@ bool EscribeTextoPorBloques(const Peticion& peticion, const Bloques& bloques,
         return false;
     }
     if (guarda) {
-        for (const std::vector<DiaCalculado>& dias : guardados) {
-            if (!escribe(filas(dias))) return false;
+        for (const Guardado& g : guardados) {
+            if (!escribe(filas(g.dias, &g.filas))) return false;
         }
-    } else if (!bloques.EnOrden(filas, escribe)) {
+    } else if (!bloques.EnOrden(
+                   [&](const std::vector<DiaCalculado>& dias) { return filas(dias, nullptr); },
+                   escribe)) {
         return false;
     }
     return sumidero(PieTexto(peticion, notas));
