@@ -12,22 +12,9 @@
 #   RUNS       hyperfine runs of each command (default 20)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build}
-corridas=${2:-20}
-tabla="$build/tools/vespalba-tabla"
-if [ ! -x "$tabla" ]; then
-    echo "dibujos.sh: no está $tabla; compile antes (scripts/build $build)" >&2
-    exit 1
-fi
-for programa in hyperfine /usr/bin/time python3; do
-    command -v "$programa" >/dev/null || {
-        echo "dibujos.sh: falta $programa (scripts/deps lo instala)" >&2
-        exit 1
-    }
-done
-
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+guion=dibujos.sh
+# shellcheck source=bench/comun.sh
+source bench/comun.sh
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 anio="--lugar valparaiso --anio 2026"
 declare -A ordenes=(

@@ -10,22 +10,9 @@
 #              quarter as many, at least 3)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build}
-corridas=${2:-20}
-tabla="$build/tools/vespalba-tabla"
-if [ ! -x "$tabla" ]; then
-    echo "procesos.sh: no está $tabla; compile antes (scripts/build $build)" >&2
-    exit 1
-fi
-for programa in hyperfine /usr/bin/time python3; do
-    command -v "$programa" >/dev/null || {
-        echo "procesos.sh: falta $programa (scripts/deps lo instala)" >&2
-        exit 1
-    }
-done
-
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+guion=procesos.sh
+# shellcheck source=bench/comun.sh
+source bench/comun.sh
 lugar="--lugar valparaiso --zona -4"
 declare -A rangos=(
     [dia]="--fecha 2026-07-02"
