@@ -73,27 +73,9 @@ bool Dibuja(const Peticion& peticion, const std::vector<DiaCalculado>& dias, QIO
                 "Horas locales de la zona, con los minutos truncados (el mediodía, paso del Sol "
                 "por el meridiano, con los segundos), calculadas con series de baja precisión "
                 "del Sol y de la Luna.");
-            // The abbreviated titles and the Moon's column, after the marks.
-            documento.marcas.push_back({QStringLiteral("Civil, Náutico, Astronómico"), false,
-                                        QStringLiteral("los crepúsculos; Aurora, su comienzo")});
-            documento.marcas.push_back(
-                {QStringLiteral("Luz ±"), false,
-                 QStringLiteral("las horas de luz menos las del día anterior")});
-            documento.marcas.push_back(
-                {QStringLiteral("Luna"), false,
-                 QStringLiteral("fracción iluminada a las 12:00 y fase del día")});
-            for (int e = 0; e < 8; ++e) {
-                const auto etapa = static_cast<ModuloVespalba::EtapaLunar>(e);
-                documento.marcas.push_back(
-                    {AbreviaturaEtapa(etapa), false, TextoEtapa(etapa).toLower()});
-            }
-            documento.marcas.push_back(
-                {QStringLiteral("Aviso"), false,
-                 QStringLiteral("también la fase principal del día, con su hora")});
-            if (!peticion.zonaHoraria.isEmpty()) {
-                documento.marcas.push_back(
-                    {QStringLiteral("Desf."), false,
-                     QStringLiteral("el desfase de la zona al empezar el día")});
+            // The abbreviated titles and the almanac's columns, after the marks.
+            for (const Explicacion& e : ExplicacionDeColumnas(peticion)) {
+                documento.marcas.push_back({e.marca, false, e.significado});
             }
             return Dibujo::EscribePdf(salida, almanaque, documento);
         }

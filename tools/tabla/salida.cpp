@@ -329,6 +329,27 @@ std::vector<Columna> Columnas(const Peticion& peticion) {
     return columnas;
 }
 
+std::vector<Explicacion> ExplicacionDeColumnas(const Peticion& peticion) {
+    std::vector<Explicacion> e = {
+        {QStringLiteral("Civil, Náutico, Astronómico"),
+         QStringLiteral("los crepúsculos; Aurora, su comienzo")},
+        {QStringLiteral("Luz ±"), QStringLiteral("las horas de luz menos las del día anterior")},
+        {QStringLiteral("Luna"), QStringLiteral("fracción iluminada a las 12:00 y fase del día")},
+    };
+    for (int i = 0; i < 8; ++i) {
+        const auto etapa = static_cast<ModuloVespalba::EtapaLunar>(i);
+        e.push_back({AbreviaturaEtapa(etapa), TextoEtapa(etapa).toLower()});
+    }
+    e.push_back({QStringLiteral("Aviso"),
+                 QStringLiteral("también la fase principal del día, con su hora")});
+    if (!peticion.zonaHoraria.isEmpty()) {
+        e.push_back({QStringLiteral("Desf."),
+                     QStringLiteral("el desfase de la zona al empezar el día; cada hora se lee "
+                                    "con el desfase de su momento")});
+    }
+    return e;
+}
+
 std::vector<Celda> FilaTexto(const Peticion& peticion, const DiaCalculado& d) {
     const PantallaResultados& p = d.pantalla;
     std::vector<Celda> fila;
@@ -879,21 +900,20 @@ QByteArray PieTexto(const Peticion& peticion, const QString& notas) {
     salida += QStringLiteral(
         "\nHoras locales de la zona, con los minutos truncados; el mediodía (paso del Sol por el "
         "meridiano), con los segundos truncados.\n"
-        "Civil, Náutico, Astronómico: los crepúsculos; Aurora: su comienzo.  Luz ±: las horas "
-        "de luz menos las del día anterior.\n"
         "No hay: no se pone.  Bajo horizonte: no sale.  ////: el crepúsculo no termina.  ");
     salida += QString(4, sombra);
-    salida += QStringLiteral(
-        ": la aurora no llega.\n"
-        "Luna: fracción iluminada a las 12:00 y fase: LN luna nueva, Cre creciente, CC cuarto "
-        "creciente, GC gibosa creciente, LL luna llena,\n"
-        "GM gibosa menguante, CM cuarto menguante, Men menguante; en Aviso, la fase principal "
-        "del día con su hora.\n");
-    if (!peticion.zonaHoraria.isEmpty()) {
-        salida += QStringLiteral(
-            "Desf.: el desfase de la zona al empezar el día; cada hora se lee con el desfase de su "
-            "momento.\n");
+    salida += QStringLiteral(": la aurora no llega.\n");
+    // The columns' explanations, two blanks apart, on lines that fit the page.
+    QString linea;
+    for (const Explicacion& e : ExplicacionDeColumnas(peticion)) {
+        const QString texto = e.marca + QStringLiteral(": ") + e.significado + QLatin1Char('.');
+        if (!linea.isEmpty() && linea.size() + 2 + texto.size() > AnchoMaximoLinea) {
+            salida += linea + QLatin1Char('\n');
+            linea.clear();
+        }
+        linea += (linea.isEmpty() ? QString() : QStringLiteral("  ")) + texto;
     }
+    salida += linea + QLatin1Char('\n');
     return salida.toUtf8();
 }
 

@@ -154,6 +154,16 @@ QStringList NotasDeCambio(const DiaCalculado& d);
 // offset's after the date.
 std::vector<Columna> Columnas(const Peticion& peticion);
 
+// What the abbreviated titles and the almanac's columns mean, for the
+// legend under the text table and on the printed pages: "Luz ±", "las horas
+// de luz menos las del día anterior"; each abbreviation of the Moon's phase;
+// with a zone name, "Desf.".
+struct Explicacion {
+    QString marca;
+    QString significado;
+};
+std::vector<Explicacion> ExplicacionDeColumnas(const Peticion& peticion);
+
 // A day's row of the text table, one cell for each of Columnas(peticion):
 // the texts exactly as the table prints them, unpadded.
 std::vector<Celda> FilaTexto(const Peticion& peticion, const DiaCalculado& d);
