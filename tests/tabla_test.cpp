@@ -1242,7 +1242,8 @@ TEST(Programa, CadaFormatoDeLaTablaEnAyudaMensajeYSalida) {
 
 // At the edges of what is accepted (the polar limits, the date line, the
 // farthest zones, the first and last years) every format prints numbers
-// only: never "nan" nor "inf", whatever the almanac's quantities do there.
+// only: never "nan" nor "inf", whatever the almanac's quantities do there;
+// the text's lines stay within 160 characters.
 TEST(Programa, NingunNanEnLosBordes) {
     const QStringList bordes[] = {
         {"--lat", "74.99", "--lon", "179.99", "--zona", "14", "--anio", "1980"},
@@ -1267,6 +1268,12 @@ TEST(Programa, NingunNanEnLosBordes) {
                                                      QRegularExpression::CaseInsensitiveOption);
             const QRegularExpressionMatch m = noNumero.match(QString::fromUtf8(e.salida));
             EXPECT_FALSE(m.hasMatch()) << m.captured().toStdString();
+            if (QLatin1String(formato) == QLatin1String("texto")) {
+                // A whole polar year too prints on A4 landscape.
+                for (const QString& linea : QString::fromUtf8(e.salida).split('\n')) {
+                    ASSERT_LE(linea.size(), 160) << linea.toStdString();
+                }
+            }
             if (QLatin1String(formato) == QLatin1String("csv")) {
                 // Every row as many fields as titles, also without a noon.
                 const QList<QByteArray> filas = e.salida.trimmed().split('\n');

@@ -82,12 +82,11 @@ QByteArray LugarUid(const Peticion& p) {
            QByteArray::number(std::fabs(este), 'f', 5) + (este < 0 ? "W" : "E");
 }
 
+// The place as the text table's header names it, or its coordinates when
+// it has no name ("33° 16' S, 71° 36' W").
 QString NombreLugar(const Peticion& p) {
-    if (!p.nombreCompleto.isEmpty()) return p.nombreCompleto;
-    const QString nombre = p.lugar.trimmed();
-    if (!nombre.isEmpty()) return nombre;
-    return QStringLiteral("%1, %2").arg(QString::number(p.latitud, 'f', 4),
-                                        QString::number(-p.longitud, 'f', 4));
+    const Encabezado e = EncabezadoDe(p, {});
+    return e.lugar.isEmpty() ? e.coordenadas : e.lugar;
 }
 
 // The chosen events of a day, in time order.
