@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <chrono>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -125,6 +127,35 @@ TEST(PorBloques, UnaPiezaRechazadaTerminaElCalculo) {
             Reparto{0, 2, 30});
         EXPECT_FALSE(escrito);
         EXPECT_EQ(recibidas, 3);
+    }
+}
+
+// A block whose computation throws stops the others and the exception
+// reaches the caller (a thread left with it would end the program); the
+// blocks before it are still handed over in date order, none after it.
+TEST(PorBloques, UnaExcepcionLlegaAlQueLlama) {
+    const Peticion p = PeticionDe(rangos[1].argumentos, Formatos()[0]);
+    const Bloques bloques(p, Reparto{0, 2, 30});
+    std::vector<std::chrono::sys_days> recibidos;
+    EXPECT_THROW(bloques.EnOrden(
+                     [](std::vector<DiaCalculado> dias) {
+                         if (dias.front().fecha ==
+                             std::chrono::year_month_day{std::chrono::year{2004} / 1 / 30}) {
+                             throw std::runtime_error("bloque 3");
+                         }
+                         return std::chrono::sys_days{dias.front().fecha};
+                     },
+                     [&](std::chrono::sys_days primero) {
+                         recibidos.push_back(primero);
+                         return true;
+                     }),
+                 std::runtime_error);
+    // Blocks of 30 days from 2003-11-01: the third, from 2003-12-31, is the
+    // last one handed over.
+    ASSERT_EQ(recibidos.size(), 3u);
+    for (std::size_t i = 0; i < recibidos.size(); ++i) {
+        EXPECT_EQ(recibidos[i], std::chrono::sys_days{std::chrono::year{2003} / 11 / 1} +
+                                    std::chrono::days{30 * int(i)});
     }
 }
 

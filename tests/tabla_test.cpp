@@ -10,12 +10,15 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "dias_trabajados.h"
 #include "places/lugares.h"
@@ -548,6 +551,62 @@ TEST(Programa, JsonUnaLineaPorDiaConSusMiembrosEnOrden) {
     }
     ComparaTextos(LineasJson(lineas[1]).value(0)["textos"].toObject(),
                   DiasTrabajados::Todos()[0].pantalla);
+}
+
+// The CSV and JSON numbers are written without Qt, and must be the very text
+// Qt's JSON writer gives (QByteArray::number, 'g', shortest): hours, degrees,
+// fractions and offsets, their edges, and a spread of magnitudes, signs and
+// short and long mantissas.
+TEST(AgregaDecimal, ElMismoTextoQueQt) {
+    std::vector<double> valores = {0.0,
+                                   -0.0,
+                                   1.0,
+                                   -4.0,
+                                   5.75,
+                                   -3.5,
+                                   14.0,
+                                   0.1,
+                                   1.0 / 3,
+                                   23.999999999,
+                                   24.0,
+                                   90.0,
+                                   -33.266666666666666,
+                                   1e-5,
+                                   1e-7,
+                                   123456.0,
+                                   1e5,
+                                   99999.99,
+                                   1e14,
+                                   999999999999999.9,
+                                   1e15,
+                                   1e16,
+                                   1e17,
+                                   98393908422337330.0,
+                                   1.7976931348623157e308,
+                                   4.9e-324,
+                                   2.2250738585072014e-308,
+                                   std::nan(""),
+                                   INFINITY,
+                                   -INFINITY};
+    std::mt19937_64 azar(20261210);
+    for (int exponente = -20; exponente <= 20; ++exponente) {
+        std::uniform_real_distribution<double> u(std::pow(10.0, exponente),
+                                                 std::pow(10.0, exponente + 1));
+        for (int i = 0; i < 2000; ++i) {
+            const double x = u(azar);
+            valores.insert(valores.end(), {x, -x, std::round(x * 1000.0) / 1000.0, std::round(x)});
+        }
+    }
+    for (int segundos = -12 * 3600; segundos <= 14 * 3600; segundos += 900) {
+        valores.push_back(segundos / 3600.0);
+    }
+    for (const double x : valores) {
+        std::string texto;
+        AgregaDecimal(texto, x);
+        EXPECT_EQ(texto,
+                  QByteArray::number(x + 0.0, 'g', QLocale::FloatingPointShortest).toStdString())
+            << x;
+    }
 }
 
 TEST(Programa, CsvRfc4180ConTextosYHorasDecimales) {

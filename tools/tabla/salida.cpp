@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <string>
 #include <unordered_map>
@@ -56,14 +57,24 @@ QString FechaIso(year_month_day f) {
 // Shortest decimal text that reads back as the same double, as Qt's JSON
 // writer prints numbers.
 QByteArray Decimal(double x) {
-    return QByteArray::number(x + 0.0, 'g', QLocale::FloatingPointShortest);
+    std::string texto;
+    AgregaDecimal(texto, x);
+    return QByteArray::fromStdString(texto);
+}
+
+// The CSV and JSON rows are written into a std::string, whose appends are
+// inline (a QByteArray's go through its library for each piece, and a
+// year's rows have tens of thousands of pieces); a block's rows become one
+// QByteArray at the end.
+void Agrega(std::string& salida, const QByteArray& bytes) {
+    salida.append(bytes.constData(), std::size_t(bytes.size()));
 }
 
 // "2003-07-02", as FechaIso writes it.
-void AgregaFecha(QByteArray& salida, year_month_day f) {
+void AgregaFecha(std::string& salida, year_month_day f) {
     const int anio = int(f.year());
     if (anio < 1000 || anio > 9999) {
-        salida += FechaIso(f).toLatin1();
+        salida += FechaIso(f).toStdString();
         return;
     }
     const unsigned mes = unsigned(f.month());
@@ -86,17 +97,21 @@ void AgregaFecha(QByteArray& salida, year_month_day f) {
 // ("-04:00").
 class TextosDesfase {
 public:
-    const QByteArray& Horas(int desfase) {
-        return Busca(horas_, desfase, [](int d) { return Decimal(d / 3600.0); });
+    const std::string& Horas(int desfase) {
+        return Busca(horas_, desfase, [](int d) {
+            std::string texto;
+            AgregaDecimal(texto, d / 3600.0);
+            return texto;
+        });
     }
-    const QByteArray& Iso(int desfase) {
-        return Busca(iso_, desfase, [](int d) { return TextoDesfaseIso(d).toLatin1(); });
+    const std::string& Iso(int desfase) {
+        return Busca(iso_, desfase, [](int d) { return TextoDesfaseIso(d).toStdString(); });
     }
 
 private:
-    using Tabla = std::vector<std::pair<int, QByteArray>>;
+    using Tabla = std::vector<std::pair<int, std::string>>;
     template <class Hace>
-    static const QByteArray& Busca(Tabla& tabla, int desfase, Hace hace) {
+    static const std::string& Busca(Tabla& tabla, int desfase, Hace hace) {
         for (const auto& [d, texto] : tabla) {
             if (d == desfase) return texto;
         }
@@ -108,12 +123,12 @@ private:
 
 // "2003-07-02T10:15:59-04:00": the instant on the clock of offset `desfase`,
 // as InstanteIso writes it.
-void AgregaInstante(QByteArray& salida, qint64 segundos, int desfase, TextosDesfase& textos) {
+void AgregaInstante(std::string& salida, qint64 segundos, int desfase, TextosDesfase& textos) {
     const sys_seconds reloj{seconds{segundos + desfase}};
     const sys_days dia = floor<days>(reloj);
     const year_month_day f{dia};
     if (int(f.year()) < 1000 || int(f.year()) > 9999) {
-        salida += InstanteIso(segundos, desfase).toLatin1();
+        salida += InstanteIso(segundos, desfase).toStdString();
         return;
     }
     const hh_mm_ss<seconds> hora{reloj - dia};
@@ -501,10 +516,15 @@ void CompletaAlmanaque(const Peticion& peticion, DiaCalculado& d, const RelojDia
     }
 }
 
+// Whether a day is computed with its almanac (solar noon, the Moon's light
+// and phase) or with its events only, as the change of daylight needs the
+// day before.
+enum class Alcance { Completo, SoloEventos };
+
 // The search of a day of one fixed offset, `desfase` seconds east of UT:
 // what the window computes for that date and zone.
 void CalculaDiaFijo(const Peticion& peticion, DiaCalculado& d, int desfase,
-                    std::span<const ModuloVespalba::FasePrincipal> fases) {
+                    std::span<const ModuloVespalba::FasePrincipal> fases, Alcance alcance) {
     DatosCalculo datos;
     datos.Dia = unsigned(d.fecha.day());
     datos.Mes = unsigned(d.fecha.month());
@@ -525,6 +545,7 @@ void CalculaDiaFijo(const Peticion& peticion, DiaCalculado& d, int desfase,
         d.instantes[c][0] = {SegundosTras(origen, e.horaOrto), desfase};
         d.instantes[c][1] = {SegundosTras(origen, e.horaOcaso), desfase};
     }
+    if (alcance == Alcance::SoloEventos) return;
     RelojDia reloj;
     reloj.inicio = origen;
     reloj.duracion = 86400;
@@ -540,7 +561,7 @@ void CalculaDiaFijo(const Peticion& peticion, DiaCalculado& d, int desfase,
 // in force at its instant.
 void CalculaDiaConCambio(const Peticion& peticion, DiaCalculado& d, const QTimeZone& zona,
                          const DiaCivil& civil,
-                         std::span<const ModuloVespalba::FasePrincipal> fases) {
+                         std::span<const ModuloVespalba::FasePrincipal> fases, Alcance alcance) {
     const int desfaseInicio = civil.inicio.offsetFromUtc();
     const qint64 origen = MedianocheUtc(d.fecha, desfaseInicio);
     ModuloVespalba::DiaIntervalo intervalo;
@@ -575,6 +596,7 @@ void CalculaDiaConCambio(const Peticion& peticion, DiaCalculado& d, const QTimeZ
     for (const QTimeZone::OffsetData& cambio : civil.cambios) {
         d.cambios << NotaCambio(zona, fecha, cambio);
     }
+    if (alcance == Alcance::SoloEventos) return;
     RelojDia reloj;
     reloj.inicio = civil.inicio.toSecsSinceEpoch();
     reloj.duracion = civil.Segundos();
@@ -587,22 +609,21 @@ void CalculaDiaConCambio(const Peticion& peticion, DiaCalculado& d, const QTimeZ
     CompletaAlmanaque(peticion, d, reloj, fases);
 }
 
-}  // namespace
-
-DiaCalculado CalculaDia(const Peticion& peticion, sys_days dia, const QTimeZone* zona,
-                        const DesfasesZona* desfases,
-                        std::span<const ModuloVespalba::FasePrincipal> fases) {
+DiaCalculado CalculaDiaConAlcance(const Peticion& peticion, sys_days dia, const QTimeZone* zona,
+                                  const DesfasesZona* desfases,
+                                  std::span<const ModuloVespalba::FasePrincipal> fases,
+                                  Alcance alcance) {
     DiaCalculado d;
     d.fecha = year_month_day{dia};
     if (peticion.zonaHoraria.isEmpty()) {
-        CalculaDiaFijo(peticion, d, int(std::lround(peticion.zona * 3600.0)), fases);
+        CalculaDiaFijo(peticion, d, int(std::lround(peticion.zona * 3600.0)), fases, alcance);
         return d;
     }
     const QDate fecha(int(d.fecha.year()), int(unsigned(d.fecha.month())),
                       int(unsigned(d.fecha.day())));
     if (desfases) {
         if (const std::optional<int> desfase = desfases->DesfaseDiaOrdinario(fecha)) {
-            CalculaDiaFijo(peticion, d, *desfase, fases);
+            CalculaDiaFijo(peticion, d, *desfase, fases, alcance);
             return d;
         }
     }
@@ -614,14 +635,12 @@ DiaCalculado CalculaDia(const Peticion& peticion, sys_days dia, const QTimeZone*
         return d;
     }
     if (civil.ordinario) {
-        CalculaDiaFijo(peticion, d, civil.inicio.offsetFromUtc(), fases);
+        CalculaDiaFijo(peticion, d, civil.inicio.offsetFromUtc(), fases, alcance);
     } else {
-        CalculaDiaConCambio(peticion, d, z, civil, fases);
+        CalculaDiaConCambio(peticion, d, z, civil, fases, alcance);
     }
     return d;
 }
-
-namespace {
 
 // A day's hours of daylight when it has both a sunrise and a sunset.
 std::optional<double> LuzCompleta(const DiaCalculado& d) {
@@ -633,6 +652,12 @@ std::optional<double> LuzCompleta(const DiaCalculado& d) {
 }
 
 }  // namespace
+
+DiaCalculado CalculaDia(const Peticion& peticion, sys_days dia, const QTimeZone* zona,
+                        const DesfasesZona* desfases,
+                        std::span<const ModuloVespalba::FasePrincipal> fases) {
+    return CalculaDiaConAlcance(peticion, dia, zona, desfases, fases, Alcance::Completo);
+}
 
 std::vector<DiaCalculado> CalculaDias(const Peticion& peticion, sys_days desde, sys_days hasta) {
     std::vector<DiaCalculado> dias;
@@ -656,7 +681,9 @@ std::vector<DiaCalculado> CalculaDias(const Peticion& peticion, sys_days desde, 
         FasesAlrededor(mjd(desde) - 1.5, mjd(hasta) + 2.5);
     const QTimeZone* z = zona.isValid() ? &zona : nullptr;
     const DesfasesZona* porFecha = desfases ? &*desfases : nullptr;
-    const DiaCalculado antes = CalculaDia(peticion, desde - days{1}, z);
+    // Of the day before, only its sunrise and sunset.
+    const DiaCalculado antes =
+        CalculaDiaConAlcance(peticion, desde - days{1}, z, nullptr, {}, Alcance::SoloEventos);
     std::optional<double> luzAnterior = LuzCompleta(antes);
     int desfaseAnterior = antes.desfase;
     dias.reserve(std::size_t((hasta - desde).count() + 1));
@@ -673,7 +700,8 @@ std::vector<DiaCalculado> CalculaDias(const Peticion& peticion, sys_days desde, 
             Peticion fija = peticion;
             fija.zonaHoraria.clear();
             fija.zona = dia.desfase / 3600.0;
-            luzAnterior = LuzCompleta(CalculaDia(fija, d - days{1}));
+            luzAnterior = LuzCompleta(CalculaDiaConAlcance(fija, d - days{1}, nullptr, nullptr, {},
+                                                           Alcance::SoloEventos));
         }
         if (luz && luzAnterior) {
             // Truncated toward zero, like every time shown.
@@ -688,6 +716,17 @@ std::vector<DiaCalculado> CalculaDias(const Peticion& peticion, sys_days desde, 
 
 std::vector<DiaCalculado> CalculaDias(const Peticion& peticion) {
     return CalculaDias(peticion, peticion.desde, peticion.hasta);
+}
+
+void AgregaDecimal(std::string& salida, double x) {
+    x += 0.0;  // -0 as 0
+    if (std::fabs(x) < 1e15) {
+        char texto[32];  // at most 24 characters: sign, 17 digits, point, e-308
+        const std::to_chars_result fin = std::to_chars(texto, texto + sizeof texto, x);
+        salida.append(texto, std::size_t(fin.ptr - texto));
+        return;
+    }
+    Agrega(salida, QByteArray::number(x, 'g', QLocale::FloatingPointShortest));
 }
 
 // -------------------------------------------------------------------- text
@@ -943,11 +982,11 @@ QByteArray CampoTexto(const QByteArray& s) {
 }
 
 // The same, written at the end of `salida`.
-void AgregaCampoTexto(QByteArray& salida, std::string_view s) {
+void AgregaCampoTexto(std::string& salida, std::string_view s) {
     salida += '"';
     for (std::size_t i = 0; i < s.size();) {
         const std::size_t comilla = std::min(s.find('"', i), s.size());
-        salida.append(s.data() + i, qsizetype(comilla - i));
+        salida.append(s.data() + i, comilla - i);
         if (comilla < s.size()) {
             salida += "\"\"";
         }
@@ -999,11 +1038,12 @@ QByteArrayList TitulosCsv() {
 // One row per day, of `columnas` fields.
 QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& dias,
                     qsizetype columnas) {
-    QByteArray salida;
-    salida.reserve(qsizetype(dias.size()) * 800);
-    const QByteArray lugar = CampoTexto(NombreDelLugar(peticion).toUtf8()) + ',' +
-                             Decimal(peticion.latitud) + ',' + Decimal(-peticion.longitud);
-    const QByteArray zonaHoraria = CampoTexto(peticion.zonaHoraria.toUtf8());
+    std::string salida;
+    salida.reserve(dias.size() * 1024);  // a row is about 850 bytes
+    const std::string lugar = (CampoTexto(NombreDelLugar(peticion).toUtf8()) + ',' +
+                               Decimal(peticion.latitud) + ',' + Decimal(-peticion.longitud))
+                                  .toStdString();
+    const std::string zonaHoraria = CampoTexto(peticion.zonaHoraria.toUtf8()).toStdString();
     TextosDesfase desfases;
     for (const DiaCalculado& d : dias) {
         const PantallaResultados& p = d.pantalla;
@@ -1020,14 +1060,14 @@ QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& d
         if (d.cambios.isEmpty()) {
             salida += "\"\"";
         } else {
-            salida += CampoTexto(d.cambios.join(QStringLiteral("; ")).toUtf8());
+            Agrega(salida, CampoTexto(d.cambios.join(QStringLiteral("; ")).toUtf8()));
         }
         if (!d.existe) {
             // The rest of the row empty: no times on a date the zone skips.
             // Written so far: date, place, latitude, longitude, zone, zone
             // name, existe and the clock changes.
             constexpr qsizetype contados = 8;
-            salida += QByteArray(columnas - contados, ',');
+            salida.append(std::size_t(columnas - contados), ',');
             salida += "\r\n";
             continue;
         }
@@ -1051,19 +1091,19 @@ QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& d
             if (c.colorMarco) {
                 if (!primera) salida += ' ';
                 primera = false;
-                salida.append(c.control.data(), qsizetype(c.control.size()));
+                salida += c.control;
             }
         }
         salida += '"';
         for (const EventoClase& e : d.eventos.clases) {
             salida += ',';
-            if (e.hayOrto) salida += Decimal(e.horaOrto);
+            if (e.hayOrto) AgregaDecimal(salida, e.horaOrto);
             salida += ',';
-            if (e.hayOcaso) salida += Decimal(e.horaOcaso);
+            if (e.hayOcaso) AgregaDecimal(salida, e.horaOcaso);
         }
         salida += ',';
         if (d.horasLuz) {
-            salida += Decimal(*d.horasLuz);
+            AgregaDecimal(salida, *d.horasLuz);
         }
         for (std::size_t i = 0; i < d.eventos.clases.size(); ++i) {
             const EventoClase& e = d.eventos.clases[i];
@@ -1080,20 +1120,20 @@ QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& d
         const AlmanaqueDia& a = d.almanaque;
         salida += ',';
         if (a.horaMediodia) {
-            salida += Decimal(*a.horaMediodia);
+            AgregaDecimal(salida, *a.horaMediodia);
             salida += ',';
             salida += desfases.Horas(a.mediodia.desfase);
             salida += ',';
             AgregaInstante(salida, a.mediodia.segundos, a.mediodia.desfase, desfases);
             salida += ',';
-            salida += Decimal(a.alturaMediodia);
+            AgregaDecimal(salida, a.alturaMediodia);
         } else {
             salida += ",,,";
         }
         salida += ',';
-        if (a.cambioLuz) salida += QByteArray::number(*a.cambioLuz);
+        if (a.cambioLuz) salida += std::to_string(*a.cambioLuz);
         salida += ',';
-        salida += Decimal(a.fraccionLuna);
+        AgregaDecimal(salida, a.fraccionLuna);
         salida += a.lunaCreciente ? ",true," : ",false,";
         AgregaCampoTexto(salida, ModuloVespalba::NombreEtapa(a.etapa));
         salida += ',';
@@ -1101,7 +1141,7 @@ QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& d
             AgregaCampoTexto(
                 salida, ModuloVespalba::NombreEtapa(ModuloVespalba::EtapaDeFase(a.fase->fase)));
             salida += ',';
-            salida += Decimal(a.fase->hora);
+            AgregaDecimal(salida, a.fase->hora);
             salida += ',';
             salida += desfases.Horas(a.fase->instante.desfase);
             salida += ',';
@@ -1111,7 +1151,7 @@ QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& d
         }
         salida += "\r\n";
     }
-    return salida;
+    return QByteArray::fromStdString(salida);
 }
 
 }  // namespace
@@ -1142,7 +1182,7 @@ QByteArray Json(const QJsonValue& v) {
 // status sentences repeat on many lines.
 class EscritorJson {
 public:
-    explicit EscritorJson(QByteArray& salida) : salida_(salida) {}
+    explicit EscritorJson(std::string& salida) : salida_(salida) {}
 
     void AbreObjeto() {
         salida_ += '{';
@@ -1168,28 +1208,28 @@ public:
         });
         if (simple) {
             salida_ += '"';
-            salida_.append(s.data(), qsizetype(s.size()));
+            salida_.append(s);
             salida_ += '"';
             return;
         }
         auto [it, nueva] = cadenas_.try_emplace(std::string(s));
         if (nueva) {
-            it->second = Json(QJsonValue(Texto(s)));
+            it->second = Json(QJsonValue(Texto(s))).toStdString();
         }
         salida_ += it->second;
     }
     void Numero(double x) {
         if (std::fabs(x) < 1e5) {
-            salida_ += Decimal(x);
+            AgregaDecimal(salida_, x);
         } else {
-            salida_ += Json(QJsonValue(x + 0.0));
+            Agrega(salida_, Json(QJsonValue(x + 0.0)));
         }
     }
     void Nulo() { salida_ += "null"; }
 
 private:
-    QByteArray& salida_;
-    std::unordered_map<std::string, QByteArray> cadenas_;
+    std::string& salida_;
+    std::unordered_map<std::string, std::string> cadenas_;
     std::array<bool, 4> primero_{};  // no member written yet, at each depth
     int nivel_ = 0;
 };
@@ -1198,15 +1238,16 @@ private:
 
 QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>& dias) {
     const QString nombre = NombreDelLugar(peticion);
-    const QByteArray lugar = nombre.isEmpty() ? QByteArrayLiteral("null") : Json(nombre);
-    const QByteArray zonaHoraria =
-        peticion.zonaHoraria.isEmpty() ? QByteArrayLiteral("null") : Json(peticion.zonaHoraria);
-    QByteArray salida;
-    salida.reserve(qsizetype(dias.size()) * 1700);
+    const std::string lugar = nombre.isEmpty() ? std::string("null") : Json(nombre).toStdString();
+    const std::string zonaHoraria = peticion.zonaHoraria.isEmpty()
+                                        ? std::string("null")
+                                        : Json(peticion.zonaHoraria).toStdString();
+    std::string salida;
+    salida.reserve(dias.size() * 2048);  // a day is about 1800 bytes
     EscritorJson json(salida);
     TextosDesfase desfases;
     // The place's numbers, and the offsets below, as json.Numero writes them.
-    QByteArray latitud, longitud;
+    std::string latitud, longitud;
     EscritorJson(latitud).Numero(peticion.latitud);
     EscritorJson(longitud).Numero(-peticion.longitud);  // east positive
     for (const DiaCalculado& d : dias) {
@@ -1232,8 +1273,11 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
         json.Miembro("existe");
         salida += d.existe ? "true" : "false";
         json.Miembro("cambios_de_hora");
-        salida += d.cambios.isEmpty() ? QByteArrayLiteral("[]")
-                                      : Json(QJsonArray::fromStringList(d.cambios));
+        if (d.cambios.isEmpty()) {
+            salida += "[]";
+        } else {
+            Agrega(salida, Json(QJsonArray::fromStringList(d.cambios)));
+        }
         if (!d.existe) {
             for (const char* miembro : {"clases", "textos", "mediodia", "luz_cambio", "luna"}) {
                 json.Miembro(miembro);
@@ -1334,7 +1378,7 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
             json.Nulo();
         }
         json.Miembro("luz_cambio");
-        a.cambioLuz ? void(salida += QByteArray::number(*a.cambioLuz)) : json.Nulo();
+        a.cambioLuz ? void(salida += std::to_string(*a.cambioLuz)) : json.Nulo();
         json.Miembro("luna");
         json.AbreObjeto();
         json.Miembro("fraccion");
@@ -1362,7 +1406,7 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
         json.CierraObjeto();
         salida += '\n';
     }
-    return salida;
+    return QByteArray::fromStdString(salida);
 }
 
 // ------------------------------------------------------------ block by block

@@ -10,10 +10,13 @@
 
 #include <array>
 #include <chrono>
-#include <deque>
-#include <future>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
 #include <optional>
 #include <span>
+#include <string>
+#include <thread>
 #include <type_traits>
 #include <vector>
 
@@ -24,6 +27,15 @@
 #include "tools/tabla/orden.h"
 
 namespace Vespalba::Tabla {
+
+// Appends the shortest decimal text that reads back as the same double, in
+// the 'g' form, byte for byte as QByteArray::number(x, 'g',
+// QLocale::FloatingPointShortest) writes it (Qt's JSON writer's numbers);
+// -0 is written as 0. Below 1e15 in magnitude the standard library's
+// shortest form is the same text without Qt's temporary array; above it the
+// two part ways (Qt writes 98393908422337330 where the library writes
+// ...328), and Qt writes it.
+void AgregaDecimal(std::string& salida, double x);
 
 // When an event happened: its instant and the offset in force then.
 struct Instante {
@@ -208,12 +220,14 @@ class Bloques {
 public:
     Bloques(const Peticion& peticion, const Reparto& reparto);
 
-    // Computes the blocks' days, up to `hilos` blocks at once, each on a
-    // thread of its own that then runs produce(dias) on them (the days are
-    // moved in), and hands the products to consume in date order, each as
-    // soon as it and those before it are done: at most `hilos` products
-    // exist at a time. Starts no new block once consume has returned false,
-    // and returns that.
+    // Computes the blocks' days on `hilos` threads, up to `hilos` blocks at
+    // once, each thread running produce(dias) on its block's days (moved
+    // in), and hands the products to consume on the calling thread in date
+    // order, each as soon as it and those before it are done: besides the
+    // one consume holds, at most `hilos` products exist at a time. Once
+    // consume has returned false, it gets nothing more and the threads start
+    // no further block; returns that. An exception thrown by produce stops
+    // the threads and is thrown again here.
     template <class Produce, class Consume>
     bool EnOrden(Produce&& produce, Consume&& consume) const;
 
@@ -273,19 +287,90 @@ Busqueda BuscaLugares(const QString& texto);
 template <class Produce, class Consume>
 bool Bloques::EnOrden(Produce&& produce, Consume&& consume) const {
     using Producto = std::invoke_result_t<Produce&, std::vector<DiaCalculado>>;
-    const auto bloque = [&](int b) { return produce(DiasDelBloque(b)); };
-    std::deque<std::future<Producto>> enCurso;
-    int siguiente = 0;
-    bool seguir = true;
-    while (seguir && (siguiente < cuantos_ || !enCurso.empty())) {
-        while (siguiente < cuantos_ && int(enCurso.size()) < hilos_) {
-            enCurso.push_back(std::async(std::launch::async, bloque, siguiente++));
+    // hilos_ threads made once take the blocks in date order, each the next
+    // one as soon as it is free (a thread made for each block would start
+    // only when this thread is back from consume, and making it costs tens
+    // of microseconds); the products wait in their slots until consume
+    // takes them in order. No block starts hilos_ or more places after the
+    // oldest one not yet taken.
+    std::vector<std::optional<Producto>> hechos(static_cast<std::size_t>(cuantos_));
+    std::exception_ptr fallo;  // the first failed block's exception
+    int fallido = cuantos_;    // that block
+    std::mutex candado;
+    std::condition_variable aviso;
+    int siguiente = 0;   // the next block to start
+    int consumidos = 0;  // blocks handed to consume
+    bool parar = false;  // consume refused, or a block failed
+    const auto trabaja = [&] {
+        for (;;) {
+            int b = 0;
+            {
+                std::unique_lock<std::mutex> l(candado);
+                aviso.wait(l, [&] {
+                    return parar || siguiente >= cuantos_ || siguiente < consumidos + hilos_;
+                });
+                if (parar || siguiente >= cuantos_) return;
+                b = siguiente++;
+            }
+            std::optional<Producto> p;
+            std::exception_ptr error;
+            try {
+                p.emplace(produce(DiasDelBloque(b)));
+            } catch (...) {
+                error = std::current_exception();
+            }
+            {
+                const std::lock_guard<std::mutex> l(candado);
+                if (error) {
+                    // The blocks before it were all started: they finish
+                    // and are handed over; no block starts any more.
+                    if (b < fallido) {
+                        fallo = error;
+                        fallido = b;
+                    }
+                    parar = true;
+                } else {
+                    hechos[std::size_t(b)] = std::move(p);
+                }
+            }
+            aviso.notify_all();
         }
-        Producto p = enCurso.front().get();
-        enCurso.pop_front();
-        seguir = consume(std::move(p));
+    };
+    std::vector<std::thread> hilos;
+    hilos.reserve(std::size_t(std::min(hilos_, cuantos_)));
+    const auto detiene = [&] {
+        {
+            const std::lock_guard<std::mutex> l(candado);
+            parar = true;
+        }
+        aviso.notify_all();
+        for (std::thread& h : hilos) h.join();
+    };
+    try {
+        for (int i = 0; i < std::min(hilos_, cuantos_); ++i) {
+            hilos.emplace_back(trabaja);
+        }
+    } catch (...) {
+        detiene();  // the system would not make another thread
+        throw;
     }
-    // After a refusal, the futures left wait here for their threads.
+    bool seguir = true;
+    for (int b = 0; b < cuantos_ && seguir; ++b) {
+        std::optional<Producto> p;
+        {
+            std::unique_lock<std::mutex> l(candado);
+            aviso.wait(l, [&] { return b >= fallido || hechos[std::size_t(b)].has_value(); });
+            if (b >= fallido) break;
+            p = std::move(hechos[std::size_t(b)]);
+            hechos[std::size_t(b)].reset();
+            ++consumidos;
+        }
+        aviso.notify_all();
+        seguir = consume(std::move(*p));
+    }
+    // After a refusal, the blocks in flight are finished and dropped.
+    detiene();
+    if (seguir && fallo) std::rethrow_exception(fallo);
     return seguir;
 }
 
