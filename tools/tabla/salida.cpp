@@ -14,6 +14,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 
@@ -54,24 +55,93 @@ QString FechaIso(year_month_day f) {
         .arg(unsigned(f.day()), 2, 10, QLatin1Char('0'));
 }
 
+// AgregaDecimal's text of x in `texto`; returns its length.
+std::size_t TextoDecimal(double x, char (&texto)[32]) {
+    x += 0.0;  // -0 as 0
+    if (std::fabs(x) < 1e15) {
+        // At most 24 characters: sign, 17 digits, point, "e-308".
+        return std::size_t(std::to_chars(texto, texto + sizeof texto, x).ptr - texto);
+    }
+    const QByteArray qt = QByteArray::number(x, 'g', QLocale::FloatingPointShortest);
+    const std::size_t n = std::min(sizeof texto, std::size_t(qt.size()));  // "1e+308" at most
+    std::memcpy(texto, qt.constData(), n);
+    return n;
+}
+
 // Shortest decimal text that reads back as the same double, as Qt's JSON
 // writer prints numbers.
 QByteArray Decimal(double x) {
-    std::string texto;
-    AgregaDecimal(texto, x);
-    return QByteArray::fromStdString(texto);
+    char texto[32];
+    return QByteArray(texto, qsizetype(TextoDecimal(x, texto)));
 }
 
-// The CSV and JSON rows are written into a std::string, whose appends are
-// inline (a QByteArray's go through its library for each piece, and a
-// year's rows have tens of thousands of pieces); a block's rows become one
-// QByteArray at the end.
-void Agrega(std::string& salida, const QByteArray& bytes) {
-    salida.append(bytes.constData(), std::size_t(bytes.size()));
-}
+// Bytes appended to a QByteArray through a pointer: each piece is a
+// capacity check and a copy, both inline, where the array's own appends
+// are calls into Qt (a year of JSON has some hundred thousand pieces). The
+// array is sized ahead (Qt leaves the new bytes as they are, so no page is
+// touched before it is written) and cut to what was written by Termina.
+class Escritura {
+public:
+    // Writes after what `destino` holds, with room made for `previstos`
+    // bytes at once.
+    Escritura(QByteArray& destino, qsizetype previstos)
+        : destino_(destino), escrito_(destino.size()) {
+        destino_.resize(escrito_ + previstos);
+        base_ = destino_.data();
+    }
+    Escritura(const Escritura&) = delete;
+    Escritura& operator=(const Escritura&) = delete;
+    ~Escritura() { Termina(); }
+
+    [[gnu::always_inline]] Escritura& operator+=(char c) {
+        *Hueco(1) = c;
+        ++escrito_;
+        return *this;
+    }
+    [[gnu::always_inline]] Escritura& operator+=(std::string_view s) {
+        append(s.data(), s.size());
+        return *this;
+    }
+    [[gnu::always_inline]] void append(const char* datos, std::size_t n) {
+        std::memcpy(Hueco(n), datos, n);
+        escrito_ += qsizetype(n);
+    }
+    void append(std::size_t n, char c) {
+        std::memset(Hueco(n), c, n);
+        escrito_ += qsizetype(n);
+    }
+    void append(const QByteArray& bytes) { append(bytes.constData(), std::size_t(bytes.size())); }
+    void Decimal(double x) {
+        char texto[32];
+        append(texto, TextoDecimal(x, texto));
+    }
+    // The array cut to what it held and what was written.
+    QByteArray& Termina() {
+        destino_.resize(escrito_);
+        base_ = nullptr;
+        return destino_;
+    }
+
+private:
+    // Room for n more bytes after those written; where they go.
+    [[gnu::always_inline]] char* Hueco(std::size_t n) {
+        if (base_ == nullptr || qsizetype(n) > destino_.size() - escrito_) [[unlikely]] {
+            Agranda(n);
+        }
+        return base_ + escrito_;
+    }
+    [[gnu::noinline]] void Agranda(std::size_t n) {
+        destino_.resize(std::max(2 * destino_.size(), escrito_ + qsizetype(n) + 4096));
+        base_ = destino_.data();
+    }
+
+    QByteArray& destino_;
+    qsizetype escrito_;
+    char* base_;
+};
 
 // "2003-07-02", as FechaIso writes it.
-void AgregaFecha(std::string& salida, year_month_day f) {
+void AgregaFecha(Escritura& salida, year_month_day f) {
     const int anio = int(f.year());
     if (anio < 1000 || anio > 9999) {
         salida += FechaIso(f).toStdString();
@@ -99,9 +169,8 @@ class TextosDesfase {
 public:
     const std::string& Horas(int desfase) {
         return Busca(horas_, desfase, [](int d) {
-            std::string texto;
-            AgregaDecimal(texto, d / 3600.0);
-            return texto;
+            char texto[32];
+            return std::string(texto, TextoDecimal(d / 3600.0, texto));
         });
     }
     const std::string& Iso(int desfase) {
@@ -123,7 +192,7 @@ private:
 
 // "2003-07-02T10:15:59-04:00": the instant on the clock of offset `desfase`,
 // as InstanteIso writes it.
-void AgregaInstante(std::string& salida, qint64 segundos, int desfase, TextosDesfase& textos) {
+void AgregaInstante(Escritura& salida, qint64 segundos, int desfase, TextosDesfase& textos) {
     const sys_seconds reloj{seconds{segundos + desfase}};
     const sys_days dia = floor<days>(reloj);
     const year_month_day f{dia};
@@ -719,14 +788,8 @@ std::vector<DiaCalculado> CalculaDias(const Peticion& peticion) {
 }
 
 void AgregaDecimal(std::string& salida, double x) {
-    x += 0.0;  // -0 as 0
-    if (std::fabs(x) < 1e15) {
-        char texto[32];  // at most 24 characters: sign, 17 digits, point, e-308
-        const std::to_chars_result fin = std::to_chars(texto, texto + sizeof texto, x);
-        salida.append(texto, std::size_t(fin.ptr - texto));
-        return;
-    }
-    Agrega(salida, QByteArray::number(x, 'g', QLocale::FloatingPointShortest));
+    char texto[32];
+    salida.append(texto, TextoDecimal(x, texto));
 }
 
 // -------------------------------------------------------------------- text
@@ -982,7 +1045,7 @@ QByteArray CampoTexto(const QByteArray& s) {
 }
 
 // The same, written at the end of `salida`.
-void AgregaCampoTexto(std::string& salida, std::string_view s) {
+void AgregaCampoTexto(Escritura& salida, std::string_view s) {
     salida += '"';
     for (std::size_t i = 0; i < s.size();) {
         const std::size_t comilla = std::min(s.find('"', i), s.size());
@@ -1038,8 +1101,8 @@ QByteArrayList TitulosCsv() {
 // One row per day, of `columnas` fields.
 QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& dias,
                     qsizetype columnas) {
-    std::string salida;
-    salida.reserve(dias.size() * 1024);  // a row is about 850 bytes
+    QByteArray texto;
+    Escritura salida(texto, qsizetype(dias.size()) * 1024);  // a row is about 850 bytes
     const std::string lugar = (CampoTexto(NombreDelLugar(peticion).toUtf8()) + ',' +
                                Decimal(peticion.latitud) + ',' + Decimal(-peticion.longitud))
                                   .toStdString();
@@ -1060,7 +1123,7 @@ QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& d
         if (d.cambios.isEmpty()) {
             salida += "\"\"";
         } else {
-            Agrega(salida, CampoTexto(d.cambios.join(QStringLiteral("; ")).toUtf8()));
+            salida.append(CampoTexto(d.cambios.join(QStringLiteral("; ")).toUtf8()));
         }
         if (!d.existe) {
             // The rest of the row empty: no times on a date the zone skips.
@@ -1097,13 +1160,13 @@ QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& d
         salida += '"';
         for (const EventoClase& e : d.eventos.clases) {
             salida += ',';
-            if (e.hayOrto) AgregaDecimal(salida, e.horaOrto);
+            if (e.hayOrto) salida.Decimal(e.horaOrto);
             salida += ',';
-            if (e.hayOcaso) AgregaDecimal(salida, e.horaOcaso);
+            if (e.hayOcaso) salida.Decimal(e.horaOcaso);
         }
         salida += ',';
         if (d.horasLuz) {
-            AgregaDecimal(salida, *d.horasLuz);
+            salida.Decimal(*d.horasLuz);
         }
         for (std::size_t i = 0; i < d.eventos.clases.size(); ++i) {
             const EventoClase& e = d.eventos.clases[i];
@@ -1120,20 +1183,20 @@ QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& d
         const AlmanaqueDia& a = d.almanaque;
         salida += ',';
         if (a.horaMediodia) {
-            AgregaDecimal(salida, *a.horaMediodia);
+            salida.Decimal(*a.horaMediodia);
             salida += ',';
             salida += desfases.Horas(a.mediodia.desfase);
             salida += ',';
             AgregaInstante(salida, a.mediodia.segundos, a.mediodia.desfase, desfases);
             salida += ',';
-            AgregaDecimal(salida, a.alturaMediodia);
+            salida.Decimal(a.alturaMediodia);
         } else {
             salida += ",,,";
         }
         salida += ',';
         if (a.cambioLuz) salida += std::to_string(*a.cambioLuz);
         salida += ',';
-        AgregaDecimal(salida, a.fraccionLuna);
+        salida.Decimal(a.fraccionLuna);
         salida += a.lunaCreciente ? ",true," : ",false,";
         AgregaCampoTexto(salida, ModuloVespalba::NombreEtapa(a.etapa));
         salida += ',';
@@ -1141,7 +1204,7 @@ QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& d
             AgregaCampoTexto(
                 salida, ModuloVespalba::NombreEtapa(ModuloVespalba::EtapaDeFase(a.fase->fase)));
             salida += ',';
-            AgregaDecimal(salida, a.fase->hora);
+            salida.Decimal(a.fase->hora);
             salida += ',';
             salida += desfases.Horas(a.fase->instante.desfase);
             salida += ',';
@@ -1151,7 +1214,7 @@ QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& d
         }
         salida += "\r\n";
     }
-    return QByteArray::fromStdString(salida);
+    return salida.Termina();
 }
 
 }  // namespace
@@ -1182,7 +1245,7 @@ QByteArray Json(const QJsonValue& v) {
 // status sentences repeat on many lines.
 class EscritorJson {
 public:
-    explicit EscritorJson(std::string& salida) : salida_(salida) {}
+    explicit EscritorJson(Escritura& salida) : salida_(salida) {}
 
     void AbreObjeto() {
         salida_ += '{';
@@ -1192,14 +1255,16 @@ public:
         salida_ += '}';
         --nivel_;
     }
-    // A member's name; its value follows.
+    // A member's name, one of this program's identifiers (printable ASCII
+    // without quotes or backslashes, written as it is); its value follows.
     void Miembro(std::string_view nombre) {
         if (!primero_[nivel_]) {
             salida_ += ',';
         }
         primero_[nivel_] = false;
-        Cadena(nombre);
-        salida_ += ':';
+        salida_ += '"';
+        salida_ += nombre;
+        salida_ += "\":";
     }
 
     void Cadena(std::string_view s) {
@@ -1208,7 +1273,7 @@ public:
         });
         if (simple) {
             salida_ += '"';
-            salida_.append(s);
+            salida_ += s;
             salida_ += '"';
             return;
         }
@@ -1220,15 +1285,15 @@ public:
     }
     void Numero(double x) {
         if (std::fabs(x) < 1e5) {
-            AgregaDecimal(salida_, x);
+            salida_.Decimal(x);
         } else {
-            Agrega(salida_, Json(QJsonValue(x + 0.0)));
+            salida_.append(Json(QJsonValue(x + 0.0)));
         }
     }
     void Nulo() { salida_ += "null"; }
 
 private:
-    std::string& salida_;
+    Escritura& salida_;
     std::unordered_map<std::string, std::string> cadenas_;
     std::array<bool, 4> primero_{};  // no member written yet, at each depth
     int nivel_ = 0;
@@ -1242,14 +1307,20 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
     const std::string zonaHoraria = peticion.zonaHoraria.isEmpty()
                                         ? std::string("null")
                                         : Json(peticion.zonaHoraria).toStdString();
-    std::string salida;
-    salida.reserve(dias.size() * 2048);  // a day is about 1800 bytes
+    // The place's numbers, and the offsets below, as json.Numero writes them.
+    QByteArray latitud, longitud;
+    {
+        Escritura e(latitud, 32);
+        EscritorJson(e).Numero(peticion.latitud);
+    }
+    {
+        Escritura e(longitud, 32);
+        EscritorJson(e).Numero(-peticion.longitud);  // east positive
+    }
+    QByteArray texto;
+    Escritura salida(texto, qsizetype(dias.size()) * 2048);  // a day is about 1800 bytes
     EscritorJson json(salida);
     TextosDesfase desfases;
-    // The place's numbers, and the offsets below, as json.Numero writes them.
-    std::string latitud, longitud;
-    EscritorJson(latitud).Numero(peticion.latitud);
-    EscritorJson(longitud).Numero(-peticion.longitud);  // east positive
     for (const DiaCalculado& d : dias) {
         json.AbreObjeto();
         json.Miembro("fecha");
@@ -1259,9 +1330,9 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
         json.Miembro("lugar");
         salida += lugar;
         json.Miembro("latitud");
-        salida += latitud;
+        salida.append(latitud);
         json.Miembro("longitud");
-        salida += longitud;
+        salida.append(longitud);
         json.Miembro("zona");
         if (d.existe) {
             salida += desfases.Horas(d.desfase);
@@ -1276,7 +1347,7 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
         if (d.cambios.isEmpty()) {
             salida += "[]";
         } else {
-            Agrega(salida, Json(QJsonArray::fromStringList(d.cambios)));
+            salida.append(Json(QJsonArray::fromStringList(d.cambios)));
         }
         if (!d.existe) {
             for (const char* miembro : {"clases", "textos", "mediodia", "luz_cambio", "luna"}) {
@@ -1406,7 +1477,7 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
         json.CierraObjeto();
         salida += '\n';
     }
-    return QByteArray::fromStdString(salida);
+    return salida.Termina();
 }
 
 // ------------------------------------------------------------ block by block

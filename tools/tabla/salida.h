@@ -224,7 +224,7 @@ public:
     // once, each thread running produce(dias) on its block's days (moved
     // in), and hands the products to consume on the calling thread in date
     // order, each as soon as it and those before it are done: besides the
-    // one consume holds, at most `hilos` products exist at a time. Once
+    // one consume holds, at most 2 * `hilos` products exist at a time. Once
     // consume has returned false, it gets nothing more and the threads start
     // no further block; returns that. An exception thrown by produce stops
     // the threads and is thrown again here.
@@ -291,8 +291,10 @@ bool Bloques::EnOrden(Produce&& produce, Consume&& consume) const {
     // one as soon as it is free (a thread made for each block would start
     // only when this thread is back from consume, and making it costs tens
     // of microseconds); the products wait in their slots until consume
-    // takes them in order. No block starts hilos_ or more places after the
-    // oldest one not yet taken.
+    // takes them in order. A thread may run up to 2 * hilos_ blocks ahead
+    // of the oldest one not yet taken: with only hilos_, a thread done
+    // before the one computing the oldest block would sit idle until that
+    // block is taken (the first blocks, on cold caches, take longest).
     std::vector<std::optional<Producto>> hechos(static_cast<std::size_t>(cuantos_));
     std::exception_ptr fallo;  // the first failed block's exception
     int fallido = cuantos_;    // that block
@@ -307,7 +309,7 @@ bool Bloques::EnOrden(Produce&& produce, Consume&& consume) const {
             {
                 std::unique_lock<std::mutex> l(candado);
                 aviso.wait(l, [&] {
-                    return parar || siguiente >= cuantos_ || siguiente < consumidos + hilos_;
+                    return parar || siguiente >= cuantos_ || siguiente < consumidos + 2 * hilos_;
                 });
                 if (parar || siguiente >= cuantos_) return;
                 b = siguiente++;
