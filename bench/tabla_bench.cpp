@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of what vespalba-tabla does: the day's search and the display texts
-// for a whole year at each of the forty places of the table, and the
-// printing of one place's year and of 1980-2040 in each format, on one
-// thread and in blocks on the machine's cores. Run: build/bench/tabla_bench
+// for a whole year at each of the forty places of the table, the printing
+// of one place's year and of 1980-2040 in each format, on one thread and in
+// blocks on the machine's cores, and each format's writer alone over a
+// block of days. Run: build/bench/tabla_bench
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -164,6 +165,31 @@ void AnioConZona(benchmark::State& state, bool civil) {
 }
 BENCHMARK_CAPTURE(AnioConZona, zona_fija, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(AnioConZona, tz, true)->Unit(benchmark::kMillisecond);
+
+// A format's writer alone over a block of days computed once: the 46 days
+// of one of the eight blocks a year is cut into, as a block's thread writes
+// them after computing them. Its output is made afresh each time, in memory
+// the allocator has already handed out, as from the second block on.
+void EscrituraDeBloque(benchmark::State& state, const char* formato) {
+    Vespalba::Tabla::Peticion p;
+    p.lugar = QStringLiteral("Valparaíso        ");
+    p.latitud = -(33 + 16 / 60.0);
+    p.longitud = 71 + 34 / 60.0;
+    p.zona = -4;
+    p.desde = sys_days{2026y / March / 1};
+    p.hasta = p.desde + days{45};
+    p.formato = Vespalba::Tabla::BuscaFormato(QString::fromLatin1(formato));
+    const std::vector<Vespalba::Tabla::DiaCalculado> dias = Vespalba::Tabla::CalculaDias(p);
+    for (auto _ : state) {
+        const QByteArray salida = p.formato->escribe(p, dias);
+        benchmark::DoNotOptimize(salida.constData());
+    }
+    state.SetItemsProcessed(state.iterations() * std::int64_t(dias.size()));
+}
+BENCHMARK_CAPTURE(EscrituraDeBloque, texto, "texto")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(EscrituraDeBloque, csv, "csv")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(EscrituraDeBloque, json, "json")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(EscrituraDeBloque, ics, "ics")->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -84,18 +84,19 @@ class Escritura {
 public:
     // Writes after what `destino` holds, with room made for `previstos`
     // bytes at once.
-    Escritura(QByteArray& destino, qsizetype previstos)
-        : destino_(destino), escrito_(destino.size()) {
-        destino_.resize(escrito_ + previstos);
-        base_ = destino_.data();
+    Escritura(QByteArray& destino, qsizetype previstos) : destino_(destino) {
+        const qsizetype escrito = destino_.size();
+        destino_.resize(escrito + previstos);
+        pos_ = destino_.data() + escrito;
+        fin_ = destino_.data() + destino_.size();
     }
     Escritura(const Escritura&) = delete;
     Escritura& operator=(const Escritura&) = delete;
     ~Escritura() { Termina(); }
 
     [[gnu::always_inline]] Escritura& operator+=(char c) {
-        *Hueco(1) = c;
-        ++escrito_;
+        Hueco(1);
+        *pos_++ = c;
         return *this;
     }
     [[gnu::always_inline]] Escritura& operator+=(std::string_view s) {
@@ -103,12 +104,14 @@ public:
         return *this;
     }
     [[gnu::always_inline]] void append(const char* datos, std::size_t n) {
-        std::memcpy(Hueco(n), datos, n);
-        escrito_ += qsizetype(n);
+        Hueco(n);
+        std::memcpy(pos_, datos, n);
+        pos_ += n;
     }
     void append(std::size_t n, char c) {
-        std::memset(Hueco(n), c, n);
-        escrito_ += qsizetype(n);
+        Hueco(n);
+        std::memset(pos_, c, n);
+        pos_ += n;
     }
     void append(const QByteArray& bytes) { append(bytes.constData(), std::size_t(bytes.size())); }
     void Decimal(double x) {
@@ -117,27 +120,30 @@ public:
     }
     // The array cut to what it held and what was written.
     QByteArray& Termina() {
-        destino_.resize(escrito_);
-        base_ = nullptr;
+        if (pos_ != nullptr) {
+            destino_.resize(pos_ - destino_.constData());
+            pos_ = fin_ = nullptr;
+        }
         return destino_;
     }
 
 private:
-    // Room for n more bytes after those written; where they go.
-    [[gnu::always_inline]] char* Hueco(std::size_t n) {
-        if (base_ == nullptr || qsizetype(n) > destino_.size() - escrito_) [[unlikely]] {
+    // Room for n more bytes at pos_.
+    [[gnu::always_inline]] void Hueco(std::size_t n) {
+        if (std::size_t(fin_ - pos_) < n) [[unlikely]] {
             Agranda(n);
         }
-        return base_ + escrito_;
     }
     [[gnu::noinline]] void Agranda(std::size_t n) {
-        destino_.resize(std::max(2 * destino_.size(), escrito_ + qsizetype(n) + 4096));
-        base_ = destino_.data();
+        const qsizetype escrito = pos_ == nullptr ? destino_.size() : pos_ - destino_.constData();
+        destino_.resize(std::max(2 * destino_.size(), escrito + qsizetype(n) + 4096));
+        pos_ = destino_.data() + escrito;
+        fin_ = destino_.data() + destino_.size();
     }
 
     QByteArray& destino_;
-    qsizetype escrito_;
-    char* base_;
+    char* pos_;  // where the next byte goes
+    char* fin_;  // the end of the room made
 };
 
 // "2003-07-02", as FechaIso writes it.
