@@ -104,11 +104,13 @@ public:
         return *this;
     }
     [[gnu::always_inline]] void append(const char* datos, std::size_t n) {
+        if (n == 0) return;  // an empty view may have no data pointer at all
         Hueco(n);
         std::memcpy(pos_, datos, n);
         pos_ += n;
     }
     void append(std::size_t n, char c) {
+        if (n == 0) return;
         Hueco(n);
         std::memset(pos_, c, n);
         pos_ += n;
