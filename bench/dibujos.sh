@@ -24,19 +24,7 @@ declare -A ordenes=(
     [texto]="$tabla --lugar valparaiso --zona -4 --fecha 2026-07-02 --salida $tmp/dia.texto"
 )
 for formato in pdf svg png texto; do
-    orden=${ordenes[$formato]}
-    if ! hyperfine -N --style none --warmup 2 --runs "$corridas" \
-        --export-json "$tmp/$formato.json" "$orden" >/dev/null 2>"$tmp/avisos"; then
-        cat "$tmp/avisos" >&2
-        exit 1
-    fi
-    pico=0
-    for _ in 1 2 3; do
-        # shellcheck disable=SC2086 # the command is split into its words on purpose
-        kb=$(/usr/bin/time -f %M $orden 2>&1 >/dev/null | tail -1)
-        [ "$kb" -gt "$pico" ] && pico=$kb
-    done
-    echo "$pico" >"$tmp/$formato.rss"
+    mide "$formato" "$corridas" "${ordenes[$formato]}"
 done
 
 python3 - "$tmp" "$(nproc)" <<'PY'

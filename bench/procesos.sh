@@ -25,20 +25,7 @@ for rango in dia anio 1980-2040; do
     n=$corridas
     [ "$rango" = 1980-2040 ] && n=$(((corridas + 3) / 4)) && [ "$n" -lt 3 ] && n=3
     for formato in texto csv json; do
-        orden="$tabla $lugar ${rangos[$rango]} --formato $formato"
-        if ! hyperfine -N --style none --warmup 2 --runs "$n" \
-            --export-json "$tmp/$rango-$formato.json" "$orden" >/dev/null 2>"$tmp/avisos"; then
-            cat "$tmp/avisos" >&2
-            exit 1
-        fi
-        # Peak resident set, kB: the largest of three runs.
-        pico=0
-        for _ in 1 2 3; do
-            # shellcheck disable=SC2086 # the command is split into its words on purpose
-            kb=$(/usr/bin/time -f %M $orden 2>&1 >/dev/null | tail -1)
-            [ "$kb" -gt "$pico" ] && pico=$kb
-        done
-        echo "$pico" >"$tmp/$rango-$formato.rss"
+        mide "$rango-$formato" "$n" "$tabla $lugar ${rangos[$rango]} --formato $formato"
     done
 done
 

@@ -55,7 +55,7 @@ QString FechaIso(year_month_day f) {
         .arg(unsigned(f.day()), 2, 10, QLatin1Char('0'));
 }
 
-// AgregaDecimal's text of x in `texto`; returns its length.
+// Decimal's text of x in `texto`; returns its length.
 std::size_t TextoDecimal(double x, char (&texto)[32]) {
     x += 0.0;  // -0 as 0
     if (std::fabs(x) < 1e15) {
@@ -66,13 +66,6 @@ std::size_t TextoDecimal(double x, char (&texto)[32]) {
     const std::size_t n = std::min(sizeof texto, std::size_t(qt.size()));  // "1e+308" at most
     std::memcpy(texto, qt.constData(), n);
     return n;
-}
-
-// Shortest decimal text that reads back as the same double, as Qt's JSON
-// writer prints numbers.
-QByteArray Decimal(double x) {
-    char texto[32];
-    return QByteArray(texto, qsizetype(TextoDecimal(x, texto)));
 }
 
 // Bytes appended to a QByteArray through a pointer: each piece is a
@@ -795,9 +788,9 @@ std::vector<DiaCalculado> CalculaDias(const Peticion& peticion) {
     return CalculaDias(peticion, peticion.desde, peticion.hasta);
 }
 
-void AgregaDecimal(std::string& salida, double x) {
+QByteArray Decimal(double x) {
     char texto[32];
-    salida.append(texto, TextoDecimal(x, texto));
+    return QByteArray(texto, qsizetype(TextoDecimal(x, texto)));
 }
 
 // -------------------------------------------------------------------- text
@@ -1111,22 +1104,21 @@ QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& d
                     qsizetype columnas) {
     QByteArray texto;
     Escritura salida(texto, qsizetype(dias.size()) * 1024);  // a row is about 850 bytes
-    const std::string lugar = (CampoTexto(NombreDelLugar(peticion).toUtf8()) + ',' +
-                               Decimal(peticion.latitud) + ',' + Decimal(-peticion.longitud))
-                                  .toStdString();
-    const std::string zonaHoraria = CampoTexto(peticion.zonaHoraria.toUtf8()).toStdString();
+    const QByteArray lugar = CampoTexto(NombreDelLugar(peticion).toUtf8()) + ',' +
+                             Decimal(peticion.latitud) + ',' + Decimal(-peticion.longitud);
+    const QByteArray zonaHoraria = CampoTexto(peticion.zonaHoraria.toUtf8());
     TextosDesfase desfases;
     for (const DiaCalculado& d : dias) {
         const PantallaResultados& p = d.pantalla;
         AgregaFecha(salida, d.fecha);
         salida += ',';
-        salida += lugar;
+        salida.append(lugar);
         salida += ',';
         if (d.existe) {
             salida += desfases.Horas(d.desfase);
         }
         salida += ',';
-        salida += zonaHoraria;
+        salida.append(zonaHoraria);
         salida += d.existe ? ",true," : ",false,";
         if (d.cambios.isEmpty()) {
             salida += "\"\"";
@@ -1311,10 +1303,9 @@ private:
 
 QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>& dias) {
     const QString nombre = NombreDelLugar(peticion);
-    const std::string lugar = nombre.isEmpty() ? std::string("null") : Json(nombre).toStdString();
-    const std::string zonaHoraria = peticion.zonaHoraria.isEmpty()
-                                        ? std::string("null")
-                                        : Json(peticion.zonaHoraria).toStdString();
+    const QByteArray lugar = nombre.isEmpty() ? QByteArrayLiteral("null") : Json(nombre);
+    const QByteArray zonaHoraria =
+        peticion.zonaHoraria.isEmpty() ? QByteArrayLiteral("null") : Json(peticion.zonaHoraria);
     // The place's numbers, and the offsets below, as json.Numero writes them.
     QByteArray latitud, longitud;
     {
@@ -1336,7 +1327,7 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
         AgregaFecha(salida, d.fecha);
         salida += '"';
         json.Miembro("lugar");
-        salida += lugar;
+        salida.append(lugar);
         json.Miembro("latitud");
         salida.append(latitud);
         json.Miembro("longitud");
@@ -1348,7 +1339,7 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
             json.Nulo();
         }
         json.Miembro("zona_horaria");
-        salida += zonaHoraria;
+        salida.append(zonaHoraria);
         json.Miembro("existe");
         salida += d.existe ? "true" : "false";
         json.Miembro("cambios_de_hora");

@@ -15,7 +15,6 @@
 #include <mutex>
 #include <optional>
 #include <span>
-#include <string>
 #include <thread>
 #include <type_traits>
 #include <vector>
@@ -28,14 +27,14 @@
 
 namespace Vespalba::Tabla {
 
-// Appends the shortest decimal text that reads back as the same double, in
-// the 'g' form, byte for byte as QByteArray::number(x, 'g',
+// The shortest decimal text that reads back as the same double, in the 'g'
+// form, byte for byte as QByteArray::number(x, 'g',
 // QLocale::FloatingPointShortest) writes it (Qt's JSON writer's numbers);
-// -0 is written as 0. Below 1e15 in magnitude the standard library's
-// shortest form is the same text without Qt's temporary array; above it the
-// two part ways (Qt writes 98393908422337330 where the library writes
-// ...328), and Qt writes it.
-void AgregaDecimal(std::string& salida, double x);
+// -0 is written as 0. The CSV and JSON rows' numbers. Below 1e15 in
+// magnitude it is the standard library's shortest form, the same text
+// without Qt's temporary array; above it the two part ways (Qt writes
+// 98393908422337330 where the library writes ...328), and Qt writes it.
+QByteArray Decimal(double x);
 
 // When an event happened: its instant and the offset in force then.
 struct Instante {
