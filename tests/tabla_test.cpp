@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -1352,9 +1353,14 @@ TEST(Programa, NingunNanEnLosBordes) {
 }
 
 TEST(Programa, HoyEsLaFechaLocal) {
-    const QString antes = QDate::currentDate().toString(Qt::ISODate);
+    // --hoy is the date on the request's clock (4 hours behind universal
+    // time), not on the machine's.
+    const auto hoyEnLaZona = [] {
+        return QDateTime::currentDateTimeUtc().addSecs(-4 * 3600).date().toString(Qt::ISODate);
+    };
+    const QString antes = hoyEnLaZona();
     const Ejecucion e = Ejecuta({"--lugar", "Arica", "--zona", "-4", "--hoy", "--formato", "json"});
-    const QString despues = QDate::currentDate().toString(Qt::ISODate);
+    const QString despues = hoyEnLaZona();
     ASSERT_EQ(e.estado, 0) << e.errores.toStdString();
     const QList<QJsonObject> dias = LineasJson(e.salida);
     ASSERT_EQ(dias.size(), 1);

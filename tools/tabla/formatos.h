@@ -13,10 +13,14 @@
 #include <span>
 #include <vector>
 
+namespace Vespalba::Dias {
+struct DiaCalculado;
+}
+
 namespace Vespalba::Tabla {
 
 struct Peticion;
-struct DiaCalculado;
+using Dias::DiaCalculado;
 class Bloques;
 
 // Receives the output in order, a piece at a time; returns false when the

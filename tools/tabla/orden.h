@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "dias/consulta.h"
 #include "tools/tabla/formatos.h"
 
 namespace Vespalba::Tabla {
@@ -55,26 +56,10 @@ inline constexpr QSize TamanoMinimo{320, 200};
 inline constexpr QSize TamanoMaximo{8000, 8000};
 inline constexpr QSize TamanoPorDefecto{1600, 900};
 
-// A checked request: everything needed to compute and print the days.
-struct Peticion {
-    // Name of the picked place as stored in the table (with its trailing
-    // blanks), or the town's name from the gazetteer ("Concepción"), or
-    // empty when the coordinates were given.
-    QString lugar;
-    double latitud = 0.0;   // decimal degrees, north positive, |value| < 75 (+ minutes)
-    double longitud = 0.0;  // decimal degrees, WEST positive, as the search takes it
-    // The days' civil time: an IANA zone name ("America/Santiago") whose
-    // offsets and clock changes apply, or empty for the fixed offset `zona`.
-    QString zonaHoraria;
-    // IANA zone of the place (table or gazetteer); empty for --lat/--lon.
-    QString zonaDelLugar;
-    // "Puerto Montt, Región de Los Lagos, Chile"; empty for --lat/--lon.
-    QString nombreCompleto;
-    // Fixed offset (--zona), hours east positive: local = universal + zona,
-    // [-12, 14] in quarter hours; unused when zonaHoraria is set.
-    double zona = 0.0;
-    std::chrono::sys_days desde{};                       // first day
-    std::chrono::sys_days hasta{};                       // last day, included; never before desde
+// A checked request: the place, zone and dates of the days (--lugar or
+// --lat/--lon, --tz or --zona, --fecha, --mes, --anio or --desde/--hasta),
+// and how to write them.
+struct Peticion : Dias::Consulta {
     const FormatoSalida* formato = &Formatos().front();  // never null
     // The calendar's events (--eventos), bits of EventoCalendario.
     unsigned eventos = EventoOrto | EventoOcaso | EventoFases;
