@@ -85,23 +85,50 @@ QString NombreDeZona(const Consulta& p) {
     return p.zonaHoraria.isEmpty() ? HorasConSigno(p.zona) + QStringLiteral(" h") : p.zonaHoraria;
 }
 
+// ------------------------------------------------------- clock-time texts
+
 namespace {
 
-// --------------------------------------------------------------- text table
-
-// "12:43:05": an instant on the day's clock, hours, minutes and seconds
-// after the date's 0 h (the instant is already truncated to the second).
-QString HoraMinutoSegundo(const DiaCalculado& d, const Instante& t) {
-    const qint64 medianoche = qint64(sys_days{d.fecha}.time_since_epoch().count()) * 86400;
-    const qint64 s = std::clamp<qint64>(t.segundos + t.desfase - medianoche, 0, 99 * 3600);
-    const auto cifra = [](qint64 n) { return QChar(char16_t(u'0' + n)); };
-    const QChar texto[8] = {cifra(s / 36000),   cifra(s / 3600 % 10), QChar(u':'),
-                            cifra(s / 600 % 6), cifra(s / 60 % 10),   QChar(u':'),
-                            cifra(s % 60 / 10), cifra(s % 10)};
-    return QString(texto, 8);
+// "7:04" of hours and minutes: the hours unpadded, the minutes in two
+// digits.
+QString HorasYMinutos(long long horas, long long minutos) {
+    QString texto = QString::number(horas);
+    texto += QLatin1Char(':');
+    texto += QChar(char16_t(u'0' + minutos / 10));
+    texto += QChar(char16_t(u'0' + minutos % 10));
+    return texto;
 }
 
-// "+2 m 38 s", "-0 m 05 s", "0 m 00 s": a change of daylight, seconds.
+}  // namespace
+
+QString HoraDeReloj(double horas) {
+    if (!std::isfinite(horas) || std::fabs(horas) > 1e6) return {};
+    // The same whole hours and truncated minutes as the window's form.
+    const double h = std::floor(horas);
+    const double m = std::min(59.0, std::floor((horas - h) * 60.0));
+    return HorasYMinutos((long long)h, (long long)m);
+}
+
+QString DuracionDeReloj(double horas) {
+    if (!std::isfinite(horas) || std::fabs(horas) > 1e6) return {};
+    const double n = std::fabs(horas);
+    const double h = std::floor(n);
+    const double m = std::min(59.0, std::floor((n - h) * 60.0));
+    if (horas < 0 && (h > 0 || m > 0))
+        return QLatin1Char('-') + HorasYMinutos((long long)h, (long long)m);
+    return HorasYMinutos((long long)h, (long long)m);
+}
+
+QString HoraConSegundos(const DiaCalculado& d, const Instante& t) {
+    const qint64 medianoche = qint64(sys_days{d.fecha}.time_since_epoch().count()) * 86400;
+    const qint64 s = std::clamp<qint64>(t.segundos + t.desfase - medianoche, 0, 99 * 3600);
+    QString texto = HorasYMinutos(s / 3600, s / 60 % 60);
+    texto += QLatin1Char(':');
+    texto += QChar(char16_t(u'0' + s % 60 / 10));
+    texto += QChar(char16_t(u'0' + s % 10));
+    return texto;
+}
+
 QString CambioDeLuz(qint64 segundos) {
     const qint64 n = segundos < 0 ? -segundos : segundos;
     QString texto;
@@ -115,16 +142,52 @@ QString CambioDeLuz(qint64 segundos) {
     return texto;
 }
 
+QString TextoDeCaja(const DiaCalculado& d, Caja caja) {
+    using ModuloVespalba::ClaseEvento;
+    const CajaResultado& c = d.pantalla[caja];
+    if (c.texto.empty() || c.texto == MarcaNoHay || c.texto == MarcaBajoHorizonte ||
+        c.texto == MarcaSinFin) {
+        return Texto(c.texto);
+    }
+    // The box holds a time: the same event's wall-clock hours.
+    const auto& luna = d.eventos[ClaseEvento::Luna];
+    switch (caja) {
+        case Caja::OcasoLuna:
+            return HoraDeReloj(d.pantalla.Label1 == CaptionOrtoLuna ? luna.horaOrto
+                                                                    : luna.horaOcaso);
+        case Caja::OrtoLuna:
+            return HoraDeReloj(d.pantalla.Label8 == CaptionOcasoLuna ? luna.horaOcaso
+                                                                     : luna.horaOrto);
+        case Caja::Orto: return HoraDeReloj(d.eventos[ClaseEvento::Sol].horaOrto);
+        case Caja::Ocaso: return HoraDeReloj(d.eventos[ClaseEvento::Sol].horaOcaso);
+        case Caja::ComAuroraCivil: return HoraDeReloj(d.eventos[ClaseEvento::Civil].horaOrto);
+        case Caja::FinCrepCivil: return HoraDeReloj(d.eventos[ClaseEvento::Civil].horaOcaso);
+        case Caja::ComAurora: return HoraDeReloj(d.eventos[ClaseEvento::Nautico].horaOrto);
+        case Caja::FinCrep: return HoraDeReloj(d.eventos[ClaseEvento::Nautico].horaOcaso);
+        case Caja::ComAuroraAstro: return HoraDeReloj(d.eventos[ClaseEvento::Astronomico].horaOrto);
+        case Caja::FinCrepAstro: return HoraDeReloj(d.eventos[ClaseEvento::Astronomico].horaOcaso);
+    }
+    return {};
+}
+
+QString TextoHorasDeLuz(const DiaCalculado& d) {
+    if (d.pantalla.HorasLuz.empty() || !d.horasLuz) return {};
+    return DuracionDeReloj(*d.horasLuz);
+}
+
+namespace {
+
+// --------------------------------------------------------------- text table
+
 // A moon box as a cell: the event named by its label, then its text
-// ("Orto 10: 15", "Ocaso No hay"); empty when the box is.
-QString CeldaLuna(std::string_view caption, const std::string& texto) {
-    if (texto.empty()) {
+// ("Orto 10:15", "Ocaso No hay"); empty when the box is.
+QString CeldaLuna(std::string_view caption, const QString& texto) {
+    if (texto.isEmpty()) {
         return {};
     }
     QString evento = Texto(caption);
     evento.chop(int(sizeof(" Luna")) - 1);  // "Orto Luna" -> "Orto"
-    const QString t = QString::fromStdString(texto);
-    return evento + (t.startsWith(QLatin1Char(' ')) ? QString() : QStringLiteral(" ")) + t;
+    return evento + QLatin1Char(' ') + texto;
 }
 
 }  // namespace
@@ -207,16 +270,16 @@ std::vector<Celda> FilaTexto(const Consulta& consulta, const DiaCalculado& d) {
             {TextoDesfase(d.desfase) + (d.cambios.isEmpty() ? QString() : QStringLiteral("*"))});
     }
     const AlmanaqueDia& a = d.almanaque;
-    fila.push_back({CeldaLuna(p.Label1, p[Caja::OcasoLuna].texto)});
-    fila.push_back({CeldaLuna(p.Label8, p[Caja::OrtoLuna].texto)});
+    fila.push_back({CeldaLuna(p.Label1, TextoDeCaja(d, Caja::OcasoLuna))});
+    fila.push_back({CeldaLuna(p.Label8, TextoDeCaja(d, Caja::OrtoLuna))});
     for (int i = static_cast<int>(Caja::Orto); i < NumCajas; ++i) {
-        // Right-aligned: the formatter's blank before the hours adds nothing.
-        fila.push_back({QString::fromStdString(p.cajas[i].texto).trimmed(), p.cajas[i].colorMarco});
-        if (static_cast<Caja>(i) == Caja::Ocaso) {
-            fila.push_back({a.horaMediodia ? HoraMinutoSegundo(d, a.mediodia) : QString()});
+        const Caja caja = static_cast<Caja>(i);
+        fila.push_back({TextoDeCaja(d, caja), p.cajas[i].colorMarco});
+        if (caja == Caja::Ocaso) {
+            fila.push_back({a.horaMediodia ? HoraConSegundos(d, a.mediodia) : QString()});
         }
     }
-    fila.push_back({QString::fromStdString(p.HorasLuz).trimmed()});
+    fila.push_back({TextoHorasDeLuz(d)});
     fila.push_back({a.cambioLuz ? CambioDeLuz(*a.cambioLuz) : QString()});
     fila.push_back({QString::number(Porcentaje(a.fraccionLuna)) + QLatin1String(" % ") +
                     AbreviaturaEtapa(a.etapa)});
@@ -225,7 +288,7 @@ std::vector<Celda> FilaTexto(const Consulta& consulta, const DiaCalculado& d) {
         if (!aviso.isEmpty()) aviso += QLatin1Char(' ');
         // The principal phase by its abbreviation, as in the Luna column.
         aviso += AbreviaturaEtapa(ModuloVespalba::EtapaDeFase(a.fase->fase)) + QLatin1Char(' ') +
-                 QString::fromStdString(ModuloVespalba::HoraMinuto(a.fase->hora)).trimmed();
+                 HoraDeReloj(a.fase->hora);
     }
     fila.push_back({aviso});
     return fila;

@@ -33,6 +33,27 @@ QString NombreDeZona(const Consulta& p);
 // A fixed offset's hours as the header writes them: "+5.75", "-4", "0".
 QString HorasConSigno(double horas);
 
+// The clock-time texts people write, built from the hours themselves:
+// hours unpadded, minutes always in two digits, 24-hour clock, minutes
+// truncated (never rounded), as every time shown.
+//   HoraDeReloj(7.07) = "7:04", HoraDeReloj(20) = "20:00", HoraDeReloj(0.15)
+//   = "0:09"; empty for a value that is not finite.
+QString HoraDeReloj(double horas);
+// A duration of hours, "9:59", "24:00", "0:00"; a negative one (a sunset
+// before the sunrise on the day's clock) with its sign, "-5:30".
+QString DuracionDeReloj(double horas);
+// "12:50:17", "7:05:12": an instant on the day's clock with its seconds,
+// after the date's 0 h (the instant is already truncated to the second).
+QString HoraConSegundos(const DiaCalculado& d, const Instante& t);
+// "+2 m 38 s", "-0 m 05 s", "0 m 00 s": a change of daylight, seconds.
+QString CambioDeLuz(qint64 segundos);
+// What the window's box shows, with its time in the form above: "7:04",
+// or the box's mark ("No hay", "Bajo horizonte", "////"), or empty.
+QString TextoDeCaja(const DiaCalculado& d, Caja caja);
+// The hours of daylight as DuracionDeReloj writes them, empty where the
+// window shows none.
+QString TextoHorasDeLuz(const DiaCalculado& d);
+
 // Adds to `usados` the offsets in force during the days ("-04") that it
 // lacks, in order of first use.
 void AnotaDesfases(const std::vector<DiaCalculado>& dias, QStringList& usados);
