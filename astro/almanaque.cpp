@@ -88,6 +88,31 @@ double ElongacionVueltas(double mjd) {
     return Vueltas(EclipticaLuna(t).lon, EclipticaSol(t).lon);
 }
 
+// Aberration of the Sun's longitude, seconds of arc: the Sun is seen where
+// it was 8.3 minutes before, 20.5" behind its geometric place (the constant
+// of aberration at one astronomical unit; the orbit's eccentricity changes
+// it by 0.3" at most).
+constexpr double AberracionSol = -20.5;
+
+// Nutation in longitude, seconds of arc: its main term, from the longitude of
+// the Moon's ascending node, which turns back once in 18.6 years. The next
+// terms (-1.3" sin 2L of the Sun's mean longitude L) vanish where the Sun's
+// longitude is a multiple of 90 degrees.
+double NutacionLongitud(double T) { return -17.2 * SenGrad(125.04452 - 1934.136261 * T); }
+
+// The Sun's apparent ecliptic longitude at an instant, turns, [0, 1]: the
+// series' geometric longitude referred to the mean equinox of the date, plus
+// the nutation and the aberration.
+double LongitudAparenteSolVueltas(double mjd) {
+    const double t = SiglosDesde2000(mjd);
+    return Frac(EclipticaSol(t).lon / P2 +
+                (NutacionLongitud(t) + AberracionSol) / SegundosPorVuelta);
+}
+
+// Quarter of the turn, 0 to 3, in which a quantity in turns lies (a full
+// turn, which a rounding can give, is quarter 0).
+int Cuarto(double vueltas) { return static_cast<int>(std::floor(4.0 * vueltas)) % 4; }
+
 // Turns to degrees in [0, 360): the one turn that Frac can round to is 0.
 double Grados(double vueltas) {
     const double g = 360.0 * vueltas;
@@ -197,6 +222,53 @@ std::vector<FasePrincipal> FasesEntre(double mjdDesde, double mjdHasta) {
         q0 = q1;
     }
     return fases;
+}
+
+std::vector<CambioDeEstacion> EstacionesEntre(double mjdDesde, double mjdHasta) {
+    std::vector<CambioDeEstacion> estaciones;
+    if (!(mjdHasta > mjdDesde) || !std::isfinite(mjdHasta - mjdDesde)) {
+        return estaciones;
+    }
+    // Four a year of 365.24 days; the reservation only a hint.
+    estaciones.reserve(
+        std::min<std::size_t>(static_cast<std::size_t>((mjdHasta - mjdDesde) / 91.0) + 2, 1024));
+
+    // A fixed grid, as in FasesEntre: whole steps from MJD 0, starting a step
+    // before the interval, so that every interval that holds an instant
+    // brackets and refines it alike.
+    double paso = std::floor(mjdDesde / PasoEstaciones) - 1.0;
+    double t0 = paso * PasoEstaciones;
+    int q0 = Cuarto(LongitudAparenteSolVueltas(t0));
+    while (t0 < mjdHasta) {
+        paso += 1.0;
+        const double t1 = paso * PasoEstaciones;
+        const int q1 = Cuarto(LongitudAparenteSolVueltas(t1));
+        if (q1 != q0) {
+            // The instant that opens quarter q1: the longitude less its
+            // value, in turns centred on 0, is negative at t0 and not at t1.
+            const double meta = 0.25 * q1;
+            auto f = [meta](double t) {
+                return Centrado(LongitudAparenteSolVueltas(t) - meta, 0.5);
+            };
+            const double t = Refina(f, t0, f(t0), t1, f(t1));
+            if (mjdDesde <= t && t < mjdHasta) {
+                estaciones.push_back({static_cast<Estacion>(q1), t});
+            }
+        }
+        t0 = t1;
+        q0 = q1;
+    }
+    return estaciones;
+}
+
+std::string_view NombreEstacion(Estacion e) {
+    switch (e) {
+        case Estacion::EquinoccioMarzo: return "Equinoccio de marzo";
+        case Estacion::SolsticioJunio: return "Solsticio de junio";
+        case Estacion::EquinoccioSeptiembre: return "Equinoccio de septiembre";
+        case Estacion::SolsticioDiciembre: return "Solsticio de diciembre";
+    }
+    return "Solsticio de diciembre";
 }
 
 std::string_view NombreEtapa(EtapaLunar etapa) {

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The almanac's other quantities, from the same low-precision Sun and Moon
 // series as the day's event search: solar noon, the Moon's illuminated
-// fraction and the four principal phases with the name of each day's phase.
+// fraction and the four principal phases with the name of each day's phase,
+// and the equinoxes and solstices.
 //
 // Instants are modified Julian dates in universal time, days. A civil day is
 // given as its interval of universal time [mjdInicio, mjdFin): the instant of
@@ -197,5 +198,50 @@ std::string_view NombreEtapa(EtapaLunar etapa);
 // first phase after it. Empty only when `fases` is empty.
 std::optional<EtapaLunar> EtapaDelDia(std::span<const FasePrincipal> fases, double mjdInicio,
                                       double mjdFin);
+
+// ------------------------------------------------- equinoxes and solstices
+
+// The four instants of the year when the Sun's apparent ecliptic longitude is
+// a multiple of 90 degrees; the value times 90 is that longitude.
+enum class Estacion : int {
+    EquinoccioMarzo = 0,       // 0 degrees
+    SolsticioJunio = 1,        // 90 degrees
+    EquinoccioSeptiembre = 2,  // 180 degrees
+    SolsticioDiciembre = 3,    // 270 degrees
+};
+
+struct CambioDeEstacion {
+    Estacion estacion = Estacion::EquinoccioMarzo;
+    double mjd = 0.0;  // its instant, universal time MJD, days
+};
+
+// Step, days, of the bracketing scan of EstacionesEntre. The Sun's longitude
+// grows by 0.95 to 1.02 degrees a day, so 30 days move it by about 31
+// degrees at most, well under the 90 between two of these instants: each
+// step holds at most one.
+inline constexpr double PasoEstaciones = 30.0;
+
+// The equinoxes and solstices whose instants lie in [mjdDesde, mjdHasta), in
+// time order: the instants at which the Sun's apparent longitude is 0, 90,
+// 180 or 270 degrees. The apparent longitude is that of EclipticaSol (the
+// geometric one, referred to the mean equinox of the date) plus the
+// nutation in longitude (its main term, up to 17.2") and the aberration
+// (-20.5"); at the Sun's 0.99 degrees a day, each second of arc is 24
+// seconds of time. As FasesEntre: the longitude is sampled at whole
+// multiples of PasoEstaciones days from MJD 0; a step across which it enters
+// a new quarter of the turn brackets that quarter's instant, refined by
+// false position (Illinois) to ToleranciaInstante. The grid does not depend
+// on the interval, so an instant is the same, to the bit, in every interval
+// that holds it, and intervals that follow one another share them out, each
+// to exactly one. Empty when mjdHasta <= mjdDesde or either is not finite.
+// The series' own error (it lacks the planets' and the Moon's pull on the
+// Earth) and universal time taken for dynamical time, as everywhere here,
+// leave the instants up to about a quarter of an hour from the true ones
+// over 1980-2041, mostly early.
+std::vector<CambioDeEstacion> EstacionesEntre(double mjdDesde, double mjdHasta);
+
+// Spanish name, as shown: "Equinoccio de marzo", "Solsticio de junio",
+// "Equinoccio de septiembre", "Solsticio de diciembre".
+std::string_view NombreEstacion(Estacion e);
 
 }  // namespace Vespalba::ModuloVespalba

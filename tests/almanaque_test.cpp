@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "astro/almanaque.h"
+#include "astro/solluna.h"
 #include "astro/tiempo.h"
 
 using namespace Vespalba::ModuloVespalba;
@@ -31,6 +32,7 @@ namespace {
 constexpr double SegundosPorDia = 86400.0;
 constexpr double MJD1980 = 44239.0;  // 1 January 1980, 0 h
 constexpr double MJD2041 = 66520.0;  // 1 January 2041, 0 h
+constexpr double MJD2042 = 66885.0;  // 1 January 2042, 0 h
 
 // The goals: solar noon within 30 s, the illuminated fraction within one
 // percentage point, the principal phases within 10 minutes.
@@ -47,10 +49,11 @@ std::string CarpetaReferencias() {
     return (env && *env) ? std::string(env) : std::string(VESPALBA_DATOS);
 }
 
-// Rows of numbers of a reference file: '#' lines and the column header are
-// skipped; "nan" reads as NaN.
-std::vector<std::vector<double>> LeeTabla(const std::string& nombre) {
-    const std::string ruta = CarpetaReferencias() + "/" + nombre;
+// Rows of numbers of a reference file of `carpeta`: '#' lines and the
+// column header are skipped; "nan" reads as NaN.
+std::vector<std::vector<double>> LeeTabla(const std::string& nombre,
+                                          const std::string& carpeta = CarpetaReferencias()) {
+    const std::string ruta = carpeta + "/" + nombre;
     std::ifstream f(ruta);
     std::vector<std::vector<double>> filas;
     if (!f) {
@@ -174,6 +177,35 @@ TEST(PrecisionAlmanaque, FasesPrincipales) {
         "Fases: %zu, error máximo %.1f s, medio %+.1f s; %d en otro día (tiempo universal) que la "
         "referencia\n",
         filas.size(), maxS, sumaS / filas.size(), otroDia);
+}
+
+// The equinoxes and solstices of 1980-2041, every one (genera_estaciones.py
+// keeps them all in tests/datos, which is read whatever VESPALBA_REFERENCIAS
+// says). The apparent longitude from the series is good to a few tens of
+// seconds of arc: the series lacks the Moon's pull on the Earth (6.4") and
+// the planets' (Venus and Jupiter several seconds each), and its time is
+// universal time, about a minute behind dynamical time. At the Sun's 0.99
+// degrees a day each second of arc is 24 seconds of time: the errors measured
+// reach 14.9 minutes (mean 4.8 minutes early). The bound, 20 minutes, is the
+// series' limit with room for the seconds of arc it was not measured at.
+TEST(PrecisionAlmanaque, EquinocciosYSolsticios) {
+    constexpr double ErrorMaxEstacionS = 1200.0;
+    const auto filas = LeeTabla("estaciones.csv", VESPALBA_DATOS);
+    ASSERT_EQ(filas.size(), 248u);  // 62 years, four each
+    const std::vector<CambioDeEstacion> nuestras = EstacionesEntre(MJD1980, MJD2042);
+    // The same instants in the same order: not one more or less.
+    ASSERT_EQ(nuestras.size(), filas.size());
+    double maxS = 0, sumaS = 0;
+    for (std::size_t i = 0; i < filas.size(); ++i) {
+        ASSERT_EQ(filas[i].size(), 2u);
+        EXPECT_EQ(static_cast<int>(nuestras[i].estacion), static_cast<int>(filas[i][0])) << i;
+        const double errS = (nuestras[i].mjd - filas[i][1]) * SegundosPorDia;
+        EXPECT_LE(std::fabs(errS), ErrorMaxEstacionS) << i << " " << filas[i][1];
+        maxS = std::max(maxS, std::fabs(errS));
+        sumaS += errS;
+    }
+    std::printf("Equinoccios y solsticios: %zu, error máximo %.1f s, medio %+.1f s\n", filas.size(),
+                maxS, sumaS / filas.size());
 }
 
 // ---------------------------------------------------------------- solar noon
@@ -415,6 +447,94 @@ TEST(Fases, FaseJuntoAMedianoche) {
         ++vistas;
     }
     EXPECT_GT(vistas, 80);
+}
+
+// ------------------------------------------------- equinoxes and solstices
+
+TEST(Estaciones, CicloOrdenadoYEnSuLongitud) {
+    const std::vector<CambioDeEstacion> e = EstacionesEntre(MJD1980, MJD2042);
+    ASSERT_EQ(e.size(), 248u);
+    EXPECT_EQ(e.front().estacion, Estacion::EquinoccioMarzo);
+    double menor = INFINITY, mayor = -INFINITY;  // seconds of arc
+    for (std::size_t i = 0; i < e.size(); ++i) {
+        if (i > 0) {
+            ASSERT_EQ(static_cast<int>(e[i].estacion),
+                      (static_cast<int>(e[i - 1].estacion) + 1) % 4)
+                << i;
+            // The seasons last 88.9 to 93.7 days (the Earth's orbit is an
+            // ellipse: northern summer is the longest).
+            const double dias = e[i].mjd - e[i - 1].mjd;
+            ASSERT_GT(dias, 88.5) << i;
+            ASSERT_LT(dias, 94.0) << i;
+        }
+        // At the instant the apparent longitude is the season's: the
+        // geometric longitude of the series is ahead of it by the aberration
+        // (20.5") less the nutation (+-17.2"), and the nutation's node turns
+        // once in 18.6 years, so the 62 years see both ends.
+        const double lon = EclipticaSol((e[i].mjd - MJDEpoca2000) / DiasSigloJuliano).lon;
+        const double adelanto =
+            3600.0 * DiferenciaAngular(lon / P2 * 360.0, 90.0 * static_cast<int>(e[i].estacion));
+        EXPECT_GT(adelanto, 20.5 - 17.2 - 0.01) << i;
+        EXPECT_LT(adelanto, 20.5 + 17.2 + 0.01) << i;
+        menor = std::min(menor, adelanto);
+        mayor = std::max(mayor, adelanto);
+    }
+    EXPECT_LT(menor, 4.0);
+    EXPECT_GT(mayor, 37.0);
+}
+
+// The interval is half-open, and any interval gives an instant the same
+// bits: split searches find what the whole one finds, and intervals that
+// meet at an instant, or a hair either side of it, give it to exactly one.
+TEST(Estaciones, IntervalosContiguosDanLosMismosInstantes) {
+    const std::vector<CambioDeEstacion> todas = EstacionesEntre(58000.0, 62000.0);
+    ASSERT_GT(todas.size(), 40u);
+    for (const double largo : {1.0, 29.5, 91.3, 400.0}) {
+        std::vector<CambioDeEstacion> partes;
+        for (double t = 58000.0; t < 62000.0; t += largo) {
+            for (const CambioDeEstacion& c : EstacionesEntre(t, std::min(t + largo, 62000.0))) {
+                partes.push_back(c);
+            }
+        }
+        ASSERT_EQ(partes.size(), todas.size()) << largo;
+        for (std::size_t i = 0; i < todas.size(); ++i) {
+            EXPECT_EQ(partes[i].estacion, todas[i].estacion) << largo;
+            EXPECT_EQ(partes[i].mjd, todas[i].mjd) << largo;
+        }
+    }
+    for (const CambioDeEstacion& c : todas) {
+        for (const double corte : {c.mjd, c.mjd - 1e-8, c.mjd + 1e-8, std::nextafter(c.mjd, 0.0)}) {
+            const auto antes = EstacionesEntre(corte - 1, corte);
+            const auto despues = EstacionesEntre(corte, corte + 1);
+            ASSERT_EQ(antes.size() + despues.size(), 1u) << c.mjd;
+            const CambioDeEstacion q = antes.empty() ? despues[0] : antes[0];
+            EXPECT_EQ(q.estacion, c.estacion);
+            EXPECT_EQ(q.mjd, c.mjd);
+            EXPECT_TRUE(antes.empty() ? EnDiaCivil(q.mjd, corte, corte + 1)
+                                      : EnDiaCivil(q.mjd, corte - 1, corte));
+        }
+    }
+}
+
+TEST(Estaciones, IntervaloVacioOInvalido) {
+    const struct {
+        double desde, hasta;
+    } casos[] = {
+        {60000.0, 60000.0},  {60400.0, 60000.0},   {NAN, 60400.0},       {60000.0, NAN},
+        {60000.0, INFINITY}, {-INFINITY, 60000.0}, {INFINITY, INFINITY},
+    };
+    for (const auto& c : casos) {
+        EXPECT_TRUE(EstacionesEntre(c.desde, c.hasta).empty()) << c.desde << " " << c.hasta;
+    }
+    // A year always holds all four.
+    EXPECT_EQ(EstacionesEntre(60000.0, 60365.25).size(), 4u);
+}
+
+TEST(Estaciones, Nombres) {
+    EXPECT_EQ(NombreEstacion(Estacion::EquinoccioMarzo), "Equinoccio de marzo");
+    EXPECT_EQ(NombreEstacion(Estacion::SolsticioJunio), "Solsticio de junio");
+    EXPECT_EQ(NombreEstacion(Estacion::EquinoccioSeptiembre), "Equinoccio de septiembre");
+    EXPECT_EQ(NombreEstacion(Estacion::SolsticioDiciembre), "Solsticio de diciembre");
 }
 
 }  // namespace
