@@ -2,11 +2,14 @@
 # Install rules and the Debian package of Vespalba.
 #
 # `cmake --install <dir> --prefix <p>` lays out:
-#   <p>/bin/vespalba, <p>/bin/vespalba-tabla
+#   <p>/bin/vespalba, <p>/bin/vespalba-tabla, <p>/bin/vespalba-almanaque
 #   <p>/lib/<arch>/vespalba/vespalba-tabla-dibujo.so (vespalba-tabla's drawings, by dlopen)
 #   <p>/share/applications/vespalba.desktop        (Exec=vespalba, Icon=vespalba)
+#   <p>/share/applications/vespalba-almanaque.desktop (the same for the almanac)
 #   <p>/share/icons/hicolor/scalable/apps/vespalba.svg, .../64x64/apps/vespalba.png
-#   <p>/share/man/es/man1/vespalba.1.gz, vespalba-tabla.1.gz (Spanish manual pages)
+#   (and vespalba-almanaque.svg, .png)
+#   <p>/share/man/es/man1/vespalba.1.gz, vespalba-tabla.1.gz, vespalba-almanaque.1.gz
+#   (Spanish manual pages)
 #   <p>/share/doc/vespalba/copyright, changelog.gz (what Debian asks of a package)
 # `cpack -G DEB` in the build folder turns the same tree, rooted at /usr, into
 # vespalba_<version>_<arch>.deb (scripts/paquete does it all).
@@ -22,14 +25,17 @@ set(VESPALBA_DOC_DIR "${CMAKE_INSTALL_DATAROOTDIR}/doc/vespalba")
 set(VESPALBA_FECHA_VERSION "2026-12-10")
 set(VESPALBA_FECHA_VERSION_RFC2822 "Thu, 10 Dec 2026 17:00:00 +0000")
 
-install(TARGETS vespalba vespalba-tabla RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vespalba vespalba-tabla vespalba-almanaque RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS vespalba-tabla-dibujo LIBRARY DESTINATION ${VESPALBA_MODULO_DIR})
 
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/vespalba.desktop
+              ${PROJECT_SOURCE_DIR}/packaging/vespalba-almanaque.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/window/iconos/vespalba.svg
+              ${PROJECT_SOURCE_DIR}/almanaque/iconos/vespalba-almanaque.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${PROJECT_SOURCE_DIR}/window/iconos/vespalba.png
+              ${PROJECT_SOURCE_DIR}/almanaque/iconos/vespalba-almanaque.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps)
 
 # The manual pages and the changelog carry the version and the date; they are
@@ -37,7 +43,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/window/iconos/vespalba.png
 # so the same sources give the same bytes).
 set(_paquete_dir ${PROJECT_BINARY_DIR}/packaging)
 set(_comprimidos)
-foreach(_f vespalba.1 vespalba-tabla.1 changelog)
+foreach(_f vespalba.1 vespalba-tabla.1 vespalba-almanaque.1 changelog)
     configure_file(${PROJECT_SOURCE_DIR}/packaging/${_f}.in ${_paquete_dir}/${_f} @ONLY)
     add_custom_command(OUTPUT ${_paquete_dir}/${_f}.gz
         COMMAND gzip -9n -c ${_paquete_dir}/${_f} > ${_paquete_dir}/${_f}.gz
@@ -49,6 +55,7 @@ endforeach()
 add_custom_target(vespalba_documentos ALL DEPENDS ${_comprimidos})
 
 install(FILES ${_paquete_dir}/vespalba.1.gz ${_paquete_dir}/vespalba-tabla.1.gz
+              ${_paquete_dir}/vespalba-almanaque.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/es/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${_paquete_dir}/changelog.gz
         DESTINATION ${VESPALBA_DOC_DIR})
@@ -67,9 +74,11 @@ de su zona: el orto y el ocaso del Sol y de la Luna, el comienzo de la aurora
 y el fin del crepúsculo civil, náutico y astronómico, y las horas de luz.
 Trae 40 puertos e islas con sus coordenadas.
 
-El paquete tiene la ventana (vespalba) y el programa de línea de órdenes
-vespalba-tabla, que escribe los mismos resultados para un día, un mes, un
-año o un intervalo de días como tabla de texto, CSV o JSON Lines.")
+El paquete tiene la ventana (vespalba), el almanaque (vespalba-almanaque),
+una ventana para cualquier pueblo del mundo en su hora civil con el día y el
+mes, y el programa de línea de órdenes vespalba-tabla, que escribe los
+mismos resultados para un día, un mes, un año o un intervalo de días como
+tabla de texto, CSV, JSON Lines, calendario, páginas o gráfico.")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY vespalba)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -72,43 +72,51 @@ guiones=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E 'post|pre' || true)
 
 # --- The files, and nothing else ---------------------------------------------
 esperados="./usr/bin/vespalba
+./usr/bin/vespalba-almanaque
 ./usr/bin/vespalba-tabla
 ./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/vespalba/vespalba-tabla-dibujo.so
+./usr/share/applications/vespalba-almanaque.desktop
 ./usr/share/applications/vespalba.desktop
 ./usr/share/doc/vespalba/changelog.gz
 ./usr/share/doc/vespalba/copyright
+./usr/share/icons/hicolor/64x64/apps/vespalba-almanaque.png
 ./usr/share/icons/hicolor/64x64/apps/vespalba.png
+./usr/share/icons/hicolor/scalable/apps/vespalba-almanaque.svg
 ./usr/share/icons/hicolor/scalable/apps/vespalba.svg
+./usr/share/man/es/man1/vespalba-almanaque.1.gz
 ./usr/share/man/es/man1/vespalba-tabla.1.gz
 ./usr/share/man/es/man1/vespalba.1.gz"
 hay=$(cd "$raiz" && find . -type f -o -type l | LC_ALL=C sort)
 if [ "$hay" = "$esperados" ]; then
-    bien "los 10 archivos esperados"
+    bien "los $(wc -l <<<"$esperados") archivos esperados"
 else
     falla "archivos del paquete:"$'\n'"$(diff <(echo "$esperados") <(echo "$hay") || true)"
 fi
 
-# --- Desktop entry: its program and icon are the installed ones --------------
-escritorio=$raiz/usr/share/applications/vespalba.desktop
-desktop-file-validate "$escritorio" || falla "desktop-file-validate"
-clave() { sed -n "s/^$1=//p" "$escritorio"; }
-programa=$(clave Exec | awk '{print $1}')
-if [ -x "$raiz/usr/bin/$programa" ]; then
-    bien "Exec=$programa está en usr/bin"
-else
-    falla "Exec=$programa no está en usr/bin"
-fi
-icono=$(clave Icon)
-if cmp -s "$raiz/usr/share/icons/hicolor/scalable/apps/$icono.svg" window/iconos/vespalba.svg; then
-    bien "Icon=$icono está en hicolor/scalable/apps"
-else
-    falla "Icon=$icono: falta o difiere hicolor/scalable/apps/$icono.svg"
-fi
-[ -f "$raiz/usr/share/icons/hicolor/64x64/apps/$icono.png" ] || falla "Icon=$icono: falta hicolor/64x64/apps/$icono.png"
-[ "$(clave Name)" = Vespalba ] || falla "Name=$(clave Name)"
+# --- Desktop entries: their programs and icons are the installed ones -------
+for entrada in vespalba:window/iconos:Vespalba "vespalba-almanaque:almanaque/iconos:Vespalba almanaque"; do
+    IFS=: read -r nombre carpeta titulo <<<"$entrada"
+    escritorio=$raiz/usr/share/applications/$nombre.desktop
+    desktop-file-validate "$escritorio" || falla "desktop-file-validate $nombre.desktop"
+    clave() { sed -n "s/^$1=//p" "$escritorio"; }
+    programa=$(clave Exec | awk '{print $1}')
+    if [ -x "$raiz/usr/bin/$programa" ]; then
+        bien "$nombre.desktop: Exec=$programa está en usr/bin"
+    else
+        falla "$nombre.desktop: Exec=$programa no está en usr/bin"
+    fi
+    icono=$(clave Icon)
+    if cmp -s "$raiz/usr/share/icons/hicolor/scalable/apps/$icono.svg" "$carpeta/$icono.svg"; then
+        bien "Icon=$icono está en hicolor/scalable/apps"
+    else
+        falla "Icon=$icono: falta o difiere hicolor/scalable/apps/$icono.svg"
+    fi
+    [ -f "$raiz/usr/share/icons/hicolor/64x64/apps/$icono.png" ] || falla "Icon=$icono: falta hicolor/64x64/apps/$icono.png"
+    [ "$(clave Name)" = "$titulo" ] || falla "Name=$(clave Name)"
+done
 
 # --- Manual pages: one per program, named after it, readable by man ----------
-for prog in vespalba vespalba-tabla; do
+for prog in vespalba vespalba-tabla vespalba-almanaque; do
     pagina=$raiz/usr/share/man/es/man1/$prog.1.gz
     [ -x "$raiz/usr/bin/$prog" ] || falla "la página $prog.1 no tiene programa en usr/bin"
     gzip -t "$pagina" || { falla "$prog.1.gz no es gzip"; continue; }
@@ -129,7 +137,7 @@ else
 fi
 
 # --- Binaries: stripped, no RUNPATH, every library found ---------------------
-for prog in vespalba vespalba-tabla "../lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/vespalba/vespalba-tabla-dibujo.so"; do
+for prog in vespalba vespalba-tabla vespalba-almanaque "../lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/vespalba/vespalba-tabla-dibujo.so"; do
     b=$raiz/usr/bin/$prog
     tipo=$(file -b "$b")
     grep -q ', stripped' <<<"$tipo" || falla "$prog sin despojar: $tipo"
@@ -149,8 +157,8 @@ tabla=$raiz/usr/bin/vespalba-tabla
 # hours of daylight do not move); solar noon is 12:50:25 there, 12:50:17 at
 # the table's Valparaíso. Then 26 s more daylight than the day before and a
 # Moon 9 % lit, three days after the new moon.
-esperado='Orto 10: 15  Ocaso 20: 41  7: 50  17: 50  12:50:'
-luz='  9: 59  [+]0 m 26 s  9 % Cre'  # the last columns (no notice that day)
+esperado='Orto 10:15  Ocaso 20:41  7:50  17:50  12:50:'
+luz='  9:59  [+]0 m 26 s  9 % Cre'  # the last columns (no notice that day)
 for args in "--fecha 2003-07-02 --lat 33:16S --lon 71:36W --zona -4" \
             "--fecha 2003-07-02 --lugar valparaiso --zona -4"; do
     # shellcheck disable=SC2086 # $args: a list of options, split on purpose

@@ -1,0 +1,210 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "almanaque/preferencias.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QVariant>
+
+#include <cmath>
+
+#include "places/zonas.h"
+
+namespace Vespalba::Almanaque {
+
+namespace {
+
+// Most favourites kept; a longer list in the file is cut.
+constexpr int MaximoFavoritos = 100;
+// Longest name kept, characters.
+constexpr int MaximoNombre = 200;
+
+std::optional<double> Numero(const QVariant& v) {
+    if (!v.isValid() || v.isNull()) return std::nullopt;
+    bool ok = false;
+    const double x = v.toString().trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(x)) return std::nullopt;
+    return x + 0.0;
+}
+
+QString Cadena(const QVariant& v) {
+    if (!v.isValid() || v.typeId() == QMetaType::QVariantList) return {};
+    QString s = v.toString();
+    // Control characters would break the place line and the menus.
+    s.remove(QRegularExpression(QStringLiteral("[\\x00-\\x1f\\x7f]")));
+    return s.left(MaximoNombre);
+}
+
+// A place read from the current group of `s`; none when any part is bad.
+std::optional<Sitio> LeeSitio(QSettings& s) {
+    Sitio l;
+    const std::optional<double> lat = Numero(s.value(QStringLiteral("latitud")));
+    const std::optional<double> lon = Numero(s.value(QStringLiteral("longitud")));
+    if (!lat || !lon) return std::nullopt;
+    l.latitud = *lat;
+    l.longitud = *lon;
+    l.nombre = Cadena(s.value(QStringLiteral("nombre")));
+    l.nombreCompleto = Cadena(s.value(QStringLiteral("nombre_completo")));
+    l.zona = Cadena(s.value(QStringLiteral("zona")));
+    if (!SitioValido(l)) return std::nullopt;
+    return l;
+}
+
+void GuardaSitio(QSettings& s, const Sitio& l) {
+    s.setValue(QStringLiteral("nombre"), l.nombre);
+    s.setValue(QStringLiteral("nombre_completo"), l.nombreCompleto);
+    // Shortest round-trip decimals, '.' whatever the locale.
+    s.setValue(QStringLiteral("latitud"), QString::number(l.latitud, 'g', 17));
+    s.setValue(QStringLiteral("longitud"), QString::number(l.longitud, 'g', 17));
+    s.setValue(QStringLiteral("zona"), l.zona);
+}
+
+const QString grupoPorOmision = QStringLiteral("lugar_por_omision");
+
+}  // namespace
+
+std::optional<Sitio> LeeLugarPorOmision(QSettings& comun) {
+    if (comun.status() != QSettings::NoError) return std::nullopt;
+    comun.beginGroup(grupoPorOmision);
+    std::optional<Sitio> s = LeeSitio(comun);
+    comun.endGroup();
+    return s;
+}
+
+Preferencias LeePreferencias(QSettings& almanaque, QSettings& comun) {
+    Preferencias p;
+    if (almanaque.status() == QSettings::NoError) {
+        almanaque.beginGroup(QStringLiteral("ultimo"));
+        p.ultimo = LeeSitio(almanaque);
+        almanaque.endGroup();
+
+        const QString tipo = Cadena(almanaque.value(QStringLiteral("zona/tipo")));
+        if (tipo == QLatin1String("iana")) {
+            const QString iana = Cadena(almanaque.value(QStringLiteral("zona/iana")));
+            if (ZonaConocida(iana)) {
+                p.zona.tipo = EleccionZona::Tipo::Iana;
+                p.zona.iana = iana;
+            }
+        } else if (tipo == QLatin1String("fija")) {
+            const std::optional<double> h = Numero(almanaque.value(QStringLiteral("zona/horas")));
+            // -12 to +14 in quarter hours, as a fixed zone is accepted.
+            if (h && *h >= -12.0 && *h <= 14.0 && std::fmod(*h * 4.0, 1.0) == 0.0) {
+                p.zona.tipo = EleccionZona::Tipo::Fija;
+                p.zona.horas = *h;
+            }
+        }
+
+        const QVariant g = almanaque.value(QStringLiteral("ventana/geometria"));
+        if (g.typeId() == QMetaType::QByteArray && g.toByteArray().size() < 4096) {
+            p.geometria = g.toByteArray();
+        }
+
+        const int n = almanaque.beginReadArray(QStringLiteral("favoritos"));
+        for (int i = 0; i < std::min(n, MaximoFavoritos); ++i) {
+            almanaque.setArrayIndex(i);
+            if (std::optional<Sitio> s = LeeSitio(almanaque)) {
+                if (std::find(p.favoritos.begin(), p.favoritos.end(), *s) == p.favoritos.end()) {
+                    p.favoritos.push_back(*s);
+                }
+            }
+        }
+        almanaque.endArray();
+    }
+    if (const std::optional<Sitio> omision = LeeLugarPorOmision(comun)) {
+        auto it = std::find(p.favoritos.begin(), p.favoritos.end(), *omision);
+        if (it == p.favoritos.end()) {
+            p.favoritos.push_back(*omision);
+            it = p.favoritos.end() - 1;
+        }
+        p.porOmision = int(it - p.favoritos.begin());
+    }
+    return p;
+}
+
+void GuardaPreferencias(const Preferencias& p, QSettings& almanaque, QSettings& comun) {
+    almanaque.remove(QStringLiteral("ultimo"));
+    if (p.ultimo) {
+        almanaque.beginGroup(QStringLiteral("ultimo"));
+        GuardaSitio(almanaque, *p.ultimo);
+        almanaque.endGroup();
+    }
+    almanaque.remove(QStringLiteral("zona"));
+    switch (p.zona.tipo) {
+        case EleccionZona::Tipo::DelLugar:
+            almanaque.setValue(QStringLiteral("zona/tipo"), QStringLiteral("lugar"));
+            break;
+        case EleccionZona::Tipo::Iana:
+            almanaque.setValue(QStringLiteral("zona/tipo"), QStringLiteral("iana"));
+            almanaque.setValue(QStringLiteral("zona/iana"), p.zona.iana);
+            break;
+        case EleccionZona::Tipo::Fija:
+            almanaque.setValue(QStringLiteral("zona/tipo"), QStringLiteral("fija"));
+            almanaque.setValue(QStringLiteral("zona/horas"),
+                               QString::number(p.zona.horas, 'g', 17));
+            break;
+    }
+    if (!p.geometria.isEmpty()) {
+        almanaque.setValue(QStringLiteral("ventana/geometria"), p.geometria);
+    }
+    almanaque.remove(QStringLiteral("favoritos"));
+    almanaque.beginWriteArray(QStringLiteral("favoritos"), int(p.favoritos.size()));
+    for (int i = 0; i < int(p.favoritos.size()); ++i) {
+        almanaque.setArrayIndex(i);
+        GuardaSitio(almanaque, p.favoritos[std::size_t(i)]);
+    }
+    almanaque.endArray();
+    almanaque.sync();
+
+    comun.remove(grupoPorOmision);
+    if (p.porOmision >= 0 && p.porOmision < int(p.favoritos.size())) {
+        comun.beginGroup(grupoPorOmision);
+        GuardaSitio(comun, p.favoritos[std::size_t(p.porOmision)]);
+        comun.endGroup();
+    }
+    comun.sync();
+}
+
+namespace {
+
+// ISO 6709 "+DDMM" / "+DDDMM" / "+DDMMSS" / "+DDDMMSS": degrees.
+std::optional<double> Iso6709(const QString& t, int cifrasGrados) {
+    if (t.size() != 1 + cifrasGrados + 2 && t.size() != 1 + cifrasGrados + 4) return std::nullopt;
+    const QChar signo = t[0];
+    if (signo != QLatin1Char('+') && signo != QLatin1Char('-')) return std::nullopt;
+    bool ok1 = false, ok2 = false, ok3 = true;
+    const int g = t.mid(1, cifrasGrados).toInt(&ok1);
+    const int m = t.mid(1 + cifrasGrados, 2).toInt(&ok2);
+    const int s = t.size() > 1 + cifrasGrados + 2 ? t.mid(3 + cifrasGrados, 2).toInt(&ok3) : 0;
+    if (!ok1 || !ok2 || !ok3 || m >= 60 || s >= 60) return std::nullopt;
+    const double v = g + m / 60.0 + s / 3600.0;
+    return signo == QLatin1Char('-') ? -v : v;
+}
+
+}  // namespace
+
+Sitio SitioInicial(const QByteArray& zona, const QString& tabla) {
+    QFile f(tabla);
+    if (!zona.isEmpty() && f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        while (!f.atEnd()) {
+            const QByteArray linea = f.readLine(4096);
+            if (linea.startsWith('#')) continue;
+            const QList<QByteArray> campos = linea.trimmed().split('\t');
+            if (campos.size() < 3 || campos[2] != zona) continue;
+            const QString c = QString::fromLatin1(campos[1]);
+            const qsizetype corte = c.indexOf(QRegularExpression(QStringLiteral("[+-]")), 1);
+            if (corte < 0) break;
+            const std::optional<double> lat = Iso6709(c.left(corte), 2);
+            const std::optional<double> lon = Iso6709(c.mid(corte), 3);
+            if (!lat || !lon) break;
+            Sitio s;
+            s.nombre = QString::fromLatin1(zona.mid(zona.lastIndexOf('/') + 1)).replace('_', ' ');
+            s.latitud = *lat;
+            s.longitud = *lon;
+            s.zona = QString::fromLatin1(zona);
+            if (SitioValido(s)) return s;
+            break;
+        }
+    }
+    return Valparaiso();
+}
+
+}  // namespace Vespalba::Almanaque

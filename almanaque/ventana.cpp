@@ -1,0 +1,786 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "almanaque/ventana.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCompleter>
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QStandardItemModel>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTimeZone>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+#include "almanaque/franja.h"
+#include "almanaque/luna.h"
+#include "almanaque/mes.h"
+#include "places/nomenclator.h"
+#include "places/zonas.h"
+
+namespace Vespalba::Almanaque {
+
+namespace {
+
+// Most suggestions under the place box.
+constexpr int MaximoSugerencias = 12;
+
+// Roles of a suggestion's row.
+constexpr int RolDetalle = Qt::UserRole + 1;
+
+// The fixed offsets the zone list offers, hours: every whole hour, and the
+// fractions tzdata's zones have used.
+const double desfasesFijos[] = {-12,  -11, -10,  -9.5, -9, -8,    -7, -6,    -5,   -4,
+                                -3.5, -3,  -2,   -1,   0,  1,     2,  3,     3.5,  4,
+                                4.5,  5,   5.5,  5.75, 6,  6.5,   7,  8,     8.75, 9,
+                                9.5,  10,  10.5, 11,   12, 12.75, 13, 13.75, 14};
+
+QTableWidget* TablaDeSucesos(const QString& nombre) {
+    auto* t = new QTableWidget(0, 3);
+    t->setObjectName(nombre);
+    t->setHorizontalHeaderLabels(
+        {QStringLiteral("Suceso"), QStringLiteral("Hora"), QStringLiteral("Nota")});
+    t->verticalHeader()->hide();
+    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    t->setSelectionBehavior(QAbstractItemView::SelectRows);
+    t->setSelectionMode(QAbstractItemView::SingleSelection);
+    t->setShowGrid(false);
+    t->setAlternatingRowColors(true);
+    t->setWordWrap(false);
+    t->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    t->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    t->horizontalHeader()->setStretchLastSection(true);
+    // As tall as its rows: the day's strip follows right under them.
+    t->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    t->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    t->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    return t;
+}
+
+void LlenaSucesos(QTableWidget* t, const std::vector<Suceso>& sucesos) {
+    t->setRowCount(int(sucesos.size()));
+    for (int i = 0; i < int(sucesos.size()); ++i) {
+        const Suceso& s = sucesos[std::size_t(i)];
+        const QString celdas[3] = {s.nombre, s.hora, s.nota};
+        for (int c = 0; c < 3; ++c) {
+            auto* item = new QTableWidgetItem(celdas[c]);
+            // A screen reader reads the whole row from any of its cells.
+            item->setData(Qt::AccessibleTextRole,
+                          s.nombre + QStringLiteral(": ") + s.hora +
+                              (s.nota.isEmpty() ? QString() : QStringLiteral(", ") + s.nota));
+            if (c == 1) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            t->setItem(i, c, item);
+        }
+    }
+    t->resizeRowsToContents();
+    int alto = t->horizontalHeader()->height() + 2 * t->frameWidth();
+    for (int i = 0; i < t->rowCount(); ++i) alto += t->rowHeight(i);
+    t->setFixedHeight(alto);
+}
+
+QLabel* Etiqueta(const QString& nombre) {
+    auto* l = new QLabel;
+    l->setObjectName(nombre);
+    l->setWordWrap(true);
+    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+}  // namespace
+
+VentanaAlmanaque::VentanaAlmanaque(std::unique_ptr<QSettings> almanaque,
+                                   std::unique_ptr<QSettings> comun, std::function<qint64()> ahora,
+                                   QWidget* parent)
+    : QMainWindow(parent),
+      ajustesAlmanaque_(std::move(almanaque)),
+      ajustesComunes_(std::move(comun)),
+      ahora_(std::move(ahora)) {
+    setObjectName(QStringLiteral("VentanaAlmanaque"));
+    setWindowTitle(QStringLiteral("Vespalba: almanaque"));
+    preferencias_ = LeePreferencias(*ajustesAlmanaque_, *ajustesComunes_);
+
+    auto* central = new QWidget;
+    auto* columna = new QVBoxLayout(central);
+    auto* arriba = new QWidget;
+    ConstruyeCajas(arriba);
+    columna->addWidget(arriba);
+
+    lineaLugar_ = Etiqueta(QStringLiteral("lineaLugar"));
+    QFont negrita = lineaLugar_->font();
+    negrita.setBold(true);
+    lineaLugar_->setFont(negrita);
+    lineaLugar_->setAccessibleName(QStringLiteral("Lugar y zona mostrados"));
+    columna->addWidget(lineaLugar_);
+
+    pestanas_ = new QTabWidget;
+    pestanas_->setObjectName(QStringLiteral("pestanas"));
+    pestanas_->addTab(ConstruyeDia(), QStringLiteral("&Día"));
+    pestanas_->addTab(ConstruyeMes(), QStringLiteral("&Mes"));
+    columna->addWidget(pestanas_, 1);
+    setCentralWidget(central);
+    ConstruyeMenus();
+    statusBar()->setSizeGripEnabled(true);
+
+    // The place of the last run, else the default place, else the main
+    // location of the system's zone.
+    if (preferencias_.ultimo) {
+        sitio_ = *preferencias_.ultimo;
+    } else if (preferencias_.porOmision >= 0) {
+        sitio_ = preferencias_.favoritos[std::size_t(preferencias_.porOmision)];
+    } else {
+        sitio_ = SitioInicial(QTimeZone::systemTimeZoneId());
+    }
+    zona_ = preferencias_.zona;
+    consulta_ = ConsultaDe(sitio_, zona_, QDate(2000, 1, 1), QDate(2000, 1, 1));
+    fecha_ = std::clamp(HoyEn(consulta_, ahora_()), PrimeraFecha, UltimaFecha);
+    if (preferencias_.geometria.isEmpty() || !restoreGeometry(preferencias_.geometria)) {
+        // 1100 x 720, or the screen's available area when it is smaller
+        // (1024 x 600 netbooks).
+        QSize tamano(1100, 720);
+        if (const QScreen* pantalla = screen()) {
+            tamano = tamano.boundedTo(pantalla->availableGeometry().size() - QSize(16, 48));
+        }
+        resize(tamano);
+    }
+    cajaLugar_->setText(sitio_.Nombre());
+    ActualizaFavoritos();
+    Recalcula();
+}
+
+VentanaAlmanaque::~VentanaAlmanaque() = default;
+
+void VentanaAlmanaque::ConstruyeCajas(QWidget* arriba) {
+    auto* rejilla = new QGridLayout(arriba);
+    rejilla->setContentsMargins(0, 0, 0, 0);
+
+    // Place: one search box with its suggestions.
+    auto* etiquetaLugar = new QLabel(QStringLiteral("&Lugar:"));
+    cajaLugar_ = new QLineEdit;
+    cajaLugar_->setObjectName(QStringLiteral("cajaLugar"));
+    cajaLugar_->setPlaceholderText(
+        QStringLiteral("Pueblo, ciudad o puerto, o coordenadas como 33:16S 71:36W"));
+    cajaLugar_->setAccessibleName(QStringLiteral("Lugar"));
+    cajaLugar_->setAccessibleDescription(QStringLiteral(
+        "Escriba un nombre y elija en la lista con las flechas y Entrar, o escriba coordenadas"));
+    cajaLugar_->setClearButtonEnabled(true);
+    cajaLugar_->setMaxLength(200);
+    etiquetaLugar->setBuddy(cajaLugar_);
+    modeloSugerencias_ = new QStandardItemModel(this);
+    completador_ = new QCompleter(modeloSugerencias_, this);
+    completador_->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+    completador_->setCaseSensitivity(Qt::CaseInsensitive);
+    completador_->setMaxVisibleItems(MaximoSugerencias);
+    completador_->setWidget(cajaLugar_);
+    completador_->popup()->setObjectName(QStringLiteral("listaSugerencias"));
+    completador_->popup()->setAccessibleName(QStringLiteral("Lugares que coinciden"));
+    connect(cajaLugar_, &QLineEdit::textEdited, this, &VentanaAlmanaque::TextoDelLugarEditado);
+    connect(cajaLugar_, &QLineEdit::returnPressed, this, &VentanaAlmanaque::LugarConfirmado);
+    connect(completador_, qOverload<const QModelIndex&>(&QCompleter::activated), this,
+            [this](const QModelIndex& i) { SugerenciaElegida(i.row()); });
+    // The completer would write its row's text into the box; the choice is
+    // made from the row itself.
+    completador_->popup()->installEventFilter(this);
+
+    botonFavoritos_ = new QToolButton;
+    botonFavoritos_->setObjectName(QStringLiteral("botonFavoritos"));
+    botonFavoritos_->setText(QStringLiteral("Favoritos"));
+    botonFavoritos_->setAccessibleName(QStringLiteral("Lugares favoritos"));
+    botonFavoritos_->setPopupMode(QToolButton::InstantPopup);
+    menuFavoritos_ = new QMenu(QStringLiteral("Lugares &favoritos"), this);
+    botonFavoritos_->setMenu(menuFavoritos_);
+
+    avisoLugar_ = Etiqueta(QStringLiteral("avisoLugar"));
+    avisoLugar_->setAccessibleName(QStringLiteral("Aviso del lugar"));
+    avisoLugar_->hide();
+
+    // Zone: the place's own, another of tzdata's, or a fixed offset.
+    auto* etiquetaZona = new QLabel(QStringLiteral("&Zona:"));
+    cajaZona_ = new QComboBox;
+    cajaZona_->setObjectName(QStringLiteral("cajaZona"));
+    cajaZona_->setEditable(true);
+    cajaZona_->setInsertPolicy(QComboBox::NoInsert);
+    cajaZona_->setAccessibleName(QStringLiteral("Zona horaria"));
+    cajaZona_->setAccessibleDescription(QStringLiteral(
+        "La zona del lugar, otra zona como America/Santiago o un desfase fijo como -4"));
+    cajaZona_->setMinimumContentsLength(22);
+    etiquetaZona->setBuddy(cajaZona_);
+    LlenaZonas();
+    cajaZona_->completer()->setCompletionMode(QCompleter::PopupCompletion);
+    cajaZona_->completer()->setFilterMode(Qt::MatchContains);
+    cajaZona_->completer()->setCaseSensitivity(Qt::CaseInsensitive);
+    connect(cajaZona_, qOverload<int>(&QComboBox::activated), this,
+            [this](int) { ZonaConfirmada(); });
+    connect(cajaZona_->lineEdit(), &QLineEdit::returnPressed, this,
+            &VentanaAlmanaque::ZonaConfirmada);
+
+    // Date: a calendar, days, months and years back and forth, today.
+    auto* etiquetaFecha = new QLabel(QStringLiteral("F&echa:"));
+    cajaFecha_ = new QDateEdit;
+    cajaFecha_->setObjectName(QStringLiteral("cajaFecha"));
+    cajaFecha_->setCalendarPopup(true);
+    cajaFecha_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    cajaFecha_->setDateRange(PrimeraFecha, UltimaFecha);
+    cajaFecha_->setAccessibleName(QStringLiteral("Fecha"));
+    etiquetaFecha->setBuddy(cajaFecha_);
+    connect(cajaFecha_, &QDateEdit::dateChanged, this, [this](QDate f) {
+        if (f != fecha_) EligeFecha(f);
+    });
+    auto boton = [](const QString& texto, const QString& nombre, const QString& accesible) {
+        auto* b = new QToolButton;
+        b->setText(texto);
+        b->setObjectName(nombre);
+        b->setAccessibleName(accesible);
+        b->setToolTip(accesible);
+        b->setAutoRaise(true);
+        return b;
+    };
+    auto* anioAntes =
+        boton(QStringLiteral("«"), QStringLiteral("anioAnterior"), QStringLiteral("Año anterior"));
+    auto* mesAntes = boton(QStringLiteral("‹‹"), QStringLiteral("mesAnterior"),
+                           QStringLiteral("Mes anterior (Alt+RePág)"));
+    auto* diaAntes = boton(QStringLiteral("‹"), QStringLiteral("diaAnterior"),
+                           QStringLiteral("Día anterior (Alt+Izquierda)"));
+    auto* diaDespues = boton(QStringLiteral("›"), QStringLiteral("diaSiguiente"),
+                             QStringLiteral("Día siguiente (Alt+Derecha)"));
+    auto* mesDespues = boton(QStringLiteral("››"), QStringLiteral("mesSiguiente"),
+                             QStringLiteral("Mes siguiente (Alt+AvPág)"));
+    auto* anioDespues = boton(QStringLiteral("»"), QStringLiteral("anioSiguiente"),
+                              QStringLiteral("Año siguiente"));
+    auto* hoy = new QPushButton(QStringLiteral("&Hoy"));
+    hoy->setObjectName(QStringLiteral("botonHoy"));
+    hoy->setToolTip(QStringLiteral("La fecha de hoy en la zona (Alt+Inicio)"));
+    connect(anioAntes, &QToolButton::clicked, this, [this] { MueveMeses(-12); });
+    connect(mesAntes, &QToolButton::clicked, this, [this] { MueveMeses(-1); });
+    connect(diaAntes, &QToolButton::clicked, this, [this] { MueveDias(-1); });
+    connect(diaDespues, &QToolButton::clicked, this, [this] { MueveDias(1); });
+    connect(mesDespues, &QToolButton::clicked, this, [this] { MueveMeses(1); });
+    connect(anioDespues, &QToolButton::clicked, this, [this] { MueveMeses(12); });
+    connect(hoy, &QPushButton::clicked, this, &VentanaAlmanaque::Hoy);
+    avisoFecha_ = Etiqueta(QStringLiteral("avisoFecha"));
+    avisoFecha_->setAccessibleName(QStringLiteral("Aviso de la fecha"));
+    avisoFecha_->hide();
+
+    auto* filaLugar = new QHBoxLayout;
+    filaLugar->addWidget(cajaLugar_, 1);
+    filaLugar->addWidget(botonFavoritos_);
+    rejilla->addWidget(etiquetaLugar, 0, 0);
+    rejilla->addLayout(filaLugar, 0, 1);
+    rejilla->addWidget(avisoLugar_, 1, 1);
+    auto* filaZonaFecha = new QHBoxLayout;
+    filaZonaFecha->addWidget(cajaZona_, 1);
+    filaZonaFecha->addSpacing(12);
+    filaZonaFecha->addWidget(etiquetaFecha);
+    for (QWidget* w : std::initializer_list<QWidget*>{anioAntes, mesAntes, diaAntes, cajaFecha_,
+                                                      diaDespues, mesDespues, anioDespues, hoy}) {
+        filaZonaFecha->addWidget(w);
+    }
+    rejilla->addWidget(etiquetaZona, 2, 0);
+    rejilla->addLayout(filaZonaFecha, 2, 1);
+    rejilla->addWidget(avisoFecha_, 3, 1);
+    rejilla->setColumnStretch(1, 1);
+}
+
+void VentanaAlmanaque::LlenaZonas() {
+    cajaZona_->clear();
+    cajaZona_->addItem(QStringLiteral("Zona del lugar"));
+    for (double h : desfasesFijos) {
+        cajaZona_->addItem(NombreZonaFija(h), h);
+    }
+    QStringList nombres;
+    for (const QByteArray& id : QTimeZone::availableTimeZoneIds()) {
+        const QString n = QString::fromLatin1(id);
+        if (n.contains(QLatin1Char('/')) && ZonaConocida(n)) nombres << n;
+    }
+    nombres.sort();
+    for (const QString& n : nombres) cajaZona_->addItem(n, n);
+}
+
+QWidget* VentanaAlmanaque::ConstruyeDia() {
+    auto* dia = new QWidget;
+    dia->setObjectName(QStringLiteral("vistaDia"));
+    auto* fila = new QHBoxLayout(dia);
+
+    auto* izquierda = new QVBoxLayout;
+    tituloDia_ = Etiqueta(QStringLiteral("tituloDia"));
+    QFont grande = tituloDia_->font();
+    grande.setPointSizeF(grande.pointSizeF() * 1.2);
+    grande.setBold(true);
+    tituloDia_->setFont(grande);
+    izquierda->addWidget(tituloDia_);
+    avisosDia_ = Etiqueta(QStringLiteral("avisosDia"));
+    avisosDia_->setAccessibleName(QStringLiteral("Avisos del día"));
+    izquierda->addWidget(avisosDia_);
+    tablaSol_ = TablaDeSucesos(QStringLiteral("tablaSol"));
+    tablaSol_->setAccessibleName(QStringLiteral("El Sol y los crepúsculos del día"));
+    izquierda->addWidget(tablaSol_);
+    franja_ = new FranjaDia;
+    franja_->setObjectName(QStringLiteral("franjaDia"));
+    izquierda->addWidget(franja_);
+    izquierda->addStretch(1);
+    fila->addLayout(izquierda, 3);
+
+    auto* derecha = new QVBoxLayout;
+    auto* grupoLuna = new QGroupBox(QStringLiteral("La Luna"));
+    grupoLuna->setObjectName(QStringLiteral("grupoLuna"));
+    auto* columnaLuna = new QVBoxLayout(grupoLuna);
+    auto* filaLuna = new QHBoxLayout;
+    dibujoLuna_ = new DibujoLuna;
+    dibujoLuna_->setObjectName(QStringLiteral("dibujoLuna"));
+    filaLuna->addWidget(dibujoLuna_);
+    textoLuna_ = Etiqueta(QStringLiteral("textoLuna"));
+    filaLuna->addWidget(textoLuna_, 1);
+    columnaLuna->addLayout(filaLuna);
+    tablaLuna_ = TablaDeSucesos(QStringLiteral("tablaLuna"));
+    tablaLuna_->setAccessibleName(QStringLiteral("Orto y ocaso de la Luna"));
+    columnaLuna->addWidget(tablaLuna_);
+    fasesLuna_ = Etiqueta(QStringLiteral("fasesLuna"));
+    fasesLuna_->setAccessibleName(QStringLiteral("Próximas fases de la Luna"));
+    columnaLuna->addWidget(fasesLuna_);
+    derecha->addWidget(grupoLuna);
+    auto* grupoAnio = new QGroupBox(QStringLiteral("Estaciones"));
+    auto* columnaAnio = new QVBoxLayout(grupoAnio);
+    estaciones_ = Etiqueta(QStringLiteral("estaciones"));
+    estaciones_->setAccessibleName(QStringLiteral("Solsticios y equinoccios"));
+    columnaAnio->addWidget(estaciones_);
+    derecha->addWidget(grupoAnio);
+    derecha->addStretch(1);
+    fila->addLayout(derecha, 2);
+
+    auto* desplazable = new QScrollArea;
+    desplazable->setWidget(dia);
+    desplazable->setWidgetResizable(true);
+    desplazable->setFrameShape(QFrame::NoFrame);
+    return desplazable;
+}
+
+QWidget* VentanaAlmanaque::ConstruyeMes() {
+    tablaMes_ = new QTableView;
+    tablaMes_->setObjectName(QStringLiteral("tablaMes"));
+    tablaMes_->setAccessibleName(QStringLiteral("Los días del mes"));
+    modeloMes_ = new ModeloMes(this);
+    tablaMes_->setModel(modeloMes_);
+    tablaMes_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tablaMes_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tablaMes_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tablaMes_->verticalHeader()->hide();
+    tablaMes_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tablaMes_->horizontalHeader()->setStretchLastSection(true);
+    tablaMes_->setWordWrap(false);
+    connect(tablaMes_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& actual) {
+                const QDate f = modeloMes_->Fecha(actual.row());
+                if (f.isValid() && f != fecha_) EligeFecha(f);
+            });
+    auto* copiar = new QAction(QStringLiteral("Copiar las filas"), tablaMes_);
+    copiar->setShortcut(QKeySequence::Copy);
+    copiar->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(copiar, &QAction::triggered, this, &VentanaAlmanaque::CopiaFilas);
+    tablaMes_->addAction(copiar);
+    tablaMes_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    return tablaMes_;
+}
+
+void VentanaAlmanaque::ConstruyeMenus() {
+    QMenu* archivo = menuBar()->addMenu(QStringLiteral("&Archivo"));
+    QAction* salir = archivo->addAction(QStringLiteral("&Salir"), this, &QWidget::close);
+    salir->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    QMenu* ir = menuBar()->addMenu(QStringLiteral("&Ir"));
+    const auto accion = [&](const QString& texto, QKeySequence tecla, auto funcion) {
+        QAction* a = ir->addAction(texto, this, funcion);
+        a->setShortcut(tecla);
+        a->setShortcutContext(Qt::WindowShortcut);
+        return a;
+    };
+    accion(QStringLiteral("&Buscar un lugar"), QKeySequence(Qt::CTRL | Qt::Key_F), [this] {
+        cajaLugar_->setFocus(Qt::ShortcutFocusReason);
+        cajaLugar_->selectAll();
+    });
+    ir->addSeparator();
+    accion(QStringLiteral("Día &anterior"), QKeySequence(Qt::ALT | Qt::Key_Left),
+           [this] { MueveDias(-1); });
+    accion(QStringLiteral("Día &siguiente"), QKeySequence(Qt::ALT | Qt::Key_Right),
+           [this] { MueveDias(1); });
+    accion(QStringLiteral("&Mes anterior"), QKeySequence(Qt::ALT | Qt::Key_PageUp),
+           [this] { MueveMeses(-1); });
+    accion(QStringLiteral("M&es siguiente"), QKeySequence(Qt::ALT | Qt::Key_PageDown),
+           [this] { MueveMeses(1); });
+    accion(QStringLiteral("Año a&nterior"), QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_PageUp),
+           [this] { MueveMeses(-12); });
+    accion(QStringLiteral("Año si&guiente"), QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_PageDown),
+           [this] { MueveMeses(12); });
+    accion(QStringLiteral("&Hoy"), QKeySequence(Qt::ALT | Qt::Key_Home), [this] { Hoy(); });
+    ir->addSeparator();
+    accion(QStringLiteral("Vista del &día"), QKeySequence(Qt::CTRL | Qt::Key_1),
+           [this] { pestanas_->setCurrentIndex(0); });
+    accion(QStringLiteral("Vista del m&es"), QKeySequence(Qt::CTRL | Qt::Key_2),
+           [this] { pestanas_->setCurrentIndex(1); });
+
+    menuBar()->addMenu(menuFavoritos_);
+
+    QMenu* ayuda = menuBar()->addMenu(QStringLiteral("A&yuda"));
+    ayuda->addAction(QStringLiteral("&Acerca del almanaque"), this, [this] {
+        QMessageBox::about(
+            this, QStringLiteral("Acerca del almanaque"),
+            QStringLiteral(
+                "Vespalba almanaque %1\n\nEl Sol, los crepúsculos y la Luna de cualquier "
+                "lugar, en la hora civil de su zona, de 1980 a 2040. Horas truncadas "
+                "al minuto, calculadas con series de baja precisión.\n\nLicencia "
+                "GPL-3.0-or-later. Lugares: GeoNames (CC-BY-4.0).")
+                .arg(QCoreApplication::applicationVersion()));
+    });
+}
+
+// ---------------------------------------------------------------- the place
+
+void VentanaAlmanaque::TextoDelLugarEditado(const QString& texto) {
+    sugerencias_ = Sugerencias(texto, MaximoSugerencias);
+    modeloSugerencias_->clear();
+    for (const Sugerencia& s : sugerencias_) {
+        auto* item = new QStandardItem(s.texto + QStringLiteral("  —  ") + s.detalle);
+        item->setData(s.detalle, RolDetalle);
+        item->setData(s.texto + QStringLiteral(", ") + s.detalle, Qt::AccessibleTextRole);
+        item->setEditable(false);
+        modeloSugerencias_->appendRow(item);
+    }
+    if (sugerencias_.empty()) {
+        completador_->popup()->hide();
+    } else {
+        completador_->setCompletionPrefix(QString());
+        completador_->complete();
+    }
+}
+
+void VentanaAlmanaque::SugerenciaElegida(int fila) {
+    if (fila < 0 || fila >= int(sugerencias_.size())) return;
+    const Sitio s = sugerencias_[std::size_t(fila)].sitio;
+    completador_->popup()->hide();
+    EligeSitio(s);
+}
+
+void VentanaAlmanaque::LugarConfirmado() {
+    if (completador_->popup()->isVisible()) {
+        const QModelIndex i = completador_->popup()->currentIndex();
+        if (i.isValid()) {
+            SugerenciaElegida(i.row());
+            return;
+        }
+    }
+    const QString texto = cajaLugar_->text();
+    if (texto.trimmed() == sitio_.Nombre()) {
+        MuestraAvisoLugar(QString());
+        return;
+    }
+    const LecturaLugar l = LeeLugar(texto);
+    if (l.sitio) {
+        EligeSitio(*l.sitio);
+    } else {
+        MuestraAvisoLugar(l.problema + QStringLiteral(". Se sigue mostrando ") + sitio_.Nombre() +
+                          QLatin1Char('.'));
+    }
+}
+
+void VentanaAlmanaque::MuestraAvisoLugar(const QString& texto) {
+    avisoLugar_->setText(texto);
+    avisoLugar_->setVisible(!texto.isEmpty());
+    if (!texto.isEmpty()) avisoLugar_->setAccessibleDescription(texto);
+}
+
+void VentanaAlmanaque::EligeSitio(const Sitio& sitio) {
+    if (!SitioValido(sitio)) return;
+    sitio_ = sitio;
+    MuestraAvisoLugar(QString());
+    cajaLugar_->setText(sitio_.Nombre());
+    cajaLugar_->setCursorPosition(0);
+    Recalcula();
+}
+
+// ----------------------------------------------------------------- the zone
+
+void VentanaAlmanaque::ZonaConfirmada() {
+    const int i = cajaZona_->currentIndex();
+    const QString texto = cajaZona_->currentText();
+    if (i == 0 && texto == cajaZona_->itemText(0)) {
+        EligeZona(EleccionZona{});
+        return;
+    }
+    const LecturaZona l = LeeZona(texto);
+    if (l.zona) {
+        EligeZona(*l.zona);
+    } else if (texto.startsWith(QStringLiteral("Zona del lugar"))) {
+        EligeZona(EleccionZona{});
+    } else {
+        statusBar()->showMessage(l.problema, 10000);
+        MuestraAvisoLugar(QStringLiteral("Zona: ") + l.problema + QLatin1Char('.'));
+    }
+}
+
+void VentanaAlmanaque::EligeZona(const EleccionZona& zona) {
+    zona_ = zona;
+    MuestraAvisoLugar(QString());
+    Recalcula();
+}
+
+// ----------------------------------------------------------------- the date
+
+void VentanaAlmanaque::AvisaFecha(const QString& texto) {
+    avisoFecha_->setText(texto);
+    avisoFecha_->setVisible(!texto.isEmpty());
+}
+
+void VentanaAlmanaque::EligeFecha(QDate fecha) {
+    if (!fecha.isValid()) return;
+    if (fecha < PrimeraFecha || fecha > UltimaFecha) {
+        AvisaFecha(QStringLiteral("El almanaque va del 1 de enero de 1980 al 31 de diciembre de "
+                                  "2040; se muestra el %1.")
+                       .arg(fecha < PrimeraFecha ? QStringLiteral("primer día")
+                                                 : QStringLiteral("último día")));
+        fecha = std::clamp(fecha, PrimeraFecha, UltimaFecha);
+    } else {
+        AvisaFecha(QString());
+    }
+    fecha_ = fecha;
+    Recalcula();
+}
+
+void VentanaAlmanaque::MueveDias(int dias) { EligeFecha(fecha_.addDays(dias)); }
+
+void VentanaAlmanaque::MueveMeses(int meses) { EligeFecha(fecha_.addMonths(meses)); }
+
+void VentanaAlmanaque::Hoy() { EligeFecha(HoyEn(consulta_, ahora_())); }
+
+// ------------------------------------------------------------ the results
+
+namespace {
+
+// Whether two requests give the same days.
+bool MismaConsulta(const Dias::Consulta& a, const Dias::Consulta& b) {
+    return a.latitud == b.latitud && a.longitud == b.longitud && a.zonaHoraria == b.zonaHoraria &&
+           a.zona == b.zona && a.desde == b.desde && a.hasta == b.hasta && a.lugar == b.lugar &&
+           a.nombreCompleto == b.nombreCompleto;
+}
+
+}  // namespace
+
+void VentanaAlmanaque::Recalcula() {
+    const QDate primero(fecha_.year(), fecha_.month(), 1);
+    const QDate ultimo = primero.addMonths(1).addDays(-1);
+    consulta_ = ConsultaDe(sitio_, zona_, fecha_, fecha_);
+    consultaMes_ = ConsultaDe(sitio_, zona_, primero, ultimo);
+    const std::vector<Dias::DiaCalculado> dias = Dias::CalculaDias(consultaMes_);
+    const int fila = std::clamp(fecha_.day() - 1, 0, int(dias.size()) - 1);
+
+    {
+        const QSignalBlocker b(cajaFecha_);
+        cajaFecha_->setDate(fecha_);
+    }
+    {
+        const QSignalBlocker b(tablaMes_->selectionModel());
+        const bool mismoMes =
+            mesMostrado_ == primero && MismaConsulta(consultaMes_, consultaMostrada_);
+        if (!mismoMes) {
+            modeloMes_->Muestra(consultaMes_, dias, HoyEn(consultaMes_, ahora_()));
+            mesMostrado_ = primero;
+            consultaMostrada_ = consultaMes_;
+            tablaMes_->selectRow(fila);
+        }
+        // The current row follows the date; a selection of several rows
+        // made in the table stays.
+        if (tablaMes_->currentIndex().row() != fila) {
+            if (!mismoMes || !tablaMes_->selectionModel()->isRowSelected(fila, {})) {
+                tablaMes_->selectRow(fila);
+            }
+            tablaMes_->selectionModel()->setCurrentIndex(modeloMes_->index(fila, 0),
+                                                         QItemSelectionModel::NoUpdate);
+        }
+    }
+    {
+        const QSignalBlocker b(cajaZona_);
+        if (zona_.tipo == EleccionZona::Tipo::DelLugar) {
+            cajaZona_->setItemText(
+                0, QStringLiteral("Zona del lugar (%1)").arg(NombreDeZonaElegida(sitio_, zona_)));
+            cajaZona_->setCurrentIndex(0);
+        } else {
+            cajaZona_->setItemText(0, QStringLiteral("Zona del lugar"));
+            const QString nombre = NombreDeZonaElegida(sitio_, zona_);
+            const int i = cajaZona_->findText(nombre);
+            if (i >= 0) {
+                cajaZona_->setCurrentIndex(i);
+            } else {
+                cajaZona_->setEditText(nombre);
+            }
+        }
+    }
+    if (!dias.empty()) MuestraDia(dias[std::size_t(fila)]);
+}
+
+void VentanaAlmanaque::MuestraDia(const Dias::DiaCalculado& d) {
+    const ResumenDia r = ResumeDia(consulta_, d);
+    // The place always named with its coordinates, zone and offset in
+    // force, so that a wrong place or zone shows at once.
+    Dias::Consulta c = consulta_;
+    QString desfases;
+    if (!consulta_.zonaHoraria.isEmpty()) {
+        const QTimeZone z(consulta_.zonaHoraria.toLatin1());
+        const QDateTime inicio = fecha_.startOfDay(z);
+        const QDateTime fin = fecha_.addDays(1).startOfDay(z).addSecs(-1);
+        desfases = TextoDesfase(inicio.offsetFromUtc());
+        if (fin.offsetFromUtc() != inicio.offsetFromUtc()) {
+            desfases += QStringLiteral(" → ") + TextoDesfase(fin.offsetFromUtc());
+        }
+    }
+    QString linea = sitio_.Nombre();
+    if (!sitio_.nombre.isEmpty() || !sitio_.nombreCompleto.isEmpty()) {
+        linea += QStringLiteral(" · ") + Dias::TextoCoordenadas(c);
+    }
+    linea += QStringLiteral(" · ") + NombreDeZonaElegida(sitio_, zona_);
+    if (!desfases.isEmpty()) linea += QStringLiteral(", ") + desfases;
+    lineaLugar_->setText(linea);
+    setWindowTitle(sitio_.Nombre() + QStringLiteral(" — Vespalba: almanaque"));
+
+    tituloDia_->setText(r.fecha);
+    avisosDia_->setText(r.avisos.join(QLatin1Char('\n')));
+    avisosDia_->setVisible(!r.avisos.isEmpty());
+
+    std::vector<Suceso> sol = r.sol;
+    if (r.existe) {
+        sol.push_back({QStringLiteral("Horas de luz"),
+                       r.horasDeLuz.isEmpty() ? QStringLiteral("—") : r.horasDeLuz, r.cambioDeLuz});
+    }
+    LlenaSucesos(tablaSol_, sol);
+    LlenaSucesos(tablaLuna_, r.luna);
+    franja_->Muestra(FranjaDelDia(consulta_, d));
+
+    const LunaDelDia luna = LunaDe(consulta_, d);
+    dibujoLuna_->MuestraLuna(luna.fraccion, luna.creciente, luna.hemisferioSur);
+    textoLuna_->setText(luna.texto);
+    fasesLuna_->setText(QStringLiteral("Próximas fases:\n") +
+                        luna.proximasFases.join(QLatin1Char('\n')));
+    const Estaciones e = EstacionesDe(consulta_, d);
+    estaciones_->setText(e.proxima + (e.desdeSolsticio.isEmpty()
+                                          ? QString()
+                                          : QLatin1Char('\n') + e.desdeSolsticio));
+}
+
+void VentanaAlmanaque::CopiaFilas() {
+    std::vector<int> filas;
+    for (const QModelIndex& i : tablaMes_->selectionModel()->selectedRows())
+        filas.push_back(i.row());
+    std::sort(filas.begin(), filas.end());
+    if (filas.empty()) return;
+    QApplication::clipboard()->setText(modeloMes_->TextoDeFilas(filas));
+    statusBar()->showMessage(QStringLiteral("%1 filas copiadas").arg(filas.size()), 4000);
+}
+
+// ------------------------------------------------------------- favourites
+
+void VentanaAlmanaque::ActualizaFavoritos() {
+    menuFavoritos_->clear();
+    menuFavoritos_->addAction(QStringLiteral("&Añadir el lugar mostrado"),
+                              QKeySequence(Qt::CTRL | Qt::Key_D), this, [this] {
+                                  auto& f = preferencias_.favoritos;
+                                  if (std::find(f.begin(), f.end(), sitio_) == f.end()) {
+                                      f.push_back(sitio_);
+                                  }
+                                  ActualizaFavoritos();
+                                  Guarda();
+                              });
+    const auto actual =
+        std::find(preferencias_.favoritos.begin(), preferencias_.favoritos.end(), sitio_);
+    const bool esFavorito = actual != preferencias_.favoritos.end();
+    QAction* quitar =
+        menuFavoritos_->addAction(QStringLiteral("&Quitar el lugar mostrado"), this, [this] {
+            auto& f = preferencias_.favoritos;
+            const auto it = std::find(f.begin(), f.end(), sitio_);
+            if (it == f.end()) return;
+            const int i = int(it - f.begin());
+            f.erase(it);
+            if (preferencias_.porOmision == i) preferencias_.porOmision = -1;
+            if (preferencias_.porOmision > i) --preferencias_.porOmision;
+            ActualizaFavoritos();
+            Guarda();
+        });
+    quitar->setEnabled(esFavorito);
+    QAction* omision =
+        menuFavoritos_->addAction(QStringLiteral("&Lugar por omisión"), this, [this] {
+            auto& f = preferencias_.favoritos;
+            auto it = std::find(f.begin(), f.end(), sitio_);
+            if (it == f.end()) {
+                f.push_back(sitio_);
+                it = f.end() - 1;
+            }
+            const int i = int(it - f.begin());
+            preferencias_.porOmision = preferencias_.porOmision == i ? -1 : i;
+            ActualizaFavoritos();
+            Guarda();
+        });
+    omision->setCheckable(true);
+    omision->setChecked(esFavorito &&
+                        preferencias_.porOmision == int(actual - preferencias_.favoritos.begin()));
+    omision->setToolTip(
+        QStringLiteral("El lugar que se muestra al empezar y que usan los guiones"));
+    if (!preferencias_.favoritos.empty()) menuFavoritos_->addSeparator();
+    for (int i = 0; i < int(preferencias_.favoritos.size()); ++i) {
+        const Sitio s = preferencias_.favoritos[std::size_t(i)];
+        QString texto = s.Nombre();
+        texto.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        if (i == preferencias_.porOmision) texto += QStringLiteral("  (por omisión)");
+        menuFavoritos_->addAction(texto, this, [this, s] { EligeSitio(s); });
+    }
+}
+
+void VentanaAlmanaque::Guarda() {
+    preferencias_.ultimo = sitio_;
+    preferencias_.zona = zona_;
+    preferencias_.geometria = saveGeometry();
+    GuardaPreferencias(preferencias_, *ajustesAlmanaque_, *ajustesComunes_);
+}
+
+void VentanaAlmanaque::closeEvent(QCloseEvent* evento) {
+    Guarda();
+    QMainWindow::closeEvent(evento);
+}
+
+bool VentanaAlmanaque::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == completador_->popup() && evento->type() == QEvent::KeyPress) {
+        const auto* k = static_cast<QKeyEvent*>(evento);
+        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+            const QModelIndex i = completador_->popup()->currentIndex();
+            if (i.isValid()) {
+                SugerenciaElegida(i.row());
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(objeto, evento);
+}
+
+}  // namespace Vespalba::Almanaque

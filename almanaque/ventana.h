@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The almanac window: one search box for the place, the zone, the date, and
+// the day and the month of that place in its civil time. The computation
+// is the day model's (dias/) and this folder's modelo.h; the window only
+// reads its boxes and sets texts.
+#pragma once
+
+#include <QDate>
+#include <QMainWindow>
+#include <QSettings>
+
+#include <functional>
+#include <memory>
+
+#include "almanaque/modelo.h"
+#include "almanaque/preferencias.h"
+
+class QAction;
+class QComboBox;
+class QCompleter;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QStandardItemModel;
+class QTabWidget;
+class QTableView;
+class QTableWidget;
+class QToolButton;
+
+namespace Vespalba::Almanaque {
+
+class DibujoLuna;
+class FranjaDia;
+class ModeloMes;
+
+class VentanaAlmanaque : public QMainWindow {
+    Q_OBJECT
+public:
+    // The settings to read and keep (the user's, or a test's); `ahora`
+    // gives the present instant, seconds since 1970 UT (a test's clock).
+    VentanaAlmanaque(std::unique_ptr<QSettings> almanaque, std::unique_ptr<QSettings> comun,
+                     std::function<qint64()> ahora, QWidget* parent = nullptr);
+    ~VentanaAlmanaque() override;
+
+    // What is shown.
+    const Sitio& SitioActual() const { return sitio_; }
+    const EleccionZona& ZonaActual() const { return zona_; }
+    QDate FechaActual() const { return fecha_; }
+    const Dias::Consulta& ConsultaActual() const { return consulta_; }
+
+    // Shows a place, a zone or a date (as the boxes do).
+    void EligeSitio(const Sitio& sitio);
+    void EligeZona(const EleccionZona& zona);
+    void EligeFecha(QDate fecha);
+
+protected:
+    void closeEvent(QCloseEvent* evento) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+
+private:
+    void ConstruyeMenus();
+    void ConstruyeCajas(QWidget* arriba);
+    QWidget* ConstruyeDia();
+    QWidget* ConstruyeMes();
+    void LlenaZonas();
+
+    void TextoDelLugarEditado(const QString& texto);
+    void LugarConfirmado();
+    void SugerenciaElegida(int fila);
+    void ZonaConfirmada();
+    void MuestraAvisoLugar(const QString& texto);
+    void AvisaFecha(const QString& texto);
+    void MueveDias(int dias);
+    void MueveMeses(int meses);
+    void Hoy();
+    void Recalcula();
+    void MuestraDia(const Dias::DiaCalculado& d);
+    void CopiaFilas();
+    void ActualizaFavoritos();
+    void Guarda();
+
+    std::unique_ptr<QSettings> ajustesAlmanaque_;
+    std::unique_ptr<QSettings> ajustesComunes_;
+    std::function<qint64()> ahora_;
+    Preferencias preferencias_;
+
+    Sitio sitio_;
+    EleccionZona zona_;
+    QDate fecha_;
+    Dias::Consulta consulta_;
+    std::vector<Sugerencia> sugerencias_;
+
+    QLineEdit* cajaLugar_ = nullptr;
+    QCompleter* completador_ = nullptr;
+    QStandardItemModel* modeloSugerencias_ = nullptr;
+    QLabel* avisoLugar_ = nullptr;
+    QToolButton* botonFavoritos_ = nullptr;
+    QMenu* menuFavoritos_ = nullptr;
+    QComboBox* cajaZona_ = nullptr;
+    QDateEdit* cajaFecha_ = nullptr;
+    QLabel* avisoFecha_ = nullptr;
+    QLabel* lineaLugar_ = nullptr;
+    QTabWidget* pestanas_ = nullptr;
+
+    QLabel* tituloDia_ = nullptr;
+    QLabel* avisosDia_ = nullptr;
+    QTableWidget* tablaSol_ = nullptr;
+    QTableWidget* tablaLuna_ = nullptr;
+    FranjaDia* franja_ = nullptr;
+    DibujoLuna* dibujoLuna_ = nullptr;
+    QLabel* textoLuna_ = nullptr;
+    QLabel* fasesLuna_ = nullptr;
+    QLabel* estaciones_ = nullptr;
+
+    QTableView* tablaMes_ = nullptr;
+    ModeloMes* modeloMes_ = nullptr;
+    QDate mesMostrado_;
+    Dias::Consulta consultaMes_;
+    Dias::Consulta consultaMostrada_;  // the month table's
+};
+
+}  // namespace Vespalba::Almanaque

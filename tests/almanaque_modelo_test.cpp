@@ -1,0 +1,360 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The almanac window's rules without the window: what a typed place, zone
+// or coordinates mean, the suggestions, the day's summary against the
+// table's cells, the Moon and the seasons, and the remembered settings,
+// also when their file is damaged.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "almanaque/modelo.h"
+#include "almanaque/preferencias.h"
+#include "dias/celdas.h"
+
+namespace {
+
+using namespace Vespalba::Almanaque;
+using Vespalba::Dias::CalculaDias;
+using Vespalba::Dias::Consulta;
+using Vespalba::Dias::DiaCalculado;
+
+TEST(Coordenadas, FormasAceptadasYRechazos) {
+    const struct {
+        const char* texto;
+        bool coordenadas;          // looks like coordinates at all
+        double latitud, longitud;  // north and EAST positive; NaN for a refusal
+    } casos[] = {
+        {"33:16S 71:36W", true, -(33 + 16 / 60.0), -71.6},
+        {"33:16S, 71:36W", true, -(33 + 16 / 60.0), -71.6},
+        {"33°16'S 71°36'W", true, -(33 + 16 / 60.0), -71.6},
+        {"-33.27 -71.6", true, -33.27, -71.6},
+        {"-33.27, -71.6", true, -33.27, -71.6},
+        {"-33.27,-71.6", true, -33.27, -71.6},
+        {"-33,27 -71,6", true, -33.27, -71.6},  // decimal commas
+        {"-33.27; 151.2", true, -33.27, 151.2},
+        {"\u221233.27 \u221271.6", true, -33.27, -71.6},  // the minus sign
+        {"75 0", true, NAN, NAN},                         // the poles' caps are refused
+        {"-33 180", true, NAN, NAN},
+        {"33:61S 71:36W", true, NAN, NAN},
+        {"1 2 3", true, NAN, NAN},
+        {"Valparaíso", false, NAN, NAN},
+        {"", false, NAN, NAN},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.texto);
+        const LecturaLugar l = LeeCoordenadas(QString::fromUtf8(c.texto));
+        EXPECT_EQ(l.sitio.has_value() || !l.problema.isEmpty(), c.coordenadas);
+        if (std::isnan(c.latitud)) {
+            EXPECT_FALSE(l.sitio);
+            continue;
+        }
+        ASSERT_TRUE(l.sitio) << l.problema.toStdString();
+        EXPECT_NEAR(l.sitio->latitud, c.latitud, 1e-12);
+        EXPECT_NEAR(l.sitio->longitud, c.longitud, 1e-12);
+        EXPECT_TRUE(l.sitio->zona.isEmpty());
+    }
+}
+
+TEST(Zonas, NauticaDeLaLongitud) {
+    const struct {
+        double longitud, horas;
+    } casos[] = {{0, 0},       {7.4, 0},       {7.5, 1},      {-7.5, 0},
+                 {-7.6, -1},   {-71.6, -5},    {172.4, 11},   {172.5, 12},
+                 {179.99, 12}, {-179.99, -12}, {-172.5, -11}, {-172.6, -12}};
+    for (const auto& c : casos) {
+        EXPECT_EQ(ZonaNautica(c.longitud), c.horas) << c.longitud;
+    }
+    EXPECT_EQ(ZonaNautica(std::numeric_limits<double>::quiet_NaN()), 0.0);
+}
+
+TEST(Zonas, LoQueSeEscribe) {
+    using Tipo = EleccionZona::Tipo;
+    const struct {
+        const char* texto;
+        bool valida;
+        Tipo tipo;
+        double horas;
+    } casos[] = {
+        {"America/Santiago", true, Tipo::Iana, 0},
+        {"-4", true, Tipo::Fija, -4},
+        {"+5,75", true, Tipo::Fija, 5.75},
+        {"UTC-3", true, Tipo::Fija, -3},
+        {"5.5 h", true, Tipo::Fija, 5.5},
+        {"\u22123,5 h", true, Tipo::Fija, -3.5},
+        {"5.6", false, Tipo::Fija, 0},
+        {"15", false, Tipo::Fija, 0},
+        {"america/santiago", false, Tipo::Iana, 0},
+        {"Marte/Olimpo", false, Tipo::Iana, 0},
+        {"", false, Tipo::Iana, 0},
+        {"nan", false, Tipo::Iana, 0},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.texto);
+        const LecturaZona l = LeeZona(QString::fromUtf8(c.texto));
+        ASSERT_EQ(l.zona.has_value(), c.valida) << l.problema.toStdString();
+        if (!c.valida) {
+            EXPECT_FALSE(l.problema.isEmpty());
+            continue;
+        }
+        EXPECT_EQ(l.zona->tipo, c.tipo);
+        if (c.tipo == Tipo::Fija) {
+            EXPECT_EQ(l.zona->horas, c.horas);
+        }
+    }
+    // A close name is offered for a zone written in lower case.
+    EXPECT_TRUE(LeeZona(QStringLiteral("america/santiago")).problema.contains("America/Santiago"));
+}
+
+TEST(Lugares, SugerenciasYNombres) {
+    const std::vector<Sugerencia> valpa = Sugerencias(QStringLiteral("valpa"), 12);
+    ASSERT_FALSE(valpa.empty());
+    EXPECT_EQ(valpa.front().sitio.nombre, "Valparaíso") << "the forty ports first";
+    EXPECT_EQ(valpa.front().sitio.zona, "America/Santiago");
+
+    const std::vector<Sugerencia> concep = Sugerencias(QStringLiteral("Concep"), 12);
+    const auto biobio = std::find_if(concep.begin(), concep.end(), [](const Sugerencia& s) {
+        return s.texto == QStringLiteral("Concepción, Región del Biobío, Chile");
+    });
+    ASSERT_NE(biobio, concep.end());
+    EXPECT_NEAR(biobio->sitio.latitud, -36.8, 0.1);
+    EXPECT_NEAR(biobio->sitio.longitud, -73.05, 0.1);
+    EXPECT_EQ(biobio->sitio.zona, "America/Santiago");
+    EXPECT_LE(concep.size(), 12u);
+
+    // Typed coordinates are their one suggestion.
+    const std::vector<Sugerencia> coordenadas = Sugerencias(QStringLiteral("33:16S 71:36W"), 12);
+    ASSERT_EQ(coordenadas.size(), 1u);
+    EXPECT_TRUE(coordenadas.front().sitio.zona.isEmpty());
+
+    const LecturaLugar desconocido = LeeLugar(QStringLiteral("Valparaisso"));
+    EXPECT_FALSE(desconocido.sitio);
+    EXPECT_TRUE(desconocido.problema.contains(QStringLiteral("Valparaíso")))
+        << desconocido.problema.toStdString();
+    EXPECT_FALSE(desconocido.problema.contains(QStringLiteral("--")))
+        << "no command-line options in the window's words";
+
+    const LecturaLugar puerto = LeeLugar(QStringLiteral("valparaiso"));
+    ASSERT_TRUE(puerto.sitio);
+    EXPECT_EQ(puerto.sitio->Nombre(), "Valparaíso, Chile");
+    EXPECT_EQ(*puerto.sitio, valpa.front().sitio) << "typed or picked, the same place";
+}
+
+// The day's times are the table's cells for the same place, zone and date.
+TEST(ResumenDia, LasMismasHorasQueLaTabla) {
+    using std::chrono::sys_days;
+    struct Caso {
+        const char* nombre;
+        Sitio sitio;
+        EleccionZona zona;
+        QDate fecha;
+        const char* aviso;  // a word every summary of the day holds, or none
+    };
+    Sitio santiago{
+        QStringLiteral("Santiago"), {}, -33.45, -70.67, QStringLiteral("America/Santiago")};
+    Sitio norte{{}, {}, 70.0, 20.0, QStringLiteral("Europe/Oslo")};
+    Sitio apia{QStringLiteral("Apia"), {}, -13.83, -171.77, QStringLiteral("Pacific/Apia")};
+    EleccionZona menosCuatro;
+    menosCuatro.tipo = EleccionZona::Tipo::Fija;
+    menosCuatro.horas = -4;
+    const Caso casos[] = {
+        {"ordinario", Valparaiso(), {}, QDate(2003, 7, 2), nullptr},
+        {"25 horas", santiago, {}, QDate(2026, 4, 4), "25 horas"},
+        {"23 horas", santiago, {}, QDate(2026, 9, 6), "23 horas"},
+        {"día polar", norte, {}, QDate(2026, 6, 21), "Día polar"},
+        {"noche polar", norte, {}, QDate(2026, 12, 21), "Noche polar"},
+        {"no existe", apia, {}, QDate(2011, 12, 30), "no existe"},
+        {"desfase fijo", Valparaiso(), menosCuatro, QDate(2003, 7, 2), nullptr},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        const Consulta consulta = ConsultaDe(c.sitio, c.zona, c.fecha, c.fecha);
+        const std::vector<DiaCalculado> dias = CalculaDias(consulta);
+        ASSERT_EQ(dias.size(), 1u);
+        const DiaCalculado& d = dias.front();
+        const ResumenDia r = ResumeDia(consulta, d);
+        if (c.aviso) {
+            EXPECT_TRUE(r.avisos.join(' ').contains(QString::fromUtf8(c.aviso)))
+                << r.avisos.join(' ').toStdString();
+        }
+        const std::vector<Vespalba::Dias::Celda> fila = Vespalba::Dias::FilaTexto(consulta, d);
+        const std::vector<Vespalba::Dias::Columna> columnas = Vespalba::Dias::Columnas(consulta);
+        const auto celda = [&](const char* grupo, const char* titulo) {
+            for (std::size_t i = 0; i < columnas.size(); ++i) {
+                if (columnas[i].grupo == QString::fromUtf8(grupo) &&
+                    columnas[i].titulo == QString::fromUtf8(titulo)) {
+                    return fila[i].texto;
+                }
+            }
+            ADD_FAILURE() << grupo << " " << titulo;
+            return QString();
+        };
+        if (!d.existe) {
+            EXPECT_FALSE(r.existe);
+            EXPECT_TRUE(r.sol.empty());
+            continue;
+        }
+        ASSERT_EQ(r.sol.size(), 9u);
+        const std::pair<int, std::pair<const char*, const char*>> pares[] = {
+            {0, {"Astronómico", "Aurora"}}, {1, {"Náutico", "Aurora"}}, {2, {"Civil", "Aurora"}},
+            {3, {"Sol", "Orto"}},           {4, {"Sol", "Mediodía"}},   {5, {"Sol", "Ocaso"}},
+            {6, {"Civil", "Fin"}},          {7, {"Náutico", "Fin"}},    {8, {"Astronómico", "Fin"}},
+        };
+        for (const auto& [i, columna] : pares) {
+            const QString texto = celda(columna.first, columna.second);
+            const QString hora = r.sol[std::size_t(i)].hora;
+            if (QRegularExpression(QStringLiteral("^\\d+:\\d\\d")).match(texto).hasMatch()) {
+                EXPECT_EQ(hora, texto) << r.sol[std::size_t(i)].nombre.toStdString();
+            } else {
+                // A mark or nothing in the table: words here, never a time.
+                EXPECT_FALSE(hora.contains(QRegularExpression(QStringLiteral("\\d:\\d"))))
+                    << hora.toStdString();
+            }
+        }
+        EXPECT_EQ(r.horasDeLuz, celda("Horas", "de luz"));
+        // The Moon's events, in the table's order, without their names.
+        QStringList luna;
+        for (const char* t : {"primero", "segundo"}) {
+            const QString m = celda("Luna", t);
+            const QRegularExpressionMatch h =
+                QRegularExpression(QStringLiteral("(\\d+:\\d\\d)$")).match(m);
+            if (h.hasMatch()) luna << h.captured(1);
+        }
+        QStringList resumida;
+        for (const Suceso& s : r.luna) {
+            if (QRegularExpression(QStringLiteral("^\\d+:\\d\\d$")).match(s.hora).hasMatch()) {
+                resumida << s.hora;
+            }
+        }
+        EXPECT_EQ(resumida, luna);
+        for (const Suceso& s : r.sol) {
+            EXPECT_FALSE(s.hora.isEmpty()) << s.nombre.toStdString();
+            EXPECT_FALSE(s.hora.contains(QStringLiteral("nan"), Qt::CaseInsensitive));
+        }
+    }
+}
+
+TEST(ResumenDia, LunaYEstaciones) {
+    const Sitio santiago{
+        QStringLiteral("Santiago"), {}, -33.45, -70.67, QStringLiteral("America/Santiago")};
+    const Consulta c = ConsultaDe(santiago, {}, QDate(2026, 12, 11), QDate(2026, 12, 11));
+    const DiaCalculado d = CalculaDias(c).front();
+    const LunaDelDia l = LunaDe(c, d);
+    EXPECT_TRUE(l.hemisferioSur);
+    ASSERT_EQ(l.proximasFases.size(), 4);
+    // The new moon of 2026-12-09 is past; the next principal phase is the
+    // first quarter, then the full moon, as the four phases turn.
+    EXPECT_TRUE(l.proximasFases[0].startsWith(QStringLiteral("Cuarto creciente: ")))
+        << l.proximasFases.join(" | ").toStdString();
+    EXPECT_TRUE(l.proximasFases[1].startsWith(QStringLiteral("Luna llena: ")));
+    const Estaciones e = EstacionesDe(c, d);
+    EXPECT_TRUE(
+        e.proxima.startsWith(QStringLiteral("Solsticio de diciembre: lunes, 21 de diciembre")) ||
+        e.proxima.startsWith(QStringLiteral("Solsticio de diciembre: lunes 21 de diciembre")))
+        << e.proxima.toStdString();
+    EXPECT_TRUE(e.desdeSolsticio.contains(QStringLiteral("solsticio de junio")))
+        << e.desdeSolsticio.toStdString();
+    EXPECT_TRUE(e.desdeSolsticio.contains(QStringLiteral("más"))) << "days lengthen to December";
+}
+
+// ------------------------------------------------------------ settings
+
+TEST(Preferencias, VuelvenComoSeGuardaron) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Preferencias p;
+    p.ultimo = Valparaiso();
+    p.zona.tipo = EleccionZona::Tipo::Fija;
+    p.zona.horas = -3.5;
+    p.geometria = QByteArray("\x01\xd9\xd0\xcb", 4);
+    p.favoritos = {Valparaiso(), Sitio{{}, {}, 70.123456789012345, -20.5, {}}};
+    p.porOmision = 1;
+    {
+        QSettings a(dir.filePath("a.conf"), QSettings::IniFormat);
+        QSettings c(dir.filePath("c.conf"), QSettings::IniFormat);
+        GuardaPreferencias(p, a, c);
+    }
+    QSettings a(dir.filePath("a.conf"), QSettings::IniFormat);
+    QSettings c(dir.filePath("c.conf"), QSettings::IniFormat);
+    const Preferencias leidas = LeePreferencias(a, c);
+    EXPECT_EQ(leidas.ultimo, p.ultimo);
+    EXPECT_EQ(leidas.zona, p.zona);
+    EXPECT_EQ(leidas.geometria, p.geometria);
+    EXPECT_EQ(leidas.favoritos, p.favoritos) << "coordinates to the last bit";
+    EXPECT_EQ(leidas.porOmision, 1);
+    ASSERT_TRUE(LeeLugarPorOmision(c));
+    EXPECT_EQ(*LeeLugarPorOmision(c), p.favoritos[1]);
+}
+
+TEST(Preferencias, UnArchivoDanadoDaLoDeSiempre) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray danados[] = {
+        // Nonsense values: every one refused, nothing else lost.
+        "[ultimo]\nlatitud=abc\nlongitud=1\n[zona]\ntipo=fija\nhoras=5.6\n"
+        "[favoritos]\nsize=1000000000\n1\\latitud=nan\n1\\longitud=0\n2\\latitud=80\n"
+        "2\\longitud=0\n3\\latitud=1e400\n3\\longitud=0\n",
+        "[ultimo]\nlatitud=10\nlongitud=20\nzona=../../../etc/passwd\n[zona]\ntipo=iana\n"
+        "iana=Marte/Olimpo\n[ventana]\ngeometria=@ByteArray(\\0\\0\\0)\n",
+        "[ultimo\nlatitud=\n=\n\\\\\\\n[[[]]]\nzona/tipo=\xff\xfe\n",
+        QByteArray(4096, '\0'),
+    };
+    for (const QByteArray& contenido : danados) {
+        QFile f(dir.filePath("a.conf"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(contenido);
+        f.close();
+        QSettings a(dir.filePath("a.conf"), QSettings::IniFormat);
+        QSettings c(dir.filePath("no-existe.conf"), QSettings::IniFormat);
+        const Preferencias p = LeePreferencias(a, c);
+        EXPECT_FALSE(p.ultimo);
+        EXPECT_EQ(p.zona, EleccionZona{});
+        EXPECT_TRUE(p.favoritos.empty());
+        EXPECT_EQ(p.porOmision, -1);
+    }
+    // Random bytes, many times: never a crash, never an invalid place.
+    std::mt19937 azar(20261211);
+    for (int vez = 0; vez < 200; ++vez) {
+        QByteArray bytes(int(azar() % 600), '\0');
+        for (char& b : bytes) b = char(azar() % 256);
+        if (vez % 2 == 0) bytes.prepend("[ultimo]\nlatitud=");
+        QFile f(dir.filePath("r.conf"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+        f.close();
+        QSettings a(dir.filePath("r.conf"), QSettings::IniFormat);
+        QSettings c(dir.filePath("r.conf"), QSettings::IniFormat);
+        const Preferencias p = LeePreferencias(a, c);
+        if (p.ultimo) {
+            EXPECT_TRUE(SitioValido(*p.ultimo));
+        }
+        for (const Sitio& s : p.favoritos) EXPECT_TRUE(SitioValido(s));
+    }
+}
+
+TEST(Preferencias, PrimerInicioEnLaZonaDelSistema) {
+    const Sitio santiago = SitioInicial("America/Santiago");
+    EXPECT_EQ(santiago.Nombre(), "Santiago");
+    EXPECT_NEAR(santiago.latitud, -(33 + 27 / 60.0), 1e-9);
+    EXPECT_NEAR(santiago.longitud, -(70 + 40 / 60.0), 1e-9);
+    EXPECT_EQ(santiago.zona, "America/Santiago");
+    EXPECT_EQ(SitioInicial("America/Argentina/Buenos_Aires").Nombre(), "Buenos Aires");
+    EXPECT_EQ(SitioInicial("UTC"), Valparaiso()) << "a zone without a place";
+    EXPECT_EQ(SitioInicial(""), Valparaiso());
+    QTemporaryDir dir;
+    QFile f(dir.filePath("zone1970.tab"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("# comentario\nXX\t+7800+01600\tEurope/Oslo\tpolar\nYY\t+40\tEurope/Madrid\n");
+    f.close();
+    EXPECT_EQ(SitioInicial("Europe/Oslo", f.fileName()), Valparaiso()) << "75 degrees or more";
+    EXPECT_EQ(SitioInicial("Europe/Madrid", f.fileName()), Valparaiso()) << "a broken line";
+}
+
+}  // namespace

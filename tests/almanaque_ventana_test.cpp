@@ -1,0 +1,386 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The almanac window driven with real key and mouse events on Qt's
+// offscreen platform: the place box and its suggestions, the messages under
+// it, the keys for days and months, the month table and its copy, the
+// settings kept on closing, hostile texts in every box, and a monkey.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDateTime>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+#include <memory>
+#include <random>
+
+#include "almanaque/modelo.h"
+#include "almanaque/preferencias.h"
+#include "almanaque/ventana.h"
+
+namespace {
+
+using namespace Vespalba::Almanaque;
+
+// 2026-12-11 01:00 UT: still the 10th on Chile's clock (-03).
+constexpr qint64 Ahora = 1796950800;
+
+class VentanaAlmanaqueTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        // The last place shown: Valparaíso.
+        Preferencias p;
+        p.ultimo = Valparaiso();
+        QSettings a(Archivo(), QSettings::IniFormat);
+        QSettings c(Comun(), QSettings::IniFormat);
+        GuardaPreferencias(p, a, c);
+        Abre();
+    }
+    void Abre() {
+        ventana_ = std::make_unique<VentanaAlmanaque>(
+            std::make_unique<QSettings>(Archivo(), QSettings::IniFormat),
+            std::make_unique<QSettings>(Comun(), QSettings::IniFormat), [] { return Ahora; });
+        ventana_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(ventana_.get()));
+    }
+    QString Archivo() const { return dir_.filePath("almanaque.conf"); }
+    QString Comun() const { return dir_.filePath("comun.conf"); }
+    template <class T>
+    T* Hijo(const char* nombre) {
+        T* w = ventana_->findChild<T*>(QString::fromLatin1(nombre));
+        EXPECT_NE(w, nullptr) << nombre;
+        return w;
+    }
+    QLineEdit* Lugar() { return Hijo<QLineEdit>("cajaLugar"); }
+    // The suggestions' list: a pop-up window of its own.
+    QAbstractItemView* Lista() {
+        for (QWidget* w : QApplication::allWidgets()) {
+            if (w->objectName() == QLatin1String("listaSugerencias")) {
+                return qobject_cast<QAbstractItemView*>(w);
+            }
+        }
+        ADD_FAILURE() << "no listaSugerencias";
+        return nullptr;
+    }
+    QTableWidget* Sol() { return Hijo<QTableWidget>("tablaSol"); }
+    QString HoraDe(const QString& suceso) {
+        QTableWidget* t = Sol();
+        for (int i = 0; i < t->rowCount(); ++i) {
+            if (t->item(i, 0)->text() == suceso) return t->item(i, 1)->text();
+        }
+        return {};
+    }
+    // Every text the window shows: labels and both tables' cells.
+    QStringList Textos() {
+        QStringList t;
+        for (QLabel* l : ventana_->findChildren<QLabel*>()) t << l->text();
+        for (QTableWidget* w : ventana_->findChildren<QTableWidget*>()) {
+            for (int i = 0; i < w->rowCount(); ++i) {
+                for (int j = 0; j < w->columnCount(); ++j) {
+                    if (w->item(i, j)) t << w->item(i, j)->text();
+                }
+            }
+        }
+        QAbstractItemModel* m = Hijo<QTableView>("tablaMes")->model();
+        for (int i = 0; i < m->rowCount(); ++i) {
+            for (int j = 0; j < m->columnCount(); ++j) t << m->index(i, j).data().toString();
+        }
+        return t;
+    }
+    void SinNan() {
+        static const QRegularExpression nan(QStringLiteral("\\b(nan|inf)\\b"),
+                                            QRegularExpression::CaseInsensitiveOption);
+        // What the user typed may come back quoted in a message, «nan».
+        static const QRegularExpression citado(QStringLiteral("«[^»]*»"));
+        for (QString t : Textos()) {
+            t.remove(citado);
+            ASSERT_FALSE(nan.match(t).hasMatch()) << t.toStdString();
+        }
+    }
+
+    QTemporaryDir dir_;
+    std::unique_ptr<VentanaAlmanaque> ventana_;
+};
+
+TEST_F(VentanaAlmanaqueTest, BuscaYEligeUnPuebloConElTeclado) {
+    EXPECT_EQ(ventana_->SitioActual(), Valparaiso());
+    EXPECT_EQ(ventana_->FechaActual(), QDate(2026, 12, 10)) << "today on Chile's clock";
+    QTest::keyClick(ventana_.get(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(Lugar()->hasFocus());
+    QTest::keyClicks(Lugar(), QStringLiteral("Concep"));
+    ASSERT_TRUE(Lista()->isVisible());
+    // Down the list to the town, then Return.
+    int fila = -1;
+    for (int i = 0; i < Lista()->model()->rowCount(); ++i) {
+        if (Lista()->model()->index(i, 0).data().toString().startsWith(
+                QStringLiteral("Concepción, Región del Biobío, Chile"))) {
+            fila = i;
+            break;
+        }
+    }
+    ASSERT_GE(fila, 0);
+    for (int i = 0; i <= fila; ++i) QTest::keyClick(Lista(), Qt::Key_Down);
+    QTest::keyClick(Lista(), Qt::Key_Return);
+    EXPECT_FALSE(Lista()->isVisible());
+    EXPECT_EQ(ventana_->SitioActual().nombreCompleto, "Concepción, Región del Biobío, Chile");
+    EXPECT_EQ(Lugar()->text(), "Concepción, Región del Biobío, Chile");
+    const QString linea = Hijo<QLabel>("lineaLugar")->text();
+    EXPECT_TRUE(linea.contains("America/Santiago, -03")) << linea.toStdString();
+    EXPECT_TRUE(linea.contains("36°")) << linea.toStdString();
+
+    // The day's sunrise and sunset are the command line's for the same
+    // request (its JSON keeps the window's form, " 6: 17").
+    QProcess p;
+    p.start(QStringLiteral(VESPALBA_TABLA),
+            {"--lugar", "Concepción, Chile", "--fecha", "2026-12-10", "--formato", "json"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString json = QString::fromUtf8(p.readAllStandardOutput());
+    for (const char* caja : {"Orto", "Ocaso"}) {
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("\"%1\":\" (\\d+): ?(\\d+)\"").arg(caja)).match(json);
+        ASSERT_TRUE(m.hasMatch()) << json.toStdString();
+        EXPECT_EQ(HoraDe(QString::fromLatin1(caja)),
+                  QStringLiteral("%1:%2")
+                      .arg(m.captured(1))
+                      .arg(m.captured(2).toInt(), 2, 10, QLatin1Char('0')));
+    }
+}
+
+TEST_F(VentanaAlmanaqueTest, UnNombreDesconocidoDejaLosResultados) {
+    const QString orto = HoraDe(QStringLiteral("Orto"));
+    ASSERT_FALSE(orto.isEmpty());
+    Lugar()->setFocus();
+    Lugar()->selectAll();
+    QTest::keyClicks(Lugar(), QStringLiteral("Valparaisso"));
+    QTest::keyClick(Lista(), Qt::Key_Escape);
+    QTest::keyClick(Lugar(), Qt::Key_Return);
+    QLabel* aviso = Hijo<QLabel>("avisoLugar");
+    EXPECT_TRUE(aviso->isVisible());
+    EXPECT_TRUE(aviso->text().contains(QStringLiteral("Valparaíso")))
+        << aviso->text().toStdString();
+    EXPECT_EQ(ventana_->SitioActual(), Valparaiso());
+    EXPECT_EQ(HoraDe(QStringLiteral("Orto")), orto);
+
+    // Coordinates out of range: the accepted range said.
+    Lugar()->selectAll();
+    QTest::keyClicks(Lugar(), QStringLiteral("80:00S 71:36W"));
+    QTest::keyClick(Lugar(), Qt::Key_Return);
+    EXPECT_TRUE(aviso->text().contains(QStringLiteral("75°"))) << aviso->text().toStdString();
+    EXPECT_EQ(ventana_->SitioActual(), Valparaiso());
+
+    // Valid coordinates: shown in the nautical zone of their longitude.
+    Lugar()->selectAll();
+    QTest::keyClicks(Lugar(), QStringLiteral("-33.27 -80.5"));
+    QTest::keyClick(Lugar(), Qt::Key_Return);
+    EXPECT_FALSE(aviso->isVisible());
+    EXPECT_NEAR(ventana_->SitioActual().longitud, -80.5, 1e-12);
+    EXPECT_TRUE(Hijo<QLabel>("lineaLugar")->text().contains(QStringLiteral("-5 h (zona náutica)")));
+}
+
+TEST_F(VentanaAlmanaqueTest, TeclasDeDiasMesesYHoy) {
+    QTest::keyClick(ventana_.get(), Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(ventana_->FechaActual(), QDate(2026, 12, 11));
+    QTest::keyClick(ventana_.get(), Qt::Key_PageDown, Qt::AltModifier);
+    EXPECT_EQ(ventana_->FechaActual(), QDate(2027, 1, 11));
+    QTest::keyClick(ventana_.get(), Qt::Key_PageUp, Qt::AltModifier | Qt::ShiftModifier);
+    EXPECT_EQ(ventana_->FechaActual(), QDate(2026, 1, 11));
+    QTest::keyClick(ventana_.get(), Qt::Key_Home, Qt::AltModifier);
+    EXPECT_EQ(ventana_->FechaActual(), QDate(2026, 12, 10));
+    EXPECT_EQ(Hijo<QDateEdit>("cajaFecha")->date(), QDate(2026, 12, 10));
+
+    // The limits said plainly.
+    ventana_->EligeFecha(QDate(2040, 12, 31));
+    QTest::keyClick(ventana_.get(), Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(ventana_->FechaActual(), QDate(2040, 12, 31));
+    EXPECT_TRUE(Hijo<QLabel>("avisoFecha")->isVisible());
+    EXPECT_TRUE(Hijo<QLabel>("avisoFecha")->text().contains(QStringLiteral("2040")));
+    QTest::keyClick(ventana_.get(), Qt::Key_Left, Qt::AltModifier);
+    EXPECT_FALSE(Hijo<QLabel>("avisoFecha")->isVisible());
+}
+
+TEST_F(VentanaAlmanaqueTest, MesIgualALaLineaDeOrdenesYCopiaDeFilas) {
+    Sitio santiago;
+    santiago.nombre = QStringLiteral("Santiago");
+    santiago.latitud = -33.45;
+    santiago.longitud = -70.67;
+    santiago.zona = QStringLiteral("America/Santiago");
+    ventana_->EligeSitio(santiago);
+    ventana_->EligeFecha(QDate(2026, 4, 4));
+    QTableView* tabla = Hijo<QTableView>("tablaMes");
+    QAbstractItemModel* m = tabla->model();
+    ASSERT_EQ(m->rowCount(), 30);
+    QProcess p;
+    p.start(QStringLiteral(VESPALBA_TABLA),
+            {"--lat", "-33.45", "--lon", "-70.67", "--tz", "America/Santiago", "--mes", "2026-04"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QStringList filas = QString::fromUtf8(p.readAllStandardOutput())
+                                  .split('\n')
+                                  .filter(QRegularExpression("^2026-04-\\d\\d "));
+    ASSERT_EQ(filas.size(), 30);
+    for (int i = 0; i < 30; ++i) {
+        QStringList celdas;
+        for (int c = 1; c < m->columnCount(); ++c) {
+            const QString t = m->index(i, c).data().toString();
+            if (!t.isEmpty()) celdas << t;
+        }
+        EXPECT_EQ(celdas.join(" | "),
+                  filas[i].split(QRegularExpression("  +"), Qt::SkipEmptyParts).join(" | "));
+    }
+    EXPECT_TRUE(m->index(3, 1).data(Qt::ToolTipRole).toString().contains("cambio de hora"));
+
+    // Choosing a row shows its day; Ctrl+C copies the rows with a header.
+    ventana_->findChild<QTabWidget*>("pestanas")->setCurrentIndex(1);
+    tabla->setFocus();
+    tabla->selectRow(9);
+    EXPECT_EQ(ventana_->FechaActual(), QDate(2026, 4, 10));
+    QTest::keyClick(tabla, Qt::Key_Down, Qt::ShiftModifier);
+    QApplication::clipboard()->clear();
+    QTest::keyClick(tabla, Qt::Key_C, Qt::ControlModifier);
+    const QStringList copiadas = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(copiadas.size(), 3) << QApplication::clipboard()->text().toStdString();
+    EXPECT_TRUE(copiadas[0].startsWith("Día\tFecha\tDesf.\t")) << copiadas[0].toStdString();
+    EXPECT_TRUE(copiadas[1].contains("\t2026-04-10\t"));
+    EXPECT_TRUE(copiadas[2].contains("\t2026-04-11\t"));
+}
+
+TEST_F(VentanaAlmanaqueTest, RecuerdaLugarZonaYFavoritos) {
+    LecturaLugar l = LeeLugar(QStringLiteral("Concepción, Chile"));
+    ASSERT_TRUE(l.sitio);
+    ventana_->EligeSitio(*l.sitio);
+    EleccionZona fija;
+    fija.tipo = EleccionZona::Tipo::Fija;
+    fija.horas = -4;
+    ventana_->EligeZona(fija);
+    QTest::keyClick(ventana_.get(), Qt::Key_D, Qt::ControlModifier);  // a favourite
+    ventana_->close();
+    ventana_.reset();
+    Abre();
+    EXPECT_EQ(ventana_->SitioActual(), *l.sitio);
+    EXPECT_EQ(ventana_->ZonaActual(), fija);
+    QSettings a(Archivo(), QSettings::IniFormat);
+    QSettings c(Comun(), QSettings::IniFormat);
+    const Preferencias p = LeePreferencias(a, c);
+    ASSERT_EQ(p.favoritos.size(), 1u);
+    EXPECT_EQ(p.favoritos[0], *l.sitio);
+}
+
+// Types any text, one key event per character with the character as its
+// text (QTest's own typing takes ASCII only).
+void Teclea(QWidget* w, const QString& texto) {
+    for (const QChar c : texto) {
+        QKeyEvent pulsa(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QKeyEvent suelta(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &pulsa);
+        QApplication::sendEvent(w, &suelta);
+    }
+}
+
+// What the calculator's boxes withstand, typed into every box of this one.
+TEST_F(VentanaAlmanaqueTest, TextosHostilesEnCadaCaja) {
+    const QString hostiles[] = {
+        QString(10000, QLatin1Char('9')),
+        QStringLiteral("\x01\x02\x1b[31m\t\r"),
+        QStringLiteral(
+            "\u0663\u0663:\u0661\u0666S \u0667\u0661:\u0663\u0666W"),  // Arabic-Indic digits
+        QStringLiteral("NaN nan"),
+        QStringLiteral("inf -inf"),
+        QStringLiteral("1e999 -1e999"),
+        QStringLiteral("漢字 עברית"),
+        QStringLiteral("-0 -0"),
+    };
+    QComboBox* zona = Hijo<QComboBox>("cajaZona");
+    QDateEdit* fecha = Hijo<QDateEdit>("cajaFecha");
+    for (const QString& h : hostiles) {
+        SCOPED_TRACE(h.left(20).toStdString());
+        Lugar()->setFocus();
+        Lugar()->selectAll();
+        Teclea(Lugar(), h.left(300));
+        QTest::keyClick(Lugar(), Qt::Key_Return);
+        zona->setFocus();
+        zona->lineEdit()->selectAll();
+        Teclea(zona->lineEdit(), h.left(300));
+        QTest::keyClick(zona->lineEdit(), Qt::Key_Return);
+        fecha->setFocus();
+        Teclea(fecha, h.left(50));
+        QTest::keyClick(fecha, Qt::Key_Return);
+        EXPECT_TRUE(SitioValido(ventana_->SitioActual()));
+        EXPECT_GE(ventana_->FechaActual(), PrimeraFecha);
+        EXPECT_LE(ventana_->FechaActual(), UltimaFecha);
+        SinNan();
+    }
+    // A paste of 10,000 characters through the clipboard, too.
+    Lugar()->setText(QString(10000, QLatin1Char('x')));
+    QTest::keyClick(Lugar(), Qt::Key_Return);
+    EXPECT_TRUE(Hijo<QLabel>("avisoLugar")->isVisible());
+}
+
+// Random actions over the window; after each, the invariants.
+TEST_F(VentanaAlmanaqueTest, Mono) {
+    std::mt19937 azar(1980);
+    const QString textos[] = {"valpa", "Concep", "Punta",  "33:16S 71:36W", "-70 20",
+                              "xq",    "Apia",   "Tromsø", "-89 0",         ""};
+    const QString zonas[] = {
+        "-4", "America/Santiago", "Pacific/Apia", "Europe/Oslo", "+14", "-12", "Zona del lugar",
+        "x"};
+    QComboBox* zona = Hijo<QComboBox>("cajaZona");
+    for (int paso = 0; paso < 400; ++paso) {
+        switch (azar() % 7) {
+            case 0:
+                Lugar()->setFocus();
+                Lugar()->selectAll();
+                Teclea(Lugar(), textos[azar() % std::size(textos)]);
+                if (Lista()->isVisible() && azar() % 2) {
+                    QTest::keyClick(Lista(), Qt::Key_Down);
+                    QTest::keyClick(Lista(), Qt::Key_Return);
+                } else {
+                    QTest::keyClick(Lugar(), Qt::Key_Escape);
+                    QTest::keyClick(Lugar(), Qt::Key_Return);
+                }
+                break;
+            case 1:
+                zona->lineEdit()->selectAll();
+                Teclea(zona->lineEdit(), zonas[azar() % std::size(zonas)]);
+                QTest::keyClick(zona->lineEdit(), Qt::Key_Return);
+                break;
+            case 2: QTest::keyClick(ventana_.get(), Qt::Key_Right, Qt::AltModifier); break;
+            case 3: QTest::keyClick(ventana_.get(), Qt::Key_PageUp, Qt::AltModifier); break;
+            case 4:
+                QTest::keyClick(ventana_.get(), Qt::Key_PageDown,
+                                Qt::AltModifier | Qt::ShiftModifier);
+                break;
+            case 5:
+                ventana_->EligeFecha(
+                    QDate(1975 + int(azar() % 70), 1 + int(azar() % 12), 1 + int(azar() % 28)));
+                break;
+            case 6: QTest::keyClick(ventana_.get(), Qt::Key_Home, Qt::AltModifier); break;
+        }
+        ASSERT_TRUE(SitioValido(ventana_->SitioActual()));
+        ASSERT_GE(ventana_->FechaActual(), PrimeraFecha);
+        ASSERT_LE(ventana_->FechaActual(), UltimaFecha);
+        ASSERT_EQ(Hijo<QDateEdit>("cajaFecha")->date(), ventana_->FechaActual());
+        if (paso % 20 == 0) SinNan();
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
