@@ -388,7 +388,23 @@ ResumenDia ResumeDia(const Dias::Consulta& consulta, const Dias::DiaCalculado& d
                              consulta.zonaHoraria);
         return r;
     }
-    const bool dosDesfases = !d.cambios.isEmpty();
+    // The events' offsets are named only when they are not all the same
+    // (a clock change between two of them): Chile's midnight change leaves
+    // every event of the day on the new offset.
+    bool dosDesfases = false;
+    if (!d.cambios.isEmpty()) {
+        std::optional<int> visto;
+        const auto anota = [&](const Dias::Instante& t) {
+            if (visto && *visto != t.desfase) dosDesfases = true;
+            visto = t.desfase;
+        };
+        for (std::size_t c = 0; c < d.instantes.size(); ++c) {
+            const EventoClase& e = d.eventos.clases[c];
+            if (e.hayOrto) anota(d.instantes[c][0]);
+            if (e.hayOcaso) anota(d.instantes[c][1]);
+        }
+        if (d.almanaque.horaMediodia) anota(d.almanaque.mediodia);
+    }
     const auto nota = [&](const Dias::Instante& t) {
         return dosDesfases ? TextoDesfase(t.desfase) : QString();
     };

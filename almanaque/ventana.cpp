@@ -650,7 +650,10 @@ void VentanaAlmanaque::MuestraDia(const Dias::DiaCalculado& d) {
     QString desfases;
     if (!consulta_.zonaHoraria.isEmpty()) {
         const QTimeZone z(consulta_.zonaHoraria.toLatin1());
-        const QDateTime inicio = fecha_.startOfDay(z);
+        // On a clock-change day both offsets, even where the change falls on
+        // the day's first instant (Chile's 24:00 -> 01:00).
+        const QDateTime inicio =
+            d.cambios.isEmpty() ? fecha_.startOfDay(z) : fecha_.startOfDay(z).addSecs(-1);
         const QDateTime fin = fecha_.addDays(1).startOfDay(z).addSecs(-1);
         desfases = TextoDesfase(inicio.offsetFromUtc());
         if (fin.offsetFromUtc() != inicio.offsetFromUtc()) {

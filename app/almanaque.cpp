@@ -20,11 +20,11 @@ int main(int argc, char** argv) {
 
     // ~/.config/vespalba/vespalba-almanaque.conf, and the settings both
     // programs share, ~/.config/vespalba/vespalba.conf.
-    auto propios = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+    auto propios = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                                QStringLiteral("vespalba"),
                                                QStringLiteral("vespalba-almanaque"));
     auto comunes =
-        std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+        std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                     QStringLiteral("vespalba"), QStringLiteral("vespalba"));
     Vespalba::Almanaque::VentanaAlmanaque ventana(
         std::move(propios), std::move(comunes), [] { return QDateTime::currentSecsSinceEpoch(); });

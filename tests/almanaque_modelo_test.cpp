@@ -293,6 +293,25 @@ TEST(Preferencias, VuelvenComoSeGuardaron) {
     EXPECT_EQ(*LeeLugarPorOmision(c), p.favoritos[1]);
 }
 
+// A file written by hand, as a user or a script would: UTF-8 names, a
+// comma inside a quoted value.
+TEST(Preferencias, UnArchivoEscritoAMano) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile f(dir.filePath("a.conf"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(
+        "[ultimo]\nnombre=Valpara\xc3\xadso\nnombre_completo=\"Valpara\xc3\xadso, Chile\"\n"
+        "latitud=-33.033333333333331\nlongitud=-71.566666666666663\nzona=America/Santiago\n");
+    f.close();
+    QSettings a(f.fileName(), QSettings::IniFormat);
+    QSettings c(dir.filePath("c.conf"), QSettings::IniFormat);
+    const Preferencias p = LeePreferencias(a, c);
+    ASSERT_TRUE(p.ultimo);
+    EXPECT_EQ(p.ultimo->Nombre(), "Valparaíso, Chile");
+    EXPECT_EQ(p.ultimo->zona, "America/Santiago");
+}
+
 TEST(Preferencias, UnArchivoDanadoDaLoDeSiempre) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());

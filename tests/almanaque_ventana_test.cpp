@@ -241,6 +241,13 @@ TEST_F(VentanaAlmanaqueTest, MesIgualALaLineaDeOrdenesYCopiaDeFilas) {
                   filas[i].split(QRegularExpression("  +"), Qt::SkipEmptyParts).join(" | "));
     }
     EXPECT_TRUE(m->index(3, 1).data(Qt::ToolTipRole).toString().contains("cambio de hora"));
+    // The place line names both offsets of the clock-change days.
+    EXPECT_TRUE(Hijo<QLabel>("lineaLugar")->text().endsWith("America/Santiago, -03 → -04"))
+        << Hijo<QLabel>("lineaLugar")->text().toStdString();
+    ventana_->EligeFecha(QDate(2026, 9, 6));
+    EXPECT_TRUE(Hijo<QLabel>("lineaLugar")->text().endsWith("America/Santiago, -04 → -03"))
+        << Hijo<QLabel>("lineaLugar")->text().toStdString();
+    ventana_->EligeFecha(QDate(2026, 4, 4));
 
     // Choosing a row shows its day; Ctrl+C copies the rows with a header.
     ventana_->findChild<QTabWidget*>("pestanas")->setCurrentIndex(1);
