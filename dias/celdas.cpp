@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -90,13 +91,26 @@ QString NombreDeZona(const Consulta& p) {
 namespace {
 
 // "7:04" of hours and minutes: the hours unpadded, the minutes in two
-// digits.
+// digits. Written into a small buffer: a long range's table makes millions
+// of these.
 QString HorasYMinutos(long long horas, long long minutos) {
-    QString texto = QString::number(horas);
-    texto += QLatin1Char(':');
-    texto += QChar(char16_t(u'0' + minutos / 10));
-    texto += QChar(char16_t(u'0' + minutos % 10));
-    return texto;
+    char16_t texto[32];
+    std::size_t n = 0;
+    if (horas < 0) {
+        texto[n++] = u'-';
+        horas = -horas;
+    }
+    char16_t cifras[24];
+    std::size_t k = 0;
+    do {
+        cifras[k++] = char16_t(u'0' + horas % 10);
+        horas /= 10;
+    } while (horas > 0 && k < std::size(cifras));
+    while (k > 0) texto[n++] = cifras[--k];
+    texto[n++] = u':';
+    texto[n++] = char16_t(u'0' + minutos / 10);
+    texto[n++] = char16_t(u'0' + minutos % 10);
+    return QString(reinterpret_cast<const QChar*>(texto), qsizetype(n));
 }
 
 }  // namespace
