@@ -72,6 +72,8 @@ QTableWidget* TablaDeSucesos(const QString& nombre) {
     t->setSelectionMode(QAbstractItemView::SingleSelection);
     t->setShowGrid(false);
     t->setAlternatingRowColors(true);
+    // Tab leaves the table for the next control; the arrows move in it.
+    t->setTabKeyNavigation(false);
     t->setWordWrap(false);
     t->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     t->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
@@ -378,6 +380,7 @@ QWidget* VentanaAlmanaque::ConstruyeDia() {
     desplazable->setWidget(dia);
     desplazable->setWidgetResizable(true);
     desplazable->setFrameShape(QFrame::NoFrame);
+    desplazable->setFocusPolicy(Qt::NoFocus);  // its controls take the focus
     return desplazable;
 }
 
@@ -394,6 +397,7 @@ QWidget* VentanaAlmanaque::ConstruyeMes() {
     tablaMes_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tablaMes_->horizontalHeader()->setStretchLastSection(true);
     tablaMes_->setWordWrap(false);
+    tablaMes_->setTabKeyNavigation(false);
     connect(tablaMes_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& actual) {
                 const QDate f = modeloMes_->Fecha(actual.row());

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -283,6 +284,38 @@ TEST_F(VentanaAlmanaqueTest, RecuerdaLugarZonaYFavoritos) {
     const Preferencias p = LeePreferencias(a, c);
     ASSERT_EQ(p.favoritos.size(), 1u);
     EXPECT_EQ(p.favoritos[0], *l.sitio);
+}
+
+// Tab reaches every control of the day's view and the month's, and each one
+// has a name a screen reader reads.
+TEST_F(VentanaAlmanaqueTest, TabLlegaACadaControlConSuNombre) {
+    const auto recorre = [&] {
+        QStringList vistos;
+        Lugar()->setFocus(Qt::TabFocusReason);
+        for (int i = 0; i < 60; ++i) {
+            QWidget* w = QApplication::focusWidget();
+            if (w == nullptr) break;
+            QString nombre = w->objectName();
+            if (nombre.isEmpty() && w->parentWidget()) nombre = w->parentWidget()->objectName();
+            if (!vistos.contains(nombre)) vistos << nombre;
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            EXPECT_TRUE(a && !a->text(QAccessible::Name).trimmed().isEmpty())
+                << "sin nombre accesible: " << nombre.toStdString() << " "
+                << w->metaObject()->className();
+            QTest::keyClick(w, Qt::Key_Tab);
+        }
+        return vistos;
+    };
+    const QStringList dia = recorre();
+    for (const char* control :
+         {"cajaLugar", "botonFavoritos", "cajaZona", "anioAnterior", "mesAnterior", "diaAnterior",
+          "cajaFecha", "diaSiguiente", "mesSiguiente", "anioSiguiente", "botonHoy", "tablaSol",
+          "tablaLuna"}) {
+        EXPECT_TRUE(dia.contains(QLatin1String(control)))
+            << control << ": " << dia.join(' ').toStdString();
+    }
+    QTest::keyClick(ventana_.get(), Qt::Key_2, Qt::ControlModifier);
+    EXPECT_TRUE(recorre().contains(QStringLiteral("tablaMes")));
 }
 
 // Types any text, one key event per character with the character as its
