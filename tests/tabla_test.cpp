@@ -198,17 +198,25 @@ TEST(LeeOrden, OpcionesDeLosDibujos) {
     EXPECT_FALSE(anio({"--mes", "2024-01"}));
 }
 
-// Binary formats never go to a terminal; text formats and files always may.
-TEST(RechazoTerminal, SoloBinarioSinArchivoAUnaTerminal) {
+// Binary formats never go to a terminal, whether standard output or what
+// --salida names is one; text formats always may.
+TEST(RechazoTerminal, SoloBinarioAUnaTerminal) {
     const struct {
         const char* formato;
         const char* salida;
-        bool terminal;
+        bool terminal;  // the destination the program opened is a terminal
         bool rechazo;
     } casos[] = {
-        {"pdf", "", true, true},       {"png", "", true, true},   {"pdf", "", false, false},
-        {"png", "x.png", true, false}, {"svg", "", true, false},  {"texto", "", true, false},
-        {"csv", "", true, false},      {"json", "", true, false},
+        {"pdf", "", true, true},
+        {"png", "", true, true},
+        {"pdf", "", false, false},
+        {"png", "-", true, true},
+        {"png", "x.png", false, false},
+        {"pdf", "/dev/tty", true, true},
+        {"svg", "", true, false},
+        {"texto", "", true, false},
+        {"csv", "/dev/pts/3", true, false},
+        {"json", "", true, false},
     };
     for (const auto& c : casos) {
         SCOPED_TRACE(std::string(c.formato) + " '" + c.salida + "' " +

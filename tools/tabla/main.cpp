@@ -5,15 +5,14 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <dlfcn.h>
-#include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
-#include <memory>
 #include <optional>
 
+#include "tools/tabla/destino.h"
 #include "tools/tabla/modulo.h"
 #include "tools/tabla/orden.h"
 #include "tools/tabla/salida.h"
@@ -32,68 +31,20 @@ void Dice(const QString& mensaje) {
                  Vespalba::Tabla::UnaLinea(mensaje).toUtf8().constData());
 }
 
+// Writes `texto` to standard output, checked to the end.
 int Imprime(const QByteArray& texto) {
-    const bool escrito = std::fwrite(texto.constData(), 1, std::size_t(texto.size()), stdout) ==
-                         std::size_t(texto.size());
-    return (escrito && std::fflush(stdout) == 0) ? SalidaBien : SalidaNoEscrita;
+    Vespalba::Tabla::Destino salida;
+    if (salida.Abre(QString()) && salida.Escribe(texto) && salida.Termina()) return SalidaBien;
+    Dice(salida.Motivo());
+    return SalidaNoEscrita;
 }
 
-// Why the file of --salida could not be made or written, in words.
-QString MotivoArchivo(const QString& ruta, const QSaveFile& archivo) {
-    const QFileInfo info(ruta);
-    const QFileInfo carpeta(info.absolutePath());
-    QString motivo;
-    if (info.isDir()) {
-        motivo = QStringLiteral("es una carpeta");
-    } else if (!carpeta.isDir()) {
-        motivo = QStringLiteral("no existe la carpeta %1").arg(carpeta.filePath());
-    } else if (!carpeta.isWritable()) {
-        motivo = QStringLiteral("no se puede escribir en la carpeta %1").arg(carpeta.filePath());
-    } else if (info.exists() && !info.isWritable()) {
-        motivo = QStringLiteral("el archivo no se puede escribir");
-    } else {
-        motivo = QStringLiteral("falló la escritura (%1)").arg(archivo.errorString());
-    }
-    return QStringLiteral("no se pudo escribir «%1»: %2; el archivo queda como estaba")
-        .arg(ruta, motivo);
+// Ends the output (see Destino::Termina), saying why when it fails.
+int Termina(Vespalba::Tabla::Destino& destino, bool escrito) {
+    if (destino.Termina(escrito)) return SalidaBien;
+    Dice(destino.Motivo());
+    return SalidaNoEscrita;
 }
-
-// Where the output goes: standard output, or the file of --salida through
-// a QSaveFile (a new file next to it, renamed over it once whole).
-class Destino {
-public:
-    // False, with the reason said, when the file cannot be opened.
-    bool Abre(const QString& ruta) {
-        ruta_ = ruta;
-        if (ruta.isEmpty()) return true;
-        archivo_ = std::make_unique<QSaveFile>(ruta);
-        if (!archivo_->open(QIODevice::WriteOnly)) {
-            Dice(MotivoArchivo(ruta_, *archivo_));
-            return false;
-        }
-        return true;
-    }
-    bool Escribe(const QByteArray& pieza) {
-        if (archivo_) return archivo_->write(pieza) == pieza.size();
-        return std::fwrite(pieza.constData(), 1, std::size_t(pieza.size()), stdout) ==
-               std::size_t(pieza.size());
-    }
-    // Ends the output: the file committed, or standard output flushed; on
-    // the file's failure, says why and leaves an existing file as it was.
-    int Termina(bool escrito) {
-        if (!archivo_) {
-            return (escrito && std::fflush(stdout) == 0) ? SalidaBien : SalidaNoEscrita;
-        }
-        if (escrito && archivo_->commit()) return SalidaBien;
-        Dice(MotivoArchivo(ruta_, *archivo_));
-        archivo_->cancelWriting();
-        return SalidaNoEscrita;
-    }
-
-private:
-    QString ruta_;
-    std::unique_ptr<QSaveFile> archivo_;
-};
 
 // The drawing module's entry point, or none with the reason. Looked for
 // next to the program (the build tree), then where it is installed.
@@ -127,6 +78,9 @@ Vespalba::Tabla::DibujaPeticion CargaModulo(const QString& carpeta, QString& pro
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A reader that goes away (a closed pipe) makes a write fail with EPIPE,
+    // reported with status 1, instead of ending the program by the signal.
+    std::signal(SIGPIPE, SIG_IGN);
     // The text formats need Qt Core only; a drawing ends this application
     // object and has the module make a QGuiApplication.
     std::optional<QCoreApplication> nucleo;
@@ -156,7 +110,14 @@ int main(int argc, char** argv) {
         case Vespalba::Tabla::Accion::Calcular: break;
     }
     const Vespalba::Tabla::Peticion& peticion = orden.peticion;
-    const QString rechazo = Vespalba::Tabla::RechazoTerminal(peticion, isatty(STDOUT_FILENO) == 1);
+    // Opened first (a named pipe waits here for its reader), so that a
+    // terminal it leads to is known before anything is written.
+    Vespalba::Tabla::Destino destino;
+    if (!destino.Abre(peticion.salida)) {
+        Dice(destino.Motivo());
+        return SalidaNoEscrita;
+    }
+    const QString rechazo = Vespalba::Tabla::RechazoTerminal(peticion, destino.EsTerminal());
     if (!rechazo.isEmpty()) {
         Dice(rechazo);
         return SalidaDatoInvalido;
@@ -164,15 +125,11 @@ int main(int argc, char** argv) {
     if (!orden.aviso.isEmpty()) {
         Dice(orden.aviso);
     }
-    Destino destino;
-    if (!destino.Abre(peticion.salida)) {
-        return SalidaNoEscrita;
-    }
     if (peticion.formato->lamina == Vespalba::Tabla::Lamina::Ninguna) {
         // Written as it is computed: a long range never sits whole in memory.
         const bool escrito = Vespalba::Tabla::EscribePorPartes(
             peticion, [&](const QByteArray& pieza) { return destino.Escribe(pieza); });
-        return destino.Termina(escrito);
+        return Termina(destino, escrito);
     }
     // A drawing: computed whole, drawn, then written.
     QString problema;
@@ -188,5 +145,5 @@ int main(int argc, char** argv) {
         Dice(problema);
         return SalidaNoEscrita;  // a file of --salida is left as it was
     }
-    return destino.Termina(destino.Escribe(dibujo));
+    return Termina(destino, destino.Escribe(dibujo));
 }

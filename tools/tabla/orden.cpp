@@ -743,14 +743,21 @@ bool ConGraficoDelAnio(const Peticion& peticion) {
            peticion.hasta == sys_days{desde.year() / December / 31};
 }
 
-QString RechazoTerminal(const Peticion& peticion, bool salidaEsTerminal) {
-    if (!peticion.formato->binario || !peticion.salida.isEmpty() || !salidaEsTerminal) {
+QString RechazoTerminal(const Peticion& peticion, bool destinoEsTerminal) {
+    if (!peticion.formato->binario || !destinoEsTerminal) {
         return {};
     }
+    const QLatin1String formato(peticion.formato->nombre);
+    if (peticion.salida.isEmpty() || peticion.salida == QLatin1String("-")) {
+        return QStringLiteral(
+                   "el formato %1 no es texto y la salida es una terminal; escríbalo en un "
+                   "archivo con --salida ARCHIVO o rediríjalo (> archivo.%1)")
+            .arg(formato);
+    }
     return QStringLiteral(
-               "el formato %1 no es texto y la salida es una terminal; escríbalo en un archivo "
-               "con --salida ARCHIVO o rediríjalo (> archivo.%1)")
-        .arg(QLatin1String(peticion.formato->nombre));
+               "el formato %1 no es texto y --salida «%2» es una terminal; escríbalo en un "
+               "archivo (--salida archivo.%1)")
+        .arg(formato, peticion.salida);
 }
 
 Orden LeeOrden(const QStringList& argumentos, qint64 ahora, const QString& fechaFuente) {
@@ -931,10 +938,13 @@ QString TextoAyuda() {
         "  --tamano ANCHOxALTO   el tamaño del gráfico svg o png en píxeles,\n"
         "                        %TAMANOS%\n"
         "  --luna                en el gráfico, las horas de la Luna sobre el horizonte\n"
-        "  --salida ARCHIVO      escribe en ARCHIVO en vez de la salida normal; un archivo\n"
-        "                        que ya existe se reemplaza solo cuando todo está escrito\n"
-        "                        y guarda sus permisos; si algo falla, queda como estaba.\n"
-        "                        pdf y png no se escriben en una terminal\n"
+        "  --salida ARCHIVO      escribe en ARCHIVO en vez de la salida normal (- es la\n"
+        "                        salida normal); un archivo que ya existe se reemplaza\n"
+        "                        solo cuando todo está escrito y guarda sus permisos; si\n"
+        "                        algo falla, queda como estaba. Un dispositivo, una\n"
+        "                        tubería con nombre o /dev/stdout se escriben en su\n"
+        "                        sitio, como con >. pdf y png no se escriben en una\n"
+        "                        terminal, tampoco con --salida /dev/tty\n"
         "\n"
         "Otras:\n"
         "  --lugares             lista los 40 lugares con sus coordenadas\n"

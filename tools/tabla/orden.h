@@ -105,10 +105,10 @@ struct Orden {
 //                  calendar's DTSTAMP (refused otherwise).
 Orden LeeOrden(const QStringList& argumentos, qint64 ahora, const QString& fechaFuente = QString());
 
-// The refusal of a request whose output is binary (pdf, png) and would go to
-// a terminal (no --salida, standard output a terminal); empty when the
-// output may be written.
-QString RechazoTerminal(const Peticion& peticion, bool salidaEsTerminal);
+// The refusal of a request whose output is binary (pdf, png) and whose
+// destination is a terminal: standard output, or what --salida names
+// (/dev/tty, a pseudo-terminal); empty when the output may be written.
+QString RechazoTerminal(const Peticion& peticion, bool destinoEsTerminal);
 
 // A message that quotes what was typed, made safe to print as one line:
 // control characters in it (a newline, an escape) written as \xHH, so that
