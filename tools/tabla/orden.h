@@ -70,8 +70,9 @@ struct Peticion : Dias::Consulta {
     Papel papel = Papel::A4;          // --papel, for pages
     QSize tamano = TamanoPorDefecto;  // --tamano, for a chart
     bool luna = false;                // --luna: the Moon's hours on the chart
-    // --salida: the file the output goes to, replaced only once it is whole;
-    // empty for standard output.
+    // --salida: where the output goes (see destino.h): a regular file
+    // replaced only once it is whole, a device or pipe written in place;
+    // empty or "-" for standard output.
     QString salida;
 };
 
