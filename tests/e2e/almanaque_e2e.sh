@@ -1,0 +1,281 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# almanaque_e2e.sh ALMANAQUE TABLA
+# The almanac window on a desktop, read as a screen reader reads it. Starts,
+# each in its own scratch folder and each recorded by its pid: a virtual X
+# server of 1280 x 1024 pixels, a window manager (openbox), a private D-Bus
+# session bus, the accessibility bus launcher (which starts the
+# accessibility bus and its registry). Then, once under the light desktop
+# theme and once under a dark one (Qt's GTK 3 platform theme with Adwaita
+# dark), ALMANAQUE with Qt's accessibility bridge on, its clock set to
+# 2026-09-06 15:00 in America/Santiago (libfaketime preloaded into the
+# program) and Valparaíso as the last place in a settings file of its own;
+# almanaque_e2e.py, beside this script, drives it with the keyboard, reads
+# it through the accessibility bus, compares its Sun hours with TABLA's,
+# photographs the screen and measures the contrast of its key texts, and
+# ends it with Ctrl+Q; the program must then end by itself with status 0.
+# A failure under one theme is reported and the other theme still run. The
+# two pictures, for a person to look at, go to the folder
+# $ALMANAQUE_E2E_CAPTURAS (CTest sets it to one in the build's tests
+# folder), else, run by hand, to /tmp: almanaque-claro.png and
+# almanaque-oscuro.png, their paths printed. Every wait is bounded; on any
+# exit every process started here, and every process those started, is
+# ended by its pid.
+set -euo pipefail
+programa=$1
+tabla=$2
+sonda="$(cd "$(dirname "$0")" && pwd)/almanaque_e2e.py"
+# shellcheck source-path=SCRIPTDIR source=comun.sh
+. "$(dirname "$0")/comun.sh"
+inicio=$(date +%s.%N)
+
+capturas=${ALMANAQUE_E2E_CAPTURAS:-/tmp}
+mkdir -p "$capturas"
+capturas=$(cd "$capturas" && pwd)
+
+dir=$(mktemp -d)
+pids=()  # every process started here, in start order
+
+# The pids of every descendant of $1, deepest first.
+descendientes() {
+    local hijo
+    for hijo in $(ps -o pid= --ppid "$1" 2>/dev/null || true); do
+        descendientes "$hijo"
+        echo "$hijo"
+    done
+}
+
+# Whether process $1 still runs (a child that has ended but is not yet
+# reaped counts as gone).
+vivo() {
+    local estado
+    estado=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
+    [[ $estado != Z* ]]
+}
+
+termina() {
+    local todos=() p
+    for p in "${pids[@]}"; do
+        # shellcheck disable=SC2207 # pids: one word each, split on purpose
+        todos+=($(descendientes "$p") "$p")
+    done
+    for p in "${todos[@]}"; do
+        kill "$p" 2>/dev/null || true
+    done
+    # Up to 5 s for them to go, then no more asking.
+    for _ in $(seq 50); do
+        local vivos=0
+        for p in "${todos[@]}"; do
+            vivo "$p" && vivos=1
+        done
+        [ "$vivos" -eq 0 ] && break
+        sleep 0.1
+    done
+    for p in "${todos[@]}"; do
+        kill -KILL "$p" 2>/dev/null || true
+    done
+    for p in "${pids[@]}"; do
+        wait "$p" 2>/dev/null || true
+    done
+    rm -rf "$dir"
+}
+trap termina EXIT
+trap 'exit 124' TERM INT HUP
+
+# espera_archivo FILE WHAT: until FILE has a line (at most 20 s).
+espera_archivo() {
+    for _ in $(seq 200); do
+        [ -s "$1" ] && return 0
+        sleep 0.1
+    done
+    echo "FALLO: $2 no arrancó" >&2
+    exit 1
+}
+
+# Under AddressSanitizer: libxkbcommon-x11 (see ventana_e2e.sh) needs the
+# strict string check off; and libfaketime, preloaded, comes before the
+# sanitizer's runtime in the list of libraries, which is harmless here.
+if [ -n "${ASAN_OPTIONS:-}" ]; then
+    export ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=0:verify_asan_link_order=0"
+fi
+
+# The references: vespalba-tabla's day at Concepción on the day the window
+# opens, and a month later.
+for fecha in 2026-09-06 2026-10-06; do
+    if ! "$tabla" --lugar "Concepción, Chile" --fecha "$fecha" --formato json \
+        >"$dir/referencia-$fecha.json"; then
+        echo "FALLO: vespalba-tabla no dio el día $fecha en Concepción" >&2
+        exit 1
+    fi
+done
+
+falso=$(dpkg -L libfaketime | grep -m 1 '/libfaketime\.so\.1$' || true)
+if [ -z "$falso" ] || [ ! -e "$falso" ]; then
+    echo "FALLO: falta libfaketime (scripts/deps instala faketime)" >&2
+    exit 1
+fi
+
+# Nothing from the caller's desktop: this test's own display, buses, runtime
+# folder, home and settings only.
+unset AT_SPI_BUS_ADDRESS NO_AT_BRIDGE WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
+unset QT_QPA_PLATFORMTHEME GTK_THEME QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
+unset QT_AUTO_SCREEN_SCALE_FACTOR QT_ENABLE_HIGHDPI_SCALING QT_STYLE_OVERRIDE QT_FONT_DPI
+export XDG_RUNTIME_DIR="$dir/run"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export HOME="$dir/casa"
+export XDG_CONFIG_HOME="$HOME/.config"
+mkdir -p "$XDG_CONFIG_HOME/vespalba"
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+
+# The X server picks a free display and writes its number on fd 3.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$dir/pantalla" \
+    >"$dir/xvfb.log" 2>&1 &
+pids+=($!)
+espera_archivo "$dir/pantalla" "Xvfb"
+DISPLAY=":$(head -n 1 "$dir/pantalla")"
+export DISPLAY
+
+openbox --config-file /dev/null >"$dir/openbox.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 200); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+done
+if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+    echo "FALLO: openbox no arrancó" >&2
+    cat "$dir/openbox.log" >&2
+    exit 1
+fi
+
+dbus-daemon --session --nofork --address="unix:path=$dir/bus" --print-address=3 \
+    3>"$dir/direccion" >"$dir/dbus.log" 2>&1 &
+pids+=($!)
+espera_archivo "$dir/direccion" "el bus de sesión"
+DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$dir/direccion")
+export DBUS_SESSION_BUS_ADDRESS
+
+# Started here rather than by the bus on first call, so that its pid is
+# known; nothing asks for it by name before it owns that name.
+/usr/libexec/at-spi-bus-launcher --launch-immediately --a11y=1 >"$dir/atspi.log" 2>&1 &
+pids+=($!)
+en_bus=
+for _ in $(seq 200); do
+    if dbus-send --session --print-reply --reply-timeout=2000 --dest=org.freedesktop.DBus \
+        /org/freedesktop/DBus org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus \
+        2>/dev/null | grep -q 'boolean true'; then
+        en_bus=1
+        break
+    fi
+    sleep 0.1
+done
+if [ -z "$en_bus" ]; then
+    echo "FALLO: el bus de accesibilidad no arrancó" >&2
+    cat "$dir/atspi.log" >&2
+    exit 1
+fi
+
+# The accessibility bus starts its registry on first call, through a process
+# that leaves it to init; start it here instead, and ask the bus for its pid.
+a11y=$(dbus-send --session --print-reply=literal --reply-timeout=5000 --dest=org.a11y.Bus \
+    /org/a11y/bus org.a11y.Bus.GetAddress | tr -d '[:space:]')
+dbus-send --bus="$a11y" --print-reply --reply-timeout=10000 --dest=org.freedesktop.DBus \
+    /org/freedesktop/DBus org.freedesktop.DBus.StartServiceByName \
+    string:org.a11y.atspi.Registry uint32:0 >/dev/null
+pid_registro=$(dbus-send --bus="$a11y" --print-reply=literal --reply-timeout=5000 \
+    --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.GetConnectionUnixProcessID string:org.a11y.atspi.Registry |
+    awk '{ print $2 }')
+if [ -z "$pid_registro" ]; then
+    echo "FALLO: el registro de accesibilidad no arrancó" >&2
+    exit 1
+fi
+pids+=("$pid_registro")
+
+# una_vez TEMA [VAR=VALUE...]: the program under that theme, driven and
+# measured by the reader, then ended by it; the picture saved as
+# $capturas/almanaque-TEMA.png.
+una_vez() {
+    local tema=$1
+    shift
+    # Every run starts from the same settings: Valparaíso, no saved window
+    # geometry (the window's own 1100 x 720).
+    cat >"$XDG_CONFIG_HOME/vespalba/vespalba-almanaque.conf" <<'CONF'
+[ultimo]
+nombre=Valparaíso
+nombre_completo="Valparaíso, Chile"
+latitud=-33.033333333333331
+longitud=-71.566666666666663
+zona=America/Santiago
+
+[ventana]
+geometria=
+CONF
+    rm -f "$XDG_CONFIG_HOME/vespalba/vespalba.conf"
+
+    # libfaketime preloaded into the program itself: its wall clock starts
+    # at 15:00 on 2026-09-06 in Chile and runs on; its monotonic clock, which
+    # Qt's timers use, is left alone.
+    env TZ=America/Santiago LD_PRELOAD="$falso" FAKETIME='@2026-09-06 15:00:00' \
+        FAKETIME_DONT_FAKE_MONOTONIC=1 QT_QPA_PLATFORM=xcb \
+        QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 "$@" \
+        "$programa" >"$dir/programa-$tema.log" 2>&1 &
+    local pid=$!
+    pids+=("$pid")
+
+    local ventana
+    ventana=$(timeout 40 xdotool search --sync --onlyvisible --pid "$pid" \
+        --name 'Vespalba: almanaque' | head -n 1 || true)
+    if [ -z "$ventana" ]; then
+        echo "FALLO ($tema): no apareció la ventana" >&2
+        cat "$dir/programa-$tema.log" >&2
+        exit 1
+    fi
+    # The window manager has framed it once it publishes the frame's size.
+    for _ in $(seq 100); do
+        xprop -id "$ventana" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '=' && break
+        sleep 0.1
+    done
+    xdotool windowactivate --sync "$ventana" >/dev/null 2>&1 || true
+    xdotool mousemove 0 0
+
+    # In the background, so that a signal to this script reaches the trap at
+    # once and the reader too is ended by its pid.
+    timeout 120 /usr/bin/python3 "$sonda" --tema "$tema" --pid "$pid" \
+        --referencia "$dir/referencia-2026-09-06.json" \
+        --referencia-mes "$dir/referencia-2026-10-06.json" \
+        --captura "$dir/pantalla-$tema.ppm" --png "$capturas/almanaque-$tema.png" &
+    local sonda_pid=$!
+    pids+=("$sonda_pid")
+    local estado=0
+    wait "$sonda_pid" || estado=$?
+    if [ "$estado" -ne 0 ]; then
+        echo "--- el lector terminó con estado $estado; salida del programa ($tema)" >&2
+        cat "$dir/programa-$tema.log" >&2
+        if [ -s "$capturas/almanaque-$tema.png" ]; then
+            echo "captura ($tema): $capturas/almanaque-$tema.png"
+        fi
+        fallidos+=("$tema")
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+        return
+    fi
+    echo "captura ($tema): $capturas/almanaque-$tema.png"
+
+    # Ctrl+Q was pressed: the program must end by itself within 20 s, with
+    # status 0.
+    if ! termina_solo "$pid" "Ctrl+Q, tema $tema"; then
+        cat "$dir/programa-$tema.log" >&2
+        exit 1
+    fi
+}
+
+fallidos=()
+rm -f "$capturas/almanaque-claro.png" "$capturas/almanaque-oscuro.png"
+una_vez claro
+una_vez oscuro QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark
+if [ "${#fallidos[@]}" -gt 0 ]; then
+    echo "FALLO: tema ${fallidos[*]}" >&2
+    exit 1
+fi
+awk -v desde="$inicio" -v hasta="$(date +%s.%N)" \
+    'BEGIN { printf "prueba completa en %.1f s\n", hasta - desde }'
