@@ -107,6 +107,14 @@ void LlenaSucesos(QTableWidget* t, const std::vector<Suceso>& sucesos) {
     t->setFixedHeight(alto);
 }
 
+// A label's text, also as its accessible description: a label given an
+// accessible name (what it is) offers screen readers that name instead of
+// its text, so the text goes in the description.
+void PonTexto(QLabel* etiqueta, const QString& texto) {
+    etiqueta->setText(texto);
+    etiqueta->setAccessibleDescription(texto);
+}
+
 QLabel* Etiqueta(const QString& nombre) {
     auto* l = new QLabel;
     l->setObjectName(nombre);
@@ -513,9 +521,8 @@ void VentanaAlmanaque::LugarConfirmado() {
 }
 
 void VentanaAlmanaque::MuestraAvisoLugar(const QString& texto) {
-    avisoLugar_->setText(texto);
+    PonTexto(avisoLugar_, texto);
     avisoLugar_->setVisible(!texto.isEmpty());
-    if (!texto.isEmpty()) avisoLugar_->setAccessibleDescription(texto);
 }
 
 void VentanaAlmanaque::EligeSitio(const Sitio& sitio) {
@@ -556,7 +563,7 @@ void VentanaAlmanaque::EligeZona(const EleccionZona& zona) {
 // ----------------------------------------------------------------- the date
 
 void VentanaAlmanaque::AvisaFecha(const QString& texto) {
-    avisoFecha_->setText(texto);
+    PonTexto(avisoFecha_, texto);
     avisoFecha_->setVisible(!texto.isEmpty());
 }
 
@@ -670,11 +677,11 @@ void VentanaAlmanaque::MuestraDia(const Dias::DiaCalculado& d) {
     }
     linea += QStringLiteral(" · ") + NombreDeZonaElegida(sitio_, zona_);
     if (!desfases.isEmpty()) linea += QStringLiteral(", ") + desfases;
-    lineaLugar_->setText(linea);
+    PonTexto(lineaLugar_, linea);
     setWindowTitle(sitio_.Nombre() + QStringLiteral(" — Vespalba: almanaque"));
 
     tituloDia_->setText(r.fecha);
-    avisosDia_->setText(r.avisos.join(QLatin1Char('\n')));
+    PonTexto(avisosDia_, r.avisos.join(QLatin1Char('\n')));
     avisosDia_->setVisible(!r.avisos.isEmpty());
 
     std::vector<Suceso> sol = r.sol;
@@ -688,13 +695,13 @@ void VentanaAlmanaque::MuestraDia(const Dias::DiaCalculado& d) {
 
     const LunaDelDia luna = LunaDe(consulta_, d);
     dibujoLuna_->MuestraLuna(luna.fraccion, luna.creciente, luna.hemisferioSur);
-    textoLuna_->setText(luna.texto);
-    fasesLuna_->setText(QStringLiteral("Próximas fases:\n") +
-                        luna.proximasFases.join(QLatin1Char('\n')));
+    PonTexto(textoLuna_, luna.texto);
+    PonTexto(fasesLuna_,
+             QStringLiteral("Próximas fases:\n") + luna.proximasFases.join(QLatin1Char('\n')));
     const Estaciones e = EstacionesDe(consulta_, d);
-    estaciones_->setText(e.proxima + (e.desdeSolsticio.isEmpty()
-                                          ? QString()
-                                          : QLatin1Char('\n') + e.desdeSolsticio));
+    PonTexto(estaciones_,
+             e.proxima +
+                 (e.desdeSolsticio.isEmpty() ? QString() : QLatin1Char('\n') + e.desdeSolsticio));
 }
 
 void VentanaAlmanaque::CopiaFilas() {
