@@ -31,12 +31,14 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QThreadPool>
 #include <QTimeZone>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 #include "almanaque/franja.h"
 #include "almanaque/luna.h"
@@ -79,7 +81,6 @@ QTableWidget* TablaDeSucesos(const QString& nombre) {
     t->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     t->horizontalHeader()->setStretchLastSection(true);
     // As tall as its rows: the day's strip follows right under them.
-    t->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     t->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     t->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -327,7 +328,9 @@ void VentanaAlmanaque::LlenaZonas() {
     QStringList nombres;
     for (const QByteArray& id : QTimeZone::availableTimeZoneIds()) {
         const QString n = QString::fromLatin1(id);
-        if (n.contains(QLatin1Char('/')) && ZonaConocida(n)) nombres << n;
+        // tzdata's region/city names; one chosen is checked as it is read
+        // (LeeZona), so the list needs no zone made for each of 400 names.
+        if (n.contains(QLatin1Char('/')) && !n.startsWith(QLatin1String("Etc/"))) nombres << n;
     }
     nombres.sort();
     for (const QString& n : nombres) cajaZona_->addItem(n, n);
@@ -633,6 +636,9 @@ void VentanaAlmanaque::Recalcula() {
                                                          QItemSelectionModel::NoUpdate);
         }
     }
+    // The selection model's signals were blocked, and with them the table's
+    // own repaint of the rows whose selection changed.
+    tablaMes_->viewport()->update();
     {
         const QSignalBlocker b(cajaZona_);
         if (zona_.tipo == EleccionZona::Tipo::DelLugar) {
@@ -776,6 +782,17 @@ void VentanaAlmanaque::Guarda() {
     preferencias_.zona = zona_;
     preferencias_.geometria = saveGeometry();
     GuardaPreferencias(preferencias_, *ajustesAlmanaque_, *ajustesComunes_);
+}
+
+void VentanaAlmanaque::showEvent(QShowEvent* evento) {
+    QMainWindow::showEvent(evento);
+    // The gazetteer (about 24,000 towns, 15 to 60 ms to open) opened on a
+    // worker thread as soon as the window shows, so that the first letters
+    // typed do not wait for it; a search that comes sooner waits only for
+    // the rest of the opening. Once per process.
+    static std::once_flag abierto;
+    std::call_once(abierto,
+                   [] { QThreadPool::globalInstance()->start([] { Nomenclator::Mundial(); }); });
 }
 
 void VentanaAlmanaque::closeEvent(QCloseEvent* evento) {

@@ -55,6 +55,7 @@ public:
     void EligeFecha(QDate fecha);
 
 protected:
+    void showEvent(QShowEvent* evento) override;
     void closeEvent(QCloseEvent* evento) override;
     bool eventFilter(QObject* objeto, QEvent* evento) override;
 

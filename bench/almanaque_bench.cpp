@@ -7,8 +7,11 @@
 //                       window's construction split at its first Recalcula,
 //                       and show() to the first paint of the Sun table.
 //  Arranque/otra        the same for further windows of the same process.
-//  Teclas/primera       the first keystroke in the place box, which opens
-//                       the world gazetteer: how long the window is frozen.
+//  Teclas/primera       the first keystrokes in the place box of the
+//                       process's first window (the window opens the world
+//                       gazetteer on a worker thread when it shows; a search
+//                       before that is done waits for the rest): how long
+//                       the window is frozen.
 //  Teclas/secuencias    every keystroke of typing place names, the
 //                       gazetteer open: key event to the suggestion list
 //                       repainted.
