@@ -116,6 +116,27 @@ EventosDia Busca(double mjdOrigen, double latitud, double longitud, double desde
     return eventos;
 }
 
+// One threshold of the Sun over hours [desde, hasta) of the grid whose hour
+// 0 is mjdOrigen: the samples and scan of Busca's Sun classes, for any
+// altitude (degrees).
+EventoClase BuscaSol(double mjdOrigen, double latitud, double longitud, double desde, double hasta,
+                     bool recorta, double alturaGrados) {
+    LimpiaMitadesAltas();
+    const double senLat = SenGrad(latitud);
+    const double cosLat = CosGrad(latitud);
+    const double senUmbral = SenGrad(alturaGrados);
+    std::optional<bool> arriba;
+    if (recorta) {
+        arriba =
+            SenAltura(ClaseEvento::Sol, mjdOrigen, desde, longitud, cosLat, senLat) > senUmbral;
+    }
+    return ExploraClase(
+        [&](int hora) {
+            return SenAltura(ClaseEvento::Sol, mjdOrigen, hora, longitud, cosLat, senLat);
+        },
+        senUmbral, desde, hasta, recorta, arriba);
+}
+
 }  // namespace
 
 std::string_view NombreClase(ClaseEvento clase) {
@@ -198,6 +219,17 @@ EventosDia BuscaEventos(const DatosCalculo& datos) {
 
 EventosDia BuscaEventosIntervalo(const DiaIntervalo& dia) {
     return Busca(dia.MjdOrigen, dia.Latitud, dia.Longitud, dia.Desde, dia.Hasta, true);
+}
+
+EventoClase BuscaAlturaSol(const DatosCalculo& datos, double alturaGrados) {
+    const double mjdMedianoche =
+        FechaMJD(datos.Anio, datos.Mes, datos.Dia, 0.0) - datos.Zona / 24.0;
+    return BuscaSol(mjdMedianoche, datos.Latitud, datos.Longitud, 0.0, 24.0, false, alturaGrados);
+}
+
+EventoClase BuscaAlturaSolIntervalo(const DiaIntervalo& dia, double alturaGrados) {
+    return BuscaSol(dia.MjdOrigen, dia.Latitud, dia.Longitud, dia.Desde, dia.Hasta, true,
+                    alturaGrados);
 }
 
 }  // namespace Vespalba::ModuloVespalba

@@ -2,7 +2,9 @@
 // The day's event search: for one local calendar day at one place, the
 // moments at which the Moon and the Sun cross five threshold altitudes
 // (moonrise and moonset, sunrise and sunset, and the beginning of dawn and
-// end of twilight for the civil, nautical and astronomical twilights).
+// end of twilight for the civil, nautical and astronomical twilights);
+// BuscaAlturaSol runs the same search for any other altitude of the Sun
+// (the golden and blue hours' -4 and +6 degrees).
 //
 // Method: the sine of the body's altitude less the sine of the threshold is
 // sampled at whole local hours 0 to 24; a parabola through three consecutive
@@ -135,5 +137,31 @@ struct DiaIntervalo {
 // not yet wall-clock times. Like BuscaEventos, it starts by clearing the
 // upper halves of the vector registers.
 EventosDia BuscaEventosIntervalo(const DiaIntervalo& dia);
+
+// ------------------------------------------------ any altitude of the Sun
+
+// Sun altitudes, degrees, that BuscaAlturaSol is meant for: from the
+// astronomical twilight's -18 degrees to 60 degrees. Higher ones are reached
+// only in the hours around noon, from the tropics to middle latitudes, where
+// the two crossings draw close to the culmination, and a two-hour parabola
+// that holds both of them and the top between misplaces them.
+inline constexpr double AlturaSolMinima = -18.0;
+inline constexpr double AlturaSolMaxima = 60.0;
+
+// The search of one of BuscaEventos' Sun classes, for any threshold: the
+// moments at which the Sun's centre crosses `alturaGrados` (degrees,
+// geometric; AlturaSolMinima to AlturaSolMaxima), upward (hayOrto, horaOrto)
+// and downward (hayOcaso, horaOcaso), on the same hour grid with the same
+// samples, parabola and keeping rule, and the same states when it does not
+// cross (SiempreSobre, SiempreBajo). For the altitude of a class,
+// AlturaUmbral(clase), the result is that class's in BuscaEventos(datos),
+// to the bit: -6 is the civil twilight's; the golden and blue hours' -4 and
+// +6 (astro/posicion.h) are searched exactly as it is.
+EventoClase BuscaAlturaSol(const DatosCalculo& datos, double alturaGrados);
+
+// The same over a civil day given as an interval, as BuscaEventosIntervalo
+// searches its Sun classes: for AlturaUmbral(clase), that class's result in
+// BuscaEventosIntervalo(dia), to the bit.
+EventoClase BuscaAlturaSolIntervalo(const DiaIntervalo& dia, double alturaGrados);
 
 }  // namespace Vespalba::ModuloVespalba
