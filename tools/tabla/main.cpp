@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "tools/tabla/ahora.h"
 #include "tools/tabla/destino.h"
 #include "tools/tabla/modulo.h"
 #include "tools/tabla/orden.h"
@@ -23,6 +24,7 @@ namespace {
 constexpr int SalidaBien = 0;
 constexpr int SalidaNoEscrita = 1;  // the output could not be made or written
 constexpr int SalidaDatoInvalido = 2;
+// 3, Vespalba::Tabla::SalidaNo: a --si that does not hold, a --proximo not found.
 
 const char programa[] = "vespalba-tabla " VESPALBA_VERSION;
 
@@ -106,6 +108,25 @@ int main(int argc, char** argv) {
                 return SalidaDatoInvalido;
             }
             return Imprime(b.salida);
+        }
+        case Vespalba::Tabla::Accion::Ahora:
+        case Vespalba::Tabla::Accion::Si:
+        case Vespalba::Tabla::Accion::Proximo: {
+            // The present instant: the answer, then its status (3: the
+            // condition does not hold, or the event does not occur).
+            if (!orden.aviso.isEmpty()) Dice(orden.aviso);
+            const Vespalba::Tabla::Respuesta r =
+                Vespalba::Tabla::Responde(orden.accion, orden.peticion);
+            if (!r.salida.isEmpty()) {
+                Vespalba::Tabla::Destino destino;
+                if (!destino.Abre(orden.peticion.salida) || !destino.Escribe(r.salida) ||
+                    !destino.Termina()) {
+                    Dice(destino.Motivo());
+                    return SalidaNoEscrita;
+                }
+            }
+            if (!r.mensaje.isEmpty()) Dice(r.mensaje);
+            return r.estado;
         }
         case Vespalba::Tabla::Accion::Calcular: break;
     }

@@ -98,13 +98,42 @@ QString NombresDeEventos(const QString& y) {
 const QString rangoEventos =
     QStringLiteral("se aceptan, separados por comas, ") + NombresDeEventos(QStringLiteral(" y "));
 
+// "dia, noche, ... o azul": the conditions of --si.
+QString NombresDeCondiciones() {
+    QString lista;
+    const std::size_t n = std::size(Condiciones);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0) lista += i + 1 == n ? QStringLiteral(" o ") : QStringLiteral(", ");
+        lista += QLatin1String(Condiciones[i].nombre);
+    }
+    return lista;
+}
+// "orto, ocaso, ... sube o baja": the events of --proximo.
+QString NombresDeSucesos() {
+    QString lista;
+    const std::size_t n = Dias::TiposDeSuceso.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0) lista += i + 1 == n ? QStringLiteral(" o ") : QStringLiteral(", ");
+        lista += Dias::NombreSuceso(Dias::TiposDeSuceso[i]);
+    }
+    return lista;
+}
+const QString rangoSi = QStringLiteral("se acepta ") + NombresDeCondiciones();
+const QString rangoProximo = QStringLiteral("se acepta ") + NombresDeSucesos() +
+                             QStringLiteral(" (estos dos con --altura GRADOS)");
+const QString rangoAltura =
+    QStringLiteral(
+        "se aceptan los grados de altura del centro del Sol, de %1 a +%2, como -4 o 12.5")
+        .arg(AlturaProximoMinima)
+        .arg(AlturaProximoMaxima);
+
 // The options that take a value, with what they accept.
 struct OpcionConValor {
     const char* nombre;
     const char* valor;  // name of the value in --help
     const QString* rango;
 };
-const std::array<OpcionConValor, 16> opcionesConValor = {{
+const std::array<OpcionConValor, 19> opcionesConValor = {{
     {"lugar", "NOMBRE", &rangoLugar},
     {"buscar", "TEXTO", &rangoBuscar},
     {"lat", "LATITUD", &rangoLat},
@@ -121,6 +150,9 @@ const std::array<OpcionConValor, 16> opcionesConValor = {{
     {"papel", "PAPEL", &rangoPapel},
     {"tamano", "ANCHOxALTO", &rangoTamano},
     {"salida", "ARCHIVO", &rangoSalida},
+    {"si", "CONDICION", &rangoSi},
+    {"proximo", "EVENTO", &rangoProximo},
+    {"altura", "GRADOS", &rangoAltura},
 }};
 
 const OpcionConValor* BuscaOpcionConValor(const QString& nombre) {
@@ -133,8 +165,9 @@ const OpcionConValor* BuscaOpcionConValor(const QString& nombre) {
 }
 
 // The options without a value.
-const std::array<QStringList, 5> opcionesSinValor = {{
+const std::array<QStringList, 6> opcionesSinValor = {{
     {QStringLiteral("hoy")},
+    {QStringLiteral("ahora")},
     {QStringLiteral("luna")},
     {QStringLiteral("lugares")},
     {QStringLiteral("h"), QStringLiteral("help")},
@@ -735,6 +768,134 @@ QString LeeOpcionesDeDibujo(const QCommandLineParser& parser, Peticion& p) {
     return {};
 }
 
+// --ahora, --si or --proximo, the modes of the present instant: which one
+// (Accion::Calcular for none), or the refusal of several, of the options
+// they do not take, and of a condition, an event or an altitude not known.
+struct Modo {
+    Accion accion = Accion::Calcular;
+    QString opcion;  // "--ahora", "--si" or "--proximo"
+};
+QString LeeModoPedido(const QCommandLineParser& parser, Modo& modo, Peticion& p) {
+    auto valor = [&](const char* nombre) { return parser.value(QLatin1String(nombre)); };
+    auto dada = [&](const char* nombre) { return parser.isSet(QLatin1String(nombre)); };
+    const int modos = int(dada("ahora")) + int(dada("si")) + int(dada("proximo"));
+    if (modos > 1) {
+        return QStringLiteral(
+            "--ahora, --si y --proximo se excluyen: use una sola de ellas por vez");
+    }
+    if (modos == 0) {
+        if (dada("altura")) {
+            return QStringLiteral("--altura solo vale con --proximo sube o --proximo baja");
+        }
+        return {};
+    }
+    modo.accion = dada("ahora") ? Accion::Ahora : dada("si") ? Accion::Si : Accion::Proximo;
+    modo.opcion = dada("ahora") ? QStringLiteral("--ahora")
+                  : dada("si")  ? QStringLiteral("--si")
+                                : QStringLiteral("--proximo");
+    for (const char* fecha : {"fecha", "mes", "anio", "desde", "hasta", "hoy"}) {
+        if (dada(fecha)) {
+            return QStringLiteral("%1 no va con --%2: %1 es del momento presente, sin fechas")
+                .arg(modo.opcion, QLatin1String(fecha));
+        }
+    }
+    for (const char* dibujo : {"papel", "tamano", "luna", "eventos"}) {
+        if (dada(dibujo)) {
+            return QStringLiteral(
+                       "%1 no va con --%2, que es de los gráficos, las páginas y el calendario")
+                .arg(modo.opcion, QLatin1String(dibujo));
+        }
+    }
+    if (modo.accion == Accion::Si) {
+        for (const char* salida : {"formato", "salida"}) {
+            if (dada(salida)) {
+                return QStringLiteral(
+                           "--si no escribe nada, responde con el estado de salida (0 sí, 3 no); "
+                           "no lleva --%1")
+                    .arg(QLatin1String(salida));
+            }
+        }
+        // Accents, capitals and blanks as typed: "Crepúsculo civil".
+        const QString buscada = NombreComparable(valor("si"));
+        const auto c = std::find_if(std::begin(Condiciones), std::end(Condiciones),
+                                    [&](const NombreCondicion& n) {
+                                        return buscada == NombreComparable(QLatin1String(n.nombre));
+                                    });
+        if (c == std::end(Condiciones)) {
+            return Rechazo(QStringLiteral("--si"), valor("si"),
+                           QStringLiteral("condición desconocida"), rangoSi);
+        }
+        p.condicion = c->condicion;
+    }
+    const bool proximo = modo.accion == Accion::Proximo;
+    if (proximo) {
+        // Accents, capitals and blanks as typed: "Luna llena", "Aurora Náutica".
+        const QString buscado = NombreComparable(valor("proximo"));
+        const auto t = std::find_if(
+            Dias::TiposDeSuceso.begin(), Dias::TiposDeSuceso.end(), [&](Dias::TipoSuceso tipo) {
+                return buscado == NombreComparable(Dias::NombreSuceso(tipo));
+            });
+        if (t == Dias::TiposDeSuceso.end()) {
+            return Rechazo(QStringLiteral("--proximo"), valor("proximo"),
+                           QStringLiteral("suceso desconocido"), rangoProximo);
+        }
+        p.suceso.tipo = *t;
+    }
+    const bool conAltura = proximo && (p.suceso.tipo == Dias::TipoSuceso::SolSube ||
+                                       p.suceso.tipo == Dias::TipoSuceso::SolBaja);
+    if (conAltura && !dada("altura")) {
+        return QStringLiteral("--proximo %1 necesita --altura GRADOS; ")
+                   .arg(Dias::NombreSuceso(p.suceso.tipo)) +
+               rangoAltura;
+    }
+    if (!conAltura && dada("altura")) {
+        return QStringLiteral("--altura solo vale con --proximo sube o --proximo baja");
+    }
+    if (conAltura) {
+        const std::optional<double> altura = LeeDecimal(valor("altura").trimmed());
+        if (!altura) {
+            return Rechazo(QStringLiteral("--altura"), valor("altura"),
+                           QStringLiteral("no es un número"), rangoAltura);
+        }
+        if (*altura < AlturaProximoMinima || *altura > AlturaProximoMaxima) {
+            return Rechazo(QStringLiteral("--altura"), valor("altura"),
+                           QStringLiteral("fuera de rango"), rangoAltura);
+        }
+        p.suceso.altura = *altura;
+    }
+    return {};
+}
+
+// The format of --ahora and --proximo: texto or json.
+QString LeeFormatoDelModo(const Modo& modo, const Peticion& p) {
+    const QLatin1String nombre(p.formato->nombre);
+    if (nombre != QLatin1String("texto") && nombre != QLatin1String("json")) {
+        return QStringLiteral("--formato %1 no vale con %2; se acepta texto o json")
+            .arg(nombre, modo.opcion);
+    }
+    return {};
+}
+
+// The present instant's civil date in the request's zone, within the years
+// computed.
+QString LeeInstantePedido(const Modo& modo, qint64 ahora, Peticion& p) {
+    const QDate fecha =
+        p.zonaHoraria.isEmpty()
+            ? QDateTime::fromSecsSinceEpoch(ahora + qint64(std::lround(p.zona * 3600.0)), Qt::UTC)
+                  .date()
+            : QDateTime::fromSecsSinceEpoch(ahora, QTimeZone(p.zonaHoraria.toLatin1())).date();
+    if (!fecha.isValid() || fecha.year() < AnioMinimo || fecha.year() > AnioMaximo) {
+        return QStringLiteral(
+                   "%1: la fecha de hoy queda fuera de los años %2 a %3, los que se "
+                   "calculan")
+            .arg(modo.opcion)
+            .arg(AnioMinimo)
+            .arg(AnioMaximo);
+    }
+    p.instante = ahora;
+    return {};
+}
+
 }  // namespace
 
 bool ConGraficoDelAnio(const Peticion& peticion) {
@@ -864,6 +1025,36 @@ Orden LeeOrden(const QStringList& argumentos, qint64 ahora, const QString& fecha
     Orden orden;
     orden.accion = Accion::Calcular;
     Peticion& p = orden.peticion;
+    // --ahora, --si and --proximo: the place, the zone and the format of the
+    // tables, the present instant for the dates.
+    Modo modo;
+    if (const QString problema = LeeModoPedido(parser, modo, p); !problema.isEmpty()) {
+        return error(problema);
+    }
+    if (modo.accion != Accion::Calcular) {
+        QString problema = LeeLugarPedido(parser, p, orden.aviso);
+        orden.aviso = UnaLinea(orden.aviso);
+        if (problema.isEmpty()) {
+            problema = LeeZonaPedida(parser, p);
+        }
+        if (problema.isEmpty()) {
+            problema = LeeFormatoPedido(parser, p);
+        }
+        if (problema.isEmpty()) {
+            problema = LeeFormatoDelModo(modo, p);
+        }
+        if (problema.isEmpty()) {
+            problema = LeeInstantePedido(modo, ahora, p);
+        }
+        if (problema.isEmpty() && parser.isSet(QStringLiteral("salida"))) {
+            p.salida = parser.value(QStringLiteral("salida"));
+        }
+        if (!problema.isEmpty()) {
+            return error(problema);
+        }
+        orden.accion = modo.accion;
+        return orden;
+    }
     // In this order; the first refusal ends the reading.
     QString problema = LeeLugarPedido(parser, p, orden.aviso);
     orden.aviso = UnaLinea(orden.aviso);
@@ -929,6 +1120,34 @@ QString TextoAyuda() {
         "                        los días entre ambas fechas, incluidas\n"
         "  --hoy                 la fecha de hoy\n"
         "\n"
+        "Ahora (en vez de las fechas; para guiones):\n"
+        "  --ahora               el momento presente en el lugar y su zona: la parte del\n"
+        "                        día (noche, crepúsculo astronómico, náutico o civil, día;\n"
+        "                        mañana o tarde), la hora dorada o azul, la altura y el\n"
+        "                        azimut del Sol y de la Luna, la fracción iluminada y la\n"
+        "                        fase de la Luna, y el próximo orto, ocaso, mediodía,\n"
+        "                        aurora y fin de cada crepúsculo, orto y ocaso de la Luna\n"
+        "                        y fase principal, con su hora y lo que falta; con\n"
+        "                        --formato json, un objeto\n"
+        "  --si CONDICION        no escribe nada: sale con 0 si la condición se cumple\n"
+        "                        ahora y con 3 si no; CONDICION es dia (el Sol sobre el\n"
+        "                        umbral del orto), noche, crepusculo-civil,\n"
+        "                        crepusculo-nautico, crepusculo-astronomico,\n"
+        "                        noche-cerrada (bajo -18°), dorada (de -4° a +6°) o\n"
+        "                        azul (de -6° a -4°)\n"
+        "  --proximo EVENTO      el instante del próximo EVENTO (ISO 8601 con el desfase)\n"
+        "                        y su hora; EVENTO es orto, ocaso, mediodia,\n"
+        "                        aurora-civil, fin-civil, aurora-nautica, fin-nautico,\n"
+        "                        aurora-astronomica, fin-astronomico, luna-orto,\n"
+        "                        luna-ocaso, luna-nueva, cuarto-creciente, luna-llena,\n"
+        "                        cuarto-menguante, inicio-azul-manana,\n"
+        "                        inicio-dorada-manana, fin-dorada-manana,\n"
+        "                        inicio-dorada-tarde, inicio-azul-tarde, fin-azul-tarde,\n"
+        "                        sube o baja; sale con 3 si no ocurre en un año o antes\n"
+        "                        del fin de %ANIO_FIN%\n"
+        "  --altura GRADOS       con --proximo sube o baja, la altura del centro del Sol,\n"
+        "                        %ALTURAS%\n"
+        "\n"
         "Salida:\n"
         "%FORMATOS%"
         "  --eventos LISTA       los sucesos del calendario ics, separados por comas:\n"
@@ -955,7 +1174,8 @@ QString TextoAyuda() {
         "\n"
         "Estado de salida: 0 si todo va bien, 2 si un dato no es válido (el motivo sale en\n"
         "una línea por la salida de errores y nada por la salida normal), 1 si no se pudo\n"
-        "escribir la salida (el motivo, en una línea por la salida de errores).\n"
+        "escribir la salida (el motivo, en una línea por la salida de errores), 3 si la\n"
+        "condición de --si no se cumple o --proximo no halla el suceso.\n"
         "\n"
         "Ejemplos:\n"
         "  vespalba-tabla --lugar valparaiso --zona -4 --fecha 2003-07-02\n"
@@ -966,12 +1186,20 @@ QString TextoAyuda() {
         "  vespalba-tabla --lat 70 --lon 0 --zona 0 --anio 2003 --formato json\n"
         "  vespalba-tabla --lugar valparaiso --anio 2026 --formato ics --eventos orto,fases\n"
         "  vespalba-tabla --lugar valparaiso --anio 2026 --formato pdf --salida 2026.pdf\n"
-        "  vespalba-tabla --lugar Tromsø --anio 2026 --formato png --luna --salida t.png\n");
+        "  vespalba-tabla --lugar Tromsø --anio 2026 --formato png --luna --salida t.png\n"
+        "  vespalba-tabla --lugar valparaiso --ahora\n"
+        "  vespalba-tabla --lugar valparaiso --proximo ocaso\n"
+        "  vespalba-tabla --lugar Tromsø --proximo sube --altura 10 --formato json\n"
+        "  if vespalba-tabla --lugar valparaiso --si noche; then echo es de noche; fi\n");
     QStringList nombres;
     for (const FormatoSalida& f : Formatos()) nombres << QLatin1String(f.nombre);
     return ayuda.replace(QStringLiteral("%NOMBRES%"), nombres.join(QLatin1Char('|')))
         .replace(QStringLiteral("%FORMATOS%"), AyudaDeFormatos())
         .replace(QStringLiteral("%EVENTOS%"), NombresDeEventos(QStringLiteral(", ")))
+        .replace(QStringLiteral("%ANIO_FIN%"), QString::number(AnioMaximo))
+        .replace(
+            QStringLiteral("%ALTURAS%"),
+            QStringLiteral("de %1 a +%2 grados").arg(AlturaProximoMinima).arg(AlturaProximoMaxima))
         .replace(QStringLiteral("%TAMANOS%"), QStringLiteral("de %1x%2 a %3x%4; por omisión %5x%6")
                                                   .arg(TamanoMinimo.width())
                                                   .arg(TamanoMinimo.height())

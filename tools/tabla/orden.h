@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dias/consulta.h"
+#include "dias/proximo.h"
 #include "tools/tabla/formatos.h"
 
 namespace Vespalba::Tabla {
@@ -56,6 +57,39 @@ inline constexpr QSize TamanoMinimo{320, 200};
 inline constexpr QSize TamanoMaximo{8000, 8000};
 inline constexpr QSize TamanoPorDefecto{1600, 900};
 
+// The conditions --si tests, on the Sun's altitude at the present instant.
+enum class Condicion {
+    Dia,                    // dia: the Sun at or above the sunrise threshold, -50'
+    Noche,                  // noche: below it
+    CrepusculoCivil,        // crepusculo-civil: from -6 to -50'
+    CrepusculoNautico,      // crepusculo-nautico: from -12 to -6
+    CrepusculoAstronomico,  // crepusculo-astronomico: from -18 to -12
+    NocheCerrada,           // noche-cerrada: below -18
+    Dorada,                 // dorada: the golden hour, -4 to +6
+    Azul,                   // azul: the blue hour, -6 to -4
+};
+
+// The names --si takes, in the order --help lists them.
+struct NombreCondicion {
+    const char* nombre;
+    Condicion condicion;
+};
+inline constexpr NombreCondicion Condiciones[] = {
+    {"dia", Condicion::Dia},
+    {"noche", Condicion::Noche},
+    {"crepusculo-civil", Condicion::CrepusculoCivil},
+    {"crepusculo-nautico", Condicion::CrepusculoNautico},
+    {"crepusculo-astronomico", Condicion::CrepusculoAstronomico},
+    {"noche-cerrada", Condicion::NocheCerrada},
+    {"dorada", Condicion::Dorada},
+    {"azul", Condicion::Azul},
+};
+
+// The Sun's altitudes --altura accepts with --proximo sube or baja, degrees,
+// included.
+inline constexpr double AlturaProximoMinima = -18.0;
+inline constexpr double AlturaProximoMaxima = 60.0;
+
 // A checked request: the place, zone and dates of the days (--lugar or
 // --lat/--lon, --tz or --zona, --fecha, --mes, --anio or --desde/--hasta),
 // and how to write them.
@@ -74,6 +108,11 @@ struct Peticion : Dias::Consulta {
     // replaced only once it is whole, a device or pipe written in place;
     // empty or "-" for standard output.
     QString salida;
+    // --ahora, --si and --proximo: the present instant, seconds since
+    // 1970-01-01 00:00 UT (LeeOrden's `ahora`).
+    qint64 instante = 0;
+    Condicion condicion = Condicion::Dia;  // --si
+    Dias::Suceso suceso;                   // --proximo, with --altura for sube and baja
 };
 
 // Whether a PDF of the request starts with the chart: its days are one
@@ -87,6 +126,9 @@ enum class Accion {
     Version,       // --version
     ListaLugares,  // --lugares
     Buscar,        // --buscar: busqueda holds the text
+    Ahora,         // --ahora: the moment at the place and the next events (ahora.h)
+    Si,            // --si: whether the condition holds now, as the exit status
+    Proximo,       // --proximo: the next occurrence of an event
     Error,         // bad input: mensaje holds the one-line reason
 };
 
