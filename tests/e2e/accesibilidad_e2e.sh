@@ -22,61 +22,8 @@ dir=$(mktemp -d)
 pids=()  # every process started here, in start order
 pid_programa=
 
-# The pids of every descendant of $1, deepest first.
-descendientes() {
-    local hijo
-    for hijo in $(ps -o pid= --ppid "$1" 2>/dev/null || true); do
-        descendientes "$hijo"
-        echo "$hijo"
-    done
-}
-
-# Whether process $1 still runs (a child that has ended but is not yet
-# reaped counts as gone).
-vivo() {
-    local estado
-    estado=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
-    [[ $estado != Z* ]]
-}
-
-termina() {
-    local todos=() p
-    for p in "${pids[@]}"; do
-        # shellcheck disable=SC2207 # pids: one word each, split on purpose
-        todos+=($(descendientes "$p") "$p")
-    done
-    for p in "${todos[@]}"; do
-        kill "$p" 2>/dev/null || true
-    done
-    # Up to 5 s for them to go, then no more asking.
-    for _ in $(seq 50); do
-        local vivos=0
-        for p in "${todos[@]}"; do
-            vivo "$p" && vivos=1
-        done
-        [ "$vivos" -eq 0 ] && break
-        sleep 0.1
-    done
-    for p in "${todos[@]}"; do
-        kill -KILL "$p" 2>/dev/null || true
-    done
-    for p in "${pids[@]}"; do
-        wait "$p" 2>/dev/null || true
-    done
-    rm -rf "$dir"
-}
 trap termina EXIT
 trap 'exit 124' TERM INT HUP
-
-# espera_archivo FILE WHAT: until FILE has a line (at most 20 s).
-espera_archivo() {
-    for _ in $(seq 200); do
-        [ -s "$1" ] && return 0
-        sleep 0.1
-    done
-    echo "FALLO: $2 no arrancó" >&2
-    exit 1
-}
 
 # Under AddressSanitizer: libxkbcommon-x11, which Qt's X11 platform uses to
 # read the keyboard map, calls strndup on a counted, unterminated buffer (see
