@@ -9,7 +9,7 @@ and their core pixels keep the text's own colour, so the extreme pixel is
 the text's. The figure is WCAG 2's contrast ratio, 1:1 to 21:1; 4.5:1 is the
 least for normal text.
 
-Used by almanaque_e2e.py."""
+Used by almanaque_e2e.py and contraste_e2e.py."""
 
 import sys
 

@@ -12,6 +12,9 @@
 import sys
 import xml.etree.ElementTree as ET
 
+# The picture's reading and WCAG 2's ratio, shared with the almanac's test.
+from contraste_almanaque import contraste, lee_ppm
+
 # The key texts: (name, what part of the control holds the text).
 TEXTOS = [
     ("Label23_1", "todo"), ("Label23_0", "todo"),          # the banner lines
@@ -26,29 +29,6 @@ TEXTOS = [
     ("FinCrepAstro", "caja"), ("OcasoLuna", "caja"), ("TextAl", "caja"),
     ("Label14_0", "todo"), ("Label1", "todo"),
 ]
-
-
-def lee_ppm(ruta):
-    with open(ruta, "rb") as f:
-        datos = f.read()
-    campos = []
-    i = 0
-    while len(campos) < 4:
-        while datos[i:i + 1].isspace():
-            i += 1
-        if datos[i:i + 1] == b"#":
-            while datos[i:i + 1] != b"\n":
-                i += 1
-            continue
-        j = i
-        while not datos[j:j + 1].isspace():
-            j += 1
-        campos.append(datos[i:j])
-        i = j
-    if campos[0] != b"P6" or int(campos[3]) != 255:
-        sys.exit("FALLO: %s no es un PPM de 8 bits" % ruta)
-    ancho, alto = int(campos[1]), int(campos[2])
-    return ancho, alto, datos[i + 1:]
 
 
 def zonas(ruta_ui):
@@ -70,19 +50,6 @@ def zonas(ruta_ui):
     area = raiz.find(".//widget[@name='areaCliente']")
     recorre(area, 0, 0)
     return rects
-
-
-def luminancia(rgb):
-    def canal(v):
-        v /= 255.0
-        return v / 12.92 if v <= 0.03928 else ((v + 0.055) / 1.055) ** 2.4
-    r, g, b = rgb
-    return 0.2126 * canal(r) + 0.7152 * canal(g) + 0.0722 * canal(b)
-
-
-def contraste(a, b):
-    la, lb = luminancia(a), luminancia(b)
-    return (max(la, lb) + 0.05) / (min(la, lb) + 0.05)
 
 
 def mide(imagen, origen, zona):
