@@ -29,6 +29,7 @@ void ModeloMes::Muestra(const Dias::Consulta& consulta, const std::vector<Dias::
                         QDate hoy) {
     beginResetModel();
     columnas_ = Dias::Columnas(consulta);
+    explicaciones_ = Dias::ExplicacionDeColumnas(consulta);
     celdas_.clear();
     fechas_.clear();
     notas_.clear();
@@ -117,7 +118,7 @@ QVariant ModeloMes::headerData(int seccion, Qt::Orientation orientacion, int rol
     }
     if (rol == Qt::ToolTipRole && seccion > 0) {
         const Dias::Columna& c = columnas_[std::size_t(seccion - 1)];
-        for (const Dias::Explicacion& e : Dias::ExplicacionDeColumnas(Dias::Consulta{})) {
+        for (const Dias::Explicacion& e : explicaciones_) {
             if (e.marca.contains(c.grupo.isEmpty() ? c.titulo : c.grupo)) return e.significado;
         }
     }

@@ -40,6 +40,7 @@ public:
 
 private:
     std::vector<Dias::Columna> columnas_;
+    std::vector<Dias::Explicacion> explicaciones_;  // the titles' tooltips, with the zone's
     std::vector<std::vector<Dias::Celda>> celdas_;
     std::vector<QDate> fechas_;
     std::vector<QString> notas_;  // the clock change, for the tooltip

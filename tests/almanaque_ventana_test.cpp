@@ -242,6 +242,8 @@ TEST_F(VentanaAlmanaqueTest, MesIgualALaLineaDeOrdenesYCopiaDeFilas) {
                   filas[i].split(QRegularExpression("  +"), Qt::SkipEmptyParts).join(" | "));
     }
     EXPECT_TRUE(m->index(3, 1).data(Qt::ToolTipRole).toString().contains("cambio de hora"));
+    EXPECT_TRUE(m->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString().contains("desfase"))
+        << "the offset column explained, as the table's legend does with a zone";
     // The place line names both offsets of the clock-change days.
     EXPECT_TRUE(Hijo<QLabel>("lineaLugar")->text().endsWith("America/Santiago, -03 → -04"))
         << Hijo<QLabel>("lineaLugar")->text().toStdString();
