@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "places/guardado.h"
 #include "places/zonas.h"
 
 namespace Vespalba::Almanaque {
@@ -15,59 +16,36 @@ namespace {
 
 // Most favourites kept; a longer list in the file is cut.
 constexpr int MaximoFavoritos = 100;
-// Longest name kept, characters.
-constexpr int MaximoNombre = 200;
 
-std::optional<double> Numero(const QVariant& v) {
-    if (!v.isValid() || v.isNull()) return std::nullopt;
-    bool ok = false;
-    const double x = v.toString().trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(x)) return std::nullopt;
-    return x + 0.0;
+// The stored form of a place, and back.
+LugarGuardado Guardado(const Sitio& l) {
+    return {l.nombre, l.nombreCompleto, l.latitud, l.longitud, l.zona};
 }
-
-QString Cadena(const QVariant& v) {
-    if (!v.isValid() || v.typeId() == QMetaType::QVariantList) return {};
-    QString s = v.toString();
-    // Control characters would break the place line and the menus.
-    s.remove(QRegularExpression(QStringLiteral("[\\x00-\\x1f\\x7f]")));
-    return s.left(MaximoNombre);
+Sitio DeGuardado(const LugarGuardado& l) {
+    Sitio s;
+    s.nombre = l.nombre;
+    s.nombreCompleto = l.nombreCompleto;
+    s.latitud = l.latitud;
+    s.longitud = l.longitud;
+    s.zona = l.zona;
+    return s;
 }
 
 // A place read from the current group of `s`; none when any part is bad.
 std::optional<Sitio> LeeSitio(QSettings& s) {
-    Sitio l;
-    const std::optional<double> lat = Numero(s.value(QStringLiteral("latitud")));
-    const std::optional<double> lon = Numero(s.value(QStringLiteral("longitud")));
-    if (!lat || !lon) return std::nullopt;
-    l.latitud = *lat;
-    l.longitud = *lon;
-    l.nombre = Cadena(s.value(QStringLiteral("nombre")));
-    l.nombreCompleto = Cadena(s.value(QStringLiteral("nombre_completo")));
-    l.zona = Cadena(s.value(QStringLiteral("zona")));
-    if (!SitioValido(l)) return std::nullopt;
-    return l;
+    const std::optional<LugarGuardado> l = LeeLugarGuardado(s);
+    if (!l) return std::nullopt;
+    return DeGuardado(*l);
 }
 
-void GuardaSitio(QSettings& s, const Sitio& l) {
-    s.setValue(QStringLiteral("nombre"), l.nombre);
-    s.setValue(QStringLiteral("nombre_completo"), l.nombreCompleto);
-    // Shortest round-trip decimals, '.' whatever the locale.
-    s.setValue(QStringLiteral("latitud"), QString::number(l.latitud, 'g', 17));
-    s.setValue(QStringLiteral("longitud"), QString::number(l.longitud, 'g', 17));
-    s.setValue(QStringLiteral("zona"), l.zona);
-}
-
-const QString grupoPorOmision = QStringLiteral("lugar_por_omision");
+void GuardaSitio(QSettings& s, const Sitio& l) { EscribeLugarGuardado(s, Guardado(l)); }
 
 }  // namespace
 
 std::optional<Sitio> LeeLugarPorOmision(QSettings& comun) {
-    if (comun.status() != QSettings::NoError) return std::nullopt;
-    comun.beginGroup(grupoPorOmision);
-    std::optional<Sitio> s = LeeSitio(comun);
-    comun.endGroup();
-    return s;
+    const std::optional<LugarGuardado> l = Vespalba::LeeLugarPorOmision(comun);
+    if (!l) return std::nullopt;
+    return DeGuardado(*l);
 }
 
 Preferencias LeePreferencias(QSettings& almanaque, QSettings& comun) {
@@ -77,15 +55,16 @@ Preferencias LeePreferencias(QSettings& almanaque, QSettings& comun) {
         p.ultimo = LeeSitio(almanaque);
         almanaque.endGroup();
 
-        const QString tipo = Cadena(almanaque.value(QStringLiteral("zona/tipo")));
+        const QString tipo = TextoGuardado(almanaque.value(QStringLiteral("zona/tipo")));
         if (tipo == QLatin1String("iana")) {
-            const QString iana = Cadena(almanaque.value(QStringLiteral("zona/iana")));
+            const QString iana = TextoGuardado(almanaque.value(QStringLiteral("zona/iana")));
             if (ZonaConocida(iana)) {
                 p.zona.tipo = EleccionZona::Tipo::Iana;
                 p.zona.iana = iana;
             }
         } else if (tipo == QLatin1String("fija")) {
-            const std::optional<double> h = Numero(almanaque.value(QStringLiteral("zona/horas")));
+            const std::optional<double> h =
+                NumeroGuardado(almanaque.value(QStringLiteral("zona/horas")));
             // -12 to +14 in quarter hours, as a fixed zone is accepted.
             if (h && *h >= -12.0 && *h <= 14.0 && std::fmod(*h * 4.0, 1.0) == 0.0) {
                 p.zona.tipo = EleccionZona::Tipo::Fija;
@@ -154,12 +133,11 @@ void GuardaPreferencias(const Preferencias& p, QSettings& almanaque, QSettings& 
     almanaque.endArray();
     almanaque.sync();
 
-    comun.remove(grupoPorOmision);
+    std::optional<LugarGuardado> omision;
     if (p.porOmision >= 0 && p.porOmision < int(p.favoritos.size())) {
-        comun.beginGroup(grupoPorOmision);
-        GuardaSitio(comun, p.favoritos[std::size_t(p.porOmision)]);
-        comun.endGroup();
+        omision = Guardado(p.favoritos[std::size_t(p.porOmision)]);
     }
+    GuardaLugarPorOmision(comun, omision);
     comun.sync();
 }
 

@@ -40,6 +40,7 @@
 #include <cmath>
 #include <mutex>
 
+#include "almanaque/ahora.h"
 #include "almanaque/franja.h"
 #include "almanaque/luna.h"
 #include "almanaque/mes.h"
@@ -361,6 +362,8 @@ QWidget* VentanaAlmanaque::ConstruyeDia() {
     fila->addLayout(izquierda, 3);
 
     auto* derecha = new QVBoxLayout;
+    panelAhora_ = new PanelAhora(ahora_);
+    derecha->addWidget(panelAhora_);
     auto* grupoLuna = new QGroupBox(QStringLiteral("La Luna"));
     grupoLuna->setObjectName(QStringLiteral("grupoLuna"));
     auto* columnaLuna = new QVBoxLayout(grupoLuna);
@@ -657,6 +660,7 @@ void VentanaAlmanaque::Recalcula() {
         }
     }
     if (!dias.empty()) MuestraDia(dias[std::size_t(fila)]);
+    panelAhora_->Muestra(consulta_);
 }
 
 void VentanaAlmanaque::MuestraDia(const Dias::DiaCalculado& d) {

@@ -32,6 +32,7 @@ namespace Vespalba::Almanaque {
 
 class DibujoLuna;
 class FranjaDia;
+class PanelAhora;
 class ModeloMes;
 
 class VentanaAlmanaque : public QMainWindow {
@@ -113,6 +114,7 @@ private:
     QLabel* textoLuna_ = nullptr;
     QLabel* fasesLuna_ = nullptr;
     QLabel* estaciones_ = nullptr;
+    PanelAhora* panelAhora_ = nullptr;
 
     QTableView* tablaMes_ = nullptr;
     ModeloMes* modeloMes_ = nullptr;

@@ -8,8 +8,12 @@
 #include <memory>
 
 #include "almanaque/ventana.h"
+#include "places/guardado.h"
 
 int main(int argc, char** argv) {
+    // Started without HOME (a session manager's job), the settings are
+    // still the user's own.
+    Vespalba::CompletaHome();
     QApplication aplicacion(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vespalba-almanaque"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vespalba: almanaque"));

@@ -59,6 +59,10 @@ install(FILES ${_paquete_dir}/vespalba.1.gz ${_paquete_dir}/vespalba-tabla.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/es/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${_paquete_dir}/changelog.gz
         DESTINATION ${VESPALBA_DOC_DIR})
+# The systemd user units of the README's example, to copy and adapt.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/systemd/vespalba-ocaso.service
+              ${PROJECT_SOURCE_DIR}/docs/systemd/vespalba-ocaso.timer
+        DESTINATION ${VESPALBA_DOC_DIR}/examples)
 
 # --- Debian package --------------------------------------------------------
 set(CPACK_GENERATOR DEB)

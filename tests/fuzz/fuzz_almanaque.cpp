@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: arbitrary bytes as what the almanac window reads, typed
 // into its boxes (a place's name or coordinates, a zone) and as its
-// settings file. A place read is always one the computation takes (finite,
+// settings file and the shared one (whose default place vespalba-tabla reads
+// too). A place read is always one the computation takes (finite,
 // under 75 degrees of latitude, a known zone or none), a zone a known name
 // or an offset of -12 to +14 hours; a bad input gets a reason; never a
 // crash or a hang.

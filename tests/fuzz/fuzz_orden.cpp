@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: arbitrary bytes as vespalba-tabla's command line (the
 // arguments cut at '|' or, when present, at 0x01), and as a zone name. Every
-// command line must be read into a request or refused with one line; a
-// request of a few days is computed and written in each format, which must
-// never hold "nan" nor "inf". Never a crash or a hang.
+// command line (with a default place stored) must be read into a request or
+// refused with one line; a request of a few days is computed and written in
+// each format, which must never hold "nan" nor "inf". Never a crash or a
+// hang.
 #include <QByteArray>
 #include <QRegularExpression>
 #include <QString>
@@ -39,7 +40,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tam
     const QStringList argumentos =
         QStringList{QStringLiteral("vespalba-tabla")} + texto.split(corte);
     // A fixed instant for --hoy: 2026-03-14 02:00 UT.
-    const Vespalba::Tabla::Orden orden = Vespalba::Tabla::LeeOrden(argumentos, 1773453600);
+    // A stored default place for the command lines that name none.
+    const Vespalba::Tabla::Orden orden =
+        Vespalba::Tabla::LeeOrden(argumentos, 1773453600, QString(), [] {
+            Vespalba::Tabla::LugarPorOmision l;
+            l.lugar = Vespalba::LugarGuardado{QStringLiteral("Caleta Tortel"), {}, -47.7958,
+                                              -73.5353, QStringLiteral("America/Santiago")};
+            return l;
+        });
     if (orden.accion == Vespalba::Tabla::Accion::Error) {
         Exige(!orden.mensaje.isEmpty() && !orden.mensaje.contains(QLatin1Char('\n')));
         return 0;

@@ -79,6 +79,8 @@ esperados="./usr/bin/vespalba
 ./usr/share/applications/vespalba.desktop
 ./usr/share/doc/vespalba/changelog.gz
 ./usr/share/doc/vespalba/copyright
+./usr/share/doc/vespalba/examples/vespalba-ocaso.service
+./usr/share/doc/vespalba/examples/vespalba-ocaso.timer
 ./usr/share/icons/hicolor/64x64/apps/vespalba-almanaque.png
 ./usr/share/icons/hicolor/64x64/apps/vespalba.png
 ./usr/share/icons/hicolor/scalable/apps/vespalba-almanaque.svg
@@ -198,6 +200,29 @@ if (unset DISPLAY QT_QPA_PLATFORM WAYLAND_DISPLAY
     bien "vespalba-tabla --formato pdf y png sin pantalla"
 else
     falla "vespalba-tabla --formato pdf o png: $(cat "$tmp/dibujo.log")"
+fi
+
+# --- The README's systemd units, against the installed program ---------------
+# They are the package's examples, shown whole in the README; systemd-analyze
+# verify loads them as user units and checks that ExecStart's programs run.
+ejemplos=$raiz/usr/share/doc/vespalba/examples
+leeme=$(cat README.md)
+for u in vespalba-ocaso.service vespalba-ocaso.timer; do
+    [[ "$leeme" == *"$(cat "$ejemplos/$u")"* ]] || falla "README.md no muestra $u tal como se instala"
+done
+if command -v systemd-analyze >/dev/null; then
+    unidades=$tmp/unidades
+    mkdir -p "$unidades" "$tmp/run"
+    sed "s#/usr/bin/vespalba-tabla#$tabla#" "$ejemplos/vespalba-ocaso.service" >"$unidades/vespalba-ocaso.service"
+    cp "$ejemplos/vespalba-ocaso.timer" "$unidades/"
+    if verificado=$(XDG_RUNTIME_DIR=$tmp/run systemd-analyze verify --user \
+        "$unidades/vespalba-ocaso.service" "$unidades/vespalba-ocaso.timer" 2>&1); then
+        bien "systemd-analyze verify: vespalba-ocaso.service y .timer con el programa instalado"
+    else
+        falla "systemd-analyze verify de las unidades de ejemplo: $verificado"
+    fi
+else
+    echo "  (sin systemd-analyze: las unidades de ejemplo no se verifican en esta máquina)"
 fi
 
 # --- The installed window opens and closes -----------------------------------

@@ -11,6 +11,7 @@
 
 #include "astro/posicion.h"
 #include "dias/dias.h"
+#include "dias/proximo.h"
 #include "tools/tabla/orden.h"
 
 namespace Vespalba::Tabla {
@@ -32,6 +33,17 @@ Respuesta Responde(Accion accion, const Peticion& peticion);
 
 // Whether a condition of --si holds at a moment of the day.
 bool CumpleCondicion(Condicion condicion, const ModuloVespalba::MomentoDelDia& momento);
+
+// The event as it was asked for: "ocaso", "sube --altura 40".
+QString DescripcionSuceso(const Dias::Suceso& s);
+
+// Why a search found nothing: FinDelDominio, or none in the year searched,
+// up to `ultimo`.
+QString SinSuceso(Dias::EstadoProximo estado, std::chrono::sys_days ultimo);
+
+// The refusal of a search whose date or place the computation does not
+// take.
+QString FueraDeLoQueCalcula();
 
 // The instant in ISO 8601 with its offset: "2026-12-11T20:46:03-03:00"
 // ("+00:00" for universal time).

@@ -5,15 +5,19 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 
 #include <dlfcn.h>
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
+#include "places/guardado.h"
 #include "tools/tabla/ahora.h"
 #include "tools/tabla/destino.h"
+#include "tools/tabla/espera.h"
 #include "tools/tabla/modulo.h"
 #include "tools/tabla/orden.h"
 #include "tools/tabla/salida.h"
@@ -77,12 +81,94 @@ Vespalba::Tabla::DibujaPeticion CargaModulo(const QString& carpeta, QString& pro
     return nullptr;
 }
 
+// The settings both programs share, ~/.config/vespalba/vespalba.conf.
+std::unique_ptr<QSettings> AjustesComunes() {
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QStringLiteral("vespalba"), QStringLiteral("vespalba"));
+}
+
+// Why the shared settings cannot be used, or empty.
+QString ProblemaDeAjustes(const QSettings& ajustes) {
+    switch (ajustes.status()) {
+        case QSettings::NoError: return {};
+        case QSettings::AccessError: return QStringLiteral("no se puede leer");
+        case QSettings::FormatError:
+            return QStringLiteral("no tiene el formato de un archivo de ajustes");
+    }
+    return QStringLiteral("no se puede leer");
+}
+
+// The default place stored by --guardar-lugar or the almanac window.
+Vespalba::Tabla::LugarPorOmision LeeLugarGuardadoDelUsuario() {
+    Vespalba::Tabla::LugarPorOmision r;
+    const std::unique_ptr<QSettings> ajustes = AjustesComunes();
+    r.archivo = ajustes->fileName();
+    r.problema = ProblemaDeAjustes(*ajustes);
+    if (!r.problema.isEmpty()) return r;
+    ajustes->beginGroup(QStringLiteral("lugar_por_omision"));
+    const bool hay = !ajustes->childKeys().isEmpty();
+    ajustes->endGroup();
+    r.lugar = Vespalba::LeeLugarPorOmision(*ajustes);
+    if (hay && !r.lugar) r.problema = QStringLiteral("sus valores no son un lugar válido");
+    return r;
+}
+
+// --guardar-lugar: stores the place, then says what was stored and where.
+int GuardaLugar(const Vespalba::Tabla::Peticion& peticion) {
+    const std::unique_ptr<QSettings> ajustes = AjustesComunes();
+    if (const QString problema = ProblemaDeAjustes(*ajustes); !problema.isEmpty()) {
+        // Written over, its other settings would be lost.
+        Dice(QStringLiteral("--guardar-lugar: %1 %2; no se escribe en él para no perder lo que "
+                            "guarda: corríjalo o bórrelo")
+                 .arg(ajustes->fileName(), problema));
+        return SalidaNoEscrita;
+    }
+    const Vespalba::LugarGuardado lugar = Vespalba::Tabla::LugarParaGuardar(peticion);
+    Vespalba::GuardaLugarPorOmision(*ajustes, lugar);
+    ajustes->sync();
+    if (ajustes->status() != QSettings::NoError) {
+        Dice(QStringLiteral("--guardar-lugar: no se pudo escribir %1").arg(ajustes->fileName()));
+        return SalidaNoEscrita;
+    }
+    const QString nombre = lugar.nombreCompleto.isEmpty() ? lugar.nombre : lugar.nombreCompleto;
+    return Imprime(QStringLiteral("lugar por omisión: %1%2 (latitud %3, longitud %4%5), en %6\n")
+                       .arg(nombre, nombre.isEmpty() ? QString() : QStringLiteral(","))
+                       .arg(lugar.latitud, 0, 'f', 4)
+                       .arg(lugar.longitud, 0, 'f', 4)
+                       .arg(lugar.zona.isEmpty() ? QString() : QStringLiteral(", ") + lugar.zona,
+                            ajustes->fileName())
+                       .toUtf8());
+}
+
+// --esperar: sleeps until the event, then ends with its status; ended by
+// SIGTERM or SIGINT, ends by the same signal, as the shell expects.
+int Espera(const Vespalba::Tabla::Peticion& peticion) {
+    QString problema;
+    std::unique_ptr<Vespalba::Tabla::Reloj> reloj = Vespalba::Tabla::RelojDelSistema(problema);
+    if (!reloj) {
+        Dice(QStringLiteral("--esperar: no se pudo preparar la espera (%1)").arg(problema));
+        return SalidaNoEscrita;
+    }
+    const Vespalba::Tabla::ResultadoEspera r =
+        Vespalba::Tabla::EsperaSuceso(peticion, *reloj, [](const QString& linea) { Dice(linea); });
+    if (!r.respuesta.mensaje.isEmpty()) Dice(r.respuesta.mensaje);
+    if (r.senal != 0) {
+        reloj.reset();  // the signals' mask as it was
+        std::signal(r.senal, SIG_DFL);
+        std::raise(r.senal);
+    }
+    return r.respuesta.estado;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // A reader that goes away (a closed pipe) makes a write fail with EPIPE,
     // reported with status 1, instead of ending the program by the signal.
     std::signal(SIGPIPE, SIG_IGN);
+    // Under cron or a systemd unit HOME may be unset: the stored place is
+    // then found through the user's passwd entry.
+    Vespalba::CompletaHome();
     // The text formats need Qt Core only; a drawing ends this application
     // object and has the module make a QGuiApplication.
     std::optional<QCoreApplication> nucleo;
@@ -93,7 +179,8 @@ int main(int argc, char** argv) {
     const Vespalba::Tabla::Orden orden = Vespalba::Tabla::LeeOrden(
         QCoreApplication::arguments(), QDateTime::currentSecsSinceEpoch(),
         qEnvironmentVariableIsSet("SOURCE_DATE_EPOCH") ? qEnvironmentVariable("SOURCE_DATE_EPOCH")
-                                                       : QString());
+                                                       : QString(),
+        LeeLugarGuardadoDelUsuario);
 
     switch (orden.accion) {
         case Vespalba::Tabla::Accion::Error: Dice(orden.mensaje); return SalidaDatoInvalido;
@@ -109,6 +196,12 @@ int main(int argc, char** argv) {
             }
             return Imprime(b.salida);
         }
+        case Vespalba::Tabla::Accion::GuardarLugar:
+            if (!orden.aviso.isEmpty()) Dice(orden.aviso);
+            return GuardaLugar(orden.peticion);
+        case Vespalba::Tabla::Accion::Esperar:
+            if (!orden.aviso.isEmpty()) Dice(orden.aviso);
+            return Espera(orden.peticion);
         case Vespalba::Tabla::Accion::Ahora:
         case Vespalba::Tabla::Accion::Si:
         case Vespalba::Tabla::Accion::Proximo: {

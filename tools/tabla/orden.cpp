@@ -121,6 +121,13 @@ QString NombresDeSucesos() {
 const QString rangoSi = QStringLiteral("se acepta ") + NombresDeCondiciones();
 const QString rangoProximo = QStringLiteral("se acepta ") + NombresDeSucesos() +
                              QStringLiteral(" (estos dos con --altura GRADOS)");
+const QString rangoMargen = QStringLiteral(
+    "se acepta una duración con signo, como -30m (antes del suceso), +1h15m (después) o 90s, "
+    "de un día como mucho");
+const QString rangoHoraDelDia =
+    QStringLiteral("se acepta una hora del reloj de 0:00 a 23:59, como 7:00 o 22:30");
+const QString rangoTolerancia =
+    QStringLiteral("se acepta una duración, como 10m, 2h o 1d, de un año como mucho");
 const QString rangoAltura =
     QStringLiteral(
         "se aceptan los grados de altura del centro del Sol, de %1 a +%2, como -4 o 12.5")
@@ -133,7 +140,7 @@ struct OpcionConValor {
     const char* valor;  // name of the value in --help
     const QString* rango;
 };
-const std::array<OpcionConValor, 19> opcionesConValor = {{
+const std::array<OpcionConValor, 24> opcionesConValor = {{
     {"lugar", "NOMBRE", &rangoLugar},
     {"buscar", "TEXTO", &rangoBuscar},
     {"lat", "LATITUD", &rangoLat},
@@ -152,7 +159,12 @@ const std::array<OpcionConValor, 19> opcionesConValor = {{
     {"salida", "ARCHIVO", &rangoSalida},
     {"si", "CONDICION", &rangoSi},
     {"proximo", "EVENTO", &rangoProximo},
+    {"esperar", "EVENTO", &rangoProximo},
     {"altura", "GRADOS", &rangoAltura},
+    {"margen", "DURACION", &rangoMargen},
+    {"no-antes", "HH:MM", &rangoHoraDelDia},
+    {"no-despues", "HH:MM", &rangoHoraDelDia},
+    {"tolerancia", "DURACION", &rangoTolerancia},
 }};
 
 const OpcionConValor* BuscaOpcionConValor(const QString& nombre) {
@@ -165,8 +177,9 @@ const OpcionConValor* BuscaOpcionConValor(const QString& nombre) {
 }
 
 // The options without a value.
-const std::array<QStringList, 6> opcionesSinValor = {{
+const std::array<QStringList, 7> opcionesSinValor = {{
     {QStringLiteral("hoy")},
+    {QStringLiteral("guardar-lugar")},
     {QStringLiteral("ahora")},
     {QStringLiteral("luna")},
     {QStringLiteral("lugares")},
@@ -456,7 +469,8 @@ namespace {
 // the reason of a refusal, or an empty text when the part is good.
 
 // --lugar, or --lat and --lon.
-QString LeeLugarPedido(const QCommandLineParser& parser, Peticion& p, QString& aviso) {
+QString LeeLugarPedido(const QCommandLineParser& parser, Peticion& p, QString& aviso,
+                       const std::function<LugarPorOmision()>& porOmision) {
     auto valor = [&](const char* nombre) { return parser.value(QLatin1String(nombre)); };
     auto dada = [&](const char* nombre) { return parser.isSet(QLatin1String(nombre)); };
     if (dada("lugar") && (dada("lat") || dada("lon"))) {
@@ -485,9 +499,27 @@ QString LeeLugarPedido(const QCommandLineParser& parser, Peticion& p, QString& a
         p.latitud = *lat.valor;
         p.longitud = *lon.valor;
     } else {
-        return QStringLiteral(
-            "falta el lugar: --lugar NOMBRE (vea --lugares), o --lat y "
-            "--lon");
+        const QString falta =
+            QStringLiteral("falta el lugar: --lugar NOMBRE (vea --lugares), o --lat y --lon");
+        if (!porOmision) return falta;
+        const LugarPorOmision omision = porOmision();
+        if (!omision.problema.isEmpty()) {
+            return falta + QStringLiteral(
+                               "; el lugar guardado en %1 no se pudo usar (%2): "
+                               "guárdelo de nuevo con --guardar-lugar")
+                               .arg(omision.archivo, omision.problema);
+        }
+        if (!omision.lugar) {
+            return falta + QStringLiteral(
+                               "; o guarde uno para cuando no se dé ninguno: vespalba-tabla "
+                               "--lugar NOMBRE --guardar-lugar");
+        }
+        const LugarGuardado& l = *omision.lugar;
+        p.lugar = l.nombre;
+        p.latitud = l.latitud;
+        p.longitud = -l.longitud + 0.0;  // west positive for the search
+        p.zonaDelLugar = l.zona;
+        p.nombreCompleto = l.nombreCompleto;
     }
 
     return {};
@@ -526,6 +558,13 @@ QString LeeZonaPedida(const QCommandLineParser& parser, Peticion& p) {
     if (!p.zonaDelLugar.isEmpty()) {
         p.zonaHoraria = p.zonaDelLugar;
         return {};
+    }
+    if (!parser.isSet(QStringLiteral("lugar")) && !parser.isSet(QStringLiteral("lat"))) {
+        return QStringLiteral(
+                   "falta la zona: el lugar guardado son coordenadas sin zona; dé --tz ZONA "
+                   "(hora civil, como America/Santiago) o --zona HORAS (desfase fijo), o "
+                   "guárdelo de nuevo con su zona (--guardar-lugar con --tz); ") +
+               rangoZona;
     }
     return QStringLiteral(
                "falta la zona: unas coordenadas no traen zona; dé --tz ZONA (hora civil, como "
@@ -768,31 +807,49 @@ QString LeeOpcionesDeDibujo(const QCommandLineParser& parser, Peticion& p) {
     return {};
 }
 
-// --ahora, --si or --proximo, the modes of the present instant: which one
-// (Accion::Calcular for none), or the refusal of several, of the options
-// they do not take, and of a condition, an event or an altitude not known.
+// --ahora, --si, --proximo or --esperar, the modes of the present instant:
+// which one (Accion::Calcular for none), or the refusal of several, of the
+// options they do not take, and of a condition, an event, an altitude, a
+// margin, a clock time or a tolerance not understood.
 struct Modo {
     Accion accion = Accion::Calcular;
-    QString opcion;  // "--ahora", "--si" or "--proximo"
+    QString opcion;  // "--ahora", "--si", "--proximo" or "--esperar"
 };
 QString LeeModoPedido(const QCommandLineParser& parser, Modo& modo, Peticion& p) {
     auto valor = [&](const char* nombre) { return parser.value(QLatin1String(nombre)); };
     auto dada = [&](const char* nombre) { return parser.isSet(QLatin1String(nombre)); };
-    const int modos = int(dada("ahora")) + int(dada("si")) + int(dada("proximo"));
+    const int modos =
+        int(dada("ahora")) + int(dada("si")) + int(dada("proximo")) + int(dada("esperar"));
     if (modos > 1) {
         return QStringLiteral(
-            "--ahora, --si y --proximo se excluyen: use una sola de ellas por vez");
+            "--ahora, --si, --proximo y --esperar se excluyen: use una sola de ellas por vez");
+    }
+    modo.accion = dada("ahora")     ? Accion::Ahora
+                  : dada("si")      ? Accion::Si
+                  : dada("proximo") ? Accion::Proximo
+                  : dada("esperar") ? Accion::Esperar
+                                    : Accion::Calcular;
+    const bool buscaSuceso = modo.accion == Accion::Proximo || modo.accion == Accion::Esperar;
+    // The options of the event's search, refused without one.
+    for (const char* ajuste : {"margen", "no-antes", "no-despues"}) {
+        if (dada(ajuste) && !buscaSuceso) {
+            return QStringLiteral("--%1 solo vale con --proximo o --esperar")
+                .arg(QLatin1String(ajuste));
+        }
+    }
+    if (dada("tolerancia") && modo.accion != Accion::Esperar) {
+        return QStringLiteral("--tolerancia solo vale con --esperar");
     }
     if (modos == 0) {
         if (dada("altura")) {
-            return QStringLiteral("--altura solo vale con --proximo sube o --proximo baja");
+            return QStringLiteral("--altura solo vale con --proximo o --esperar sube o baja");
         }
         return {};
     }
-    modo.accion = dada("ahora") ? Accion::Ahora : dada("si") ? Accion::Si : Accion::Proximo;
-    modo.opcion = dada("ahora") ? QStringLiteral("--ahora")
-                  : dada("si")  ? QStringLiteral("--si")
-                                : QStringLiteral("--proximo");
+    modo.opcion = dada("ahora")     ? QStringLiteral("--ahora")
+                  : dada("si")      ? QStringLiteral("--si")
+                  : dada("proximo") ? QStringLiteral("--proximo")
+                                    : QStringLiteral("--esperar");
     for (const char* fecha : {"fecha", "mes", "anio", "desde", "hasta", "hoy"}) {
         if (dada(fecha)) {
             return QStringLiteral("%1 no va con --%2: %1 es del momento presente, sin fechas")
@@ -806,15 +863,22 @@ QString LeeModoPedido(const QCommandLineParser& parser, Modo& modo, Peticion& p)
                 .arg(modo.opcion, QLatin1String(dibujo));
         }
     }
-    if (modo.accion == Accion::Si) {
+    if (modo.accion == Accion::Si || modo.accion == Accion::Esperar) {
         for (const char* salida : {"formato", "salida"}) {
             if (dada(salida)) {
-                return QStringLiteral(
-                           "--si no escribe nada, responde con el estado de salida (0 sí, 3 no); "
-                           "no lleva --%1")
-                    .arg(QLatin1String(salida));
+                return modo.accion == Accion::Si
+                           ? QStringLiteral(
+                                 "--si no escribe nada, responde con el estado de "
+                                 "salida (0 sí, 3 no); no lleva --%1")
+                                 .arg(QLatin1String(salida))
+                           : QStringLiteral(
+                                 "--esperar no escribe nada, sale cuando llega el "
+                                 "suceso; no lleva --%1")
+                                 .arg(QLatin1String(salida));
             }
         }
+    }
+    if (modo.accion == Accion::Si) {
         // Accents, capitals and blanks as typed: "Crepúsculo civil".
         const QString buscada = NombreComparable(valor("si"));
         const auto c = std::find_if(std::begin(Condiciones), std::end(Condiciones),
@@ -827,29 +891,29 @@ QString LeeModoPedido(const QCommandLineParser& parser, Modo& modo, Peticion& p)
         }
         p.condicion = c->condicion;
     }
-    const bool proximo = modo.accion == Accion::Proximo;
-    if (proximo) {
+    if (buscaSuceso) {
         // Accents, capitals and blanks as typed: "Luna llena", "Aurora Náutica".
-        const QString buscado = NombreComparable(valor("proximo"));
+        const char* opcion = modo.accion == Accion::Proximo ? "proximo" : "esperar";
+        const QString buscado = NombreComparable(valor(opcion));
         const auto t = std::find_if(
             Dias::TiposDeSuceso.begin(), Dias::TiposDeSuceso.end(), [&](Dias::TipoSuceso tipo) {
                 return buscado == NombreComparable(Dias::NombreSuceso(tipo));
             });
         if (t == Dias::TiposDeSuceso.end()) {
-            return Rechazo(QStringLiteral("--proximo"), valor("proximo"),
-                           QStringLiteral("suceso desconocido"), rangoProximo);
+            return Rechazo(modo.opcion, valor(opcion), QStringLiteral("suceso desconocido"),
+                           rangoProximo);
         }
         p.suceso.tipo = *t;
     }
-    const bool conAltura = proximo && (p.suceso.tipo == Dias::TipoSuceso::SolSube ||
-                                       p.suceso.tipo == Dias::TipoSuceso::SolBaja);
+    const bool conAltura = buscaSuceso && (p.suceso.tipo == Dias::TipoSuceso::SolSube ||
+                                           p.suceso.tipo == Dias::TipoSuceso::SolBaja);
     if (conAltura && !dada("altura")) {
-        return QStringLiteral("--proximo %1 necesita --altura GRADOS; ")
-                   .arg(Dias::NombreSuceso(p.suceso.tipo)) +
+        return QStringLiteral("%1 %2 necesita --altura GRADOS; ")
+                   .arg(modo.opcion, Dias::NombreSuceso(p.suceso.tipo)) +
                rangoAltura;
     }
     if (!conAltura && dada("altura")) {
-        return QStringLiteral("--altura solo vale con --proximo sube o --proximo baja");
+        return QStringLiteral("--altura solo vale con --proximo o --esperar sube o baja");
     }
     if (conAltura) {
         const std::optional<double> altura = LeeDecimal(valor("altura").trimmed());
@@ -862,6 +926,42 @@ QString LeeModoPedido(const QCommandLineParser& parser, Modo& modo, Peticion& p)
                            QStringLiteral("fuera de rango"), rangoAltura);
         }
         p.suceso.altura = *altura;
+    }
+    if (dada("margen")) {
+        const std::optional<qint64> margen = LeeDuracion(valor("margen"), true);
+        if (!margen || *margen < -MargenMaximo || *margen > MargenMaximo) {
+            return Rechazo(
+                QStringLiteral("--margen"), valor("margen"),
+                margen ? QStringLiteral("más de un día") : QStringLiteral("no es una duración"),
+                rangoMargen);
+        }
+        p.ajuste.margen = *margen;
+    }
+    for (const char* cota : {"no-antes", "no-despues"}) {
+        if (!dada(cota)) continue;
+        const std::optional<int> minutos = LeeHoraDelDia(valor(cota));
+        if (!minutos) {
+            return Rechazo(QStringLiteral("--") + QLatin1String(cota), valor(cota),
+                           QStringLiteral("no es una hora del reloj"), rangoHoraDelDia);
+        }
+        (QLatin1String(cota) == QLatin1String("no-antes") ? p.ajuste.noAntes : p.ajuste.noDespues) =
+            *minutos;
+    }
+    if (p.ajuste.noAntes && p.ajuste.noDespues && *p.ajuste.noAntes > *p.ajuste.noDespues) {
+        return QStringLiteral(
+                   "--no-antes %1 es más tarde que --no-despues %2: ningún instante del día "
+                   "cumple ambas")
+            .arg(valor("no-antes").trimmed(), valor("no-despues").trimmed());
+    }
+    if (dada("tolerancia")) {
+        const std::optional<qint64> tolerancia = LeeDuracion(valor("tolerancia"), false);
+        if (!tolerancia || *tolerancia > ToleranciaMaxima) {
+            return Rechazo(QStringLiteral("--tolerancia"), valor("tolerancia"),
+                           tolerancia ? QStringLiteral("más de un año")
+                                      : QStringLiteral("no es una duración sin signo"),
+                           rangoTolerancia);
+        }
+        p.tolerancia = *tolerancia;
     }
     return {};
 }
@@ -898,6 +998,16 @@ QString LeeInstantePedido(const Modo& modo, qint64 ahora, Peticion& p) {
 
 }  // namespace
 
+LugarGuardado LugarParaGuardar(const Peticion& peticion) {
+    LugarGuardado l;
+    l.nombre = peticion.lugar.trimmed();
+    l.nombreCompleto = peticion.nombreCompleto;
+    l.latitud = peticion.latitud + 0.0;
+    l.longitud = -peticion.longitud + 0.0;  // east positive, as stored
+    l.zona = peticion.zonaHoraria;
+    return l;
+}
+
 bool ConGraficoDelAnio(const Peticion& peticion) {
     const year_month_day desde{peticion.desde};
     return desde.month() == January && desde.day() == day{1} &&
@@ -921,7 +1031,8 @@ QString RechazoTerminal(const Peticion& peticion, bool destinoEsTerminal) {
         .arg(formato, peticion.salida);
 }
 
-Orden LeeOrden(const QStringList& argumentos, qint64 ahora, const QString& fechaFuente) {
+Orden LeeOrden(const QStringList& argumentos, qint64 ahora, const QString& fechaFuente,
+               const std::function<LugarPorOmision()>& porOmision) {
     auto error = [](const QString& m) {
         Orden o;
         o.accion = Accion::Error;
@@ -1025,6 +1136,31 @@ Orden LeeOrden(const QStringList& argumentos, qint64 ahora, const QString& fecha
     Orden orden;
     orden.accion = Accion::Calcular;
     Peticion& p = orden.peticion;
+    // --guardar-lugar: the place and its zone, nothing else.
+    if (parser.isSet(QStringLiteral("guardar-lugar"))) {
+        for (const QString& nombre : dadas) {
+            if (!QStringList{QStringLiteral("guardar-lugar"), QStringLiteral("lugar"),
+                             QStringLiteral("lat"), QStringLiteral("lon"), QStringLiteral("tz")}
+                     .contains(nombre)) {
+                return error(
+                    QStringLiteral("--guardar-lugar no va con %1: guarda solo el lugar (--lugar, "
+                                   "o --lat y --lon) y su zona (--tz)")
+                        .arg(ConGuiones(nombre)));
+            }
+        }
+        if (!parser.isSet(QStringLiteral("lugar")) && !parser.isSet(QStringLiteral("lat")) &&
+            !parser.isSet(QStringLiteral("lon"))) {
+            return error(
+                QStringLiteral("--guardar-lugar necesita el lugar: --lugar NOMBRE, o "
+                               "--lat y --lon con --tz ZONA"));
+        }
+        QString problema = LeeLugarPedido(parser, p, orden.aviso, {});
+        orden.aviso = UnaLinea(orden.aviso);
+        if (problema.isEmpty()) problema = LeeZonaPedida(parser, p);
+        if (!problema.isEmpty()) return error(problema);
+        orden.accion = Accion::GuardarLugar;
+        return orden;
+    }
     // --ahora, --si and --proximo: the place, the zone and the format of the
     // tables, the present instant for the dates.
     Modo modo;
@@ -1032,7 +1168,7 @@ Orden LeeOrden(const QStringList& argumentos, qint64 ahora, const QString& fecha
         return error(problema);
     }
     if (modo.accion != Accion::Calcular) {
-        QString problema = LeeLugarPedido(parser, p, orden.aviso);
+        QString problema = LeeLugarPedido(parser, p, orden.aviso, porOmision);
         orden.aviso = UnaLinea(orden.aviso);
         if (problema.isEmpty()) {
             problema = LeeZonaPedida(parser, p);
@@ -1056,7 +1192,7 @@ Orden LeeOrden(const QStringList& argumentos, qint64 ahora, const QString& fecha
         return orden;
     }
     // In this order; the first refusal ends the reading.
-    QString problema = LeeLugarPedido(parser, p, orden.aviso);
+    QString problema = LeeLugarPedido(parser, p, orden.aviso, porOmision);
     orden.aviso = UnaLinea(orden.aviso);
     if (problema.isEmpty()) {
         problema = LeeZonaPedida(parser, p);
@@ -1081,7 +1217,7 @@ Orden LeeOrden(const QStringList& argumentos, qint64 ahora, const QString& fecha
 
 QString TextoAyuda() {
     QString ayuda = QStringLiteral(
-        "Uso: vespalba-tabla LUGAR [--tz ZONA | --zona HORAS] FECHAS\n"
+        "Uso: vespalba-tabla [LUGAR] [--tz ZONA | --zona HORAS] FECHAS\n"
         "                      [--formato %NOMBRES%] [--eventos LISTA] [--papel a4|carta]\n"
         "                      [--tamano ANCHOxALTO] [--luna] [--salida ARCHIVO]\n"
         "\n"
@@ -1145,8 +1281,23 @@ QString TextoAyuda() {
         "                        inicio-dorada-tarde, inicio-azul-tarde, fin-azul-tarde,\n"
         "                        sube o baja; sale con 3 si no ocurre en un año o antes\n"
         "                        del fin de %ANIO_FIN%\n"
-        "  --altura GRADOS       con --proximo sube o baja, la altura del centro del Sol,\n"
-        "                        %ALTURAS%\n"
+        "  --esperar EVENTO      espera al próximo EVENTO (los de --proximo) y sale con 0\n"
+        "                        en su instante: vespalba-tabla --esperar ocaso && orden.\n"
+        "                        Dice al empezar, por la salida de errores, qué espera y\n"
+        "                        hasta cuándo. Espera un instante del reloj de tiempo\n"
+        "                        real: cuenta el tiempo suspendido y sigue al reloj si\n"
+        "                        se cambia; si despierta tarde (el equipo dormía), sale\n"
+        "                        enseguida y avisa cuánto. SIGTERM y SIGINT la terminan\n"
+        "                        (estado 143 y 130)\n"
+        "  --altura GRADOS       con --proximo o --esperar sube o baja, la altura del\n"
+        "                        centro del Sol, %ALTURAS%\n"
+        "  --margen DURACION     con --proximo o --esperar, tanto antes (-30m) o después\n"
+        "                        (+1h15m) del suceso; d, h, m y s, un día como mucho\n"
+        "  --no-antes HH:MM      con --proximo o --esperar, no antes de esa hora del reloj\n"
+        "  --no-despues HH:MM    ni después, en el día civil del suceso (una hora que el\n"
+        "                        reloj salta ese día es el primer instante tras ella)\n"
+        "  --tolerancia DURACION con --esperar, si despierta más tarde que esto después\n"
+        "                        del instante, sale con 4 sin seguir\n"
         "\n"
         "Salida:\n"
         "%FORMATOS%"
@@ -1165,6 +1316,12 @@ QString TextoAyuda() {
         "                        sitio, como con >. pdf y png no se escriben en una\n"
         "                        terminal, tampoco con --salida /dev/tty\n"
         "\n"
+        "Lugar por omisión (para guiones):\n"
+        "  --guardar-lugar       con --lugar, o --lat y --lon y --tz, guarda ese lugar y\n"
+        "                        su zona en ~/.config/vespalba/vespalba.conf (el mismo\n"
+        "                        lugar por omisión que el del almanaque); sin --lugar ni\n"
+        "                        --lat/--lon se usa el lugar guardado\n"
+        "\n"
         "Otras:\n"
         "  --lugares             lista los 40 lugares con sus coordenadas\n"
         "  --buscar TEXTO        lista los lugares cuyo nombre contiene TEXTO, los 40 primero,\n"
@@ -1175,7 +1332,8 @@ QString TextoAyuda() {
         "Estado de salida: 0 si todo va bien, 2 si un dato no es válido (el motivo sale en\n"
         "una línea por la salida de errores y nada por la salida normal), 1 si no se pudo\n"
         "escribir la salida (el motivo, en una línea por la salida de errores), 3 si la\n"
-        "condición de --si no se cumple o --proximo no halla el suceso.\n"
+        "condición de --si no se cumple o --proximo o --esperar no hallan el suceso, 4 si\n"
+        "--esperar despertó más tarde que --tolerancia.\n"
         "\n"
         "Ejemplos:\n"
         "  vespalba-tabla --lugar valparaiso --zona -4 --fecha 2003-07-02\n"
@@ -1190,7 +1348,9 @@ QString TextoAyuda() {
         "  vespalba-tabla --lugar valparaiso --ahora\n"
         "  vespalba-tabla --lugar valparaiso --proximo ocaso\n"
         "  vespalba-tabla --lugar Tromsø --proximo sube --altura 10 --formato json\n"
-        "  if vespalba-tabla --lugar valparaiso --si noche; then echo es de noche; fi\n");
+        "  if vespalba-tabla --lugar valparaiso --si noche; then echo es de noche; fi\n"
+        "  vespalba-tabla --lugar valparaiso --guardar-lugar\n"
+        "  vespalba-tabla --esperar ocaso --margen -30m --no-despues 21:00 && luces-encender\n");
     QStringList nombres;
     for (const FormatoSalida& f : Formatos()) nombres << QLatin1String(f.nombre);
     return ayuda.replace(QStringLiteral("%NOMBRES%"), nombres.join(QLatin1Char('|')))

@@ -8,12 +8,15 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <vector>
 
 #include "dias/consulta.h"
 #include "dias/proximo.h"
+#include "places/guardado.h"
 #include "tools/tabla/formatos.h"
+#include "tools/tabla/objetivo.h"
 
 namespace Vespalba::Tabla {
 
@@ -112,7 +115,9 @@ struct Peticion : Dias::Consulta {
     // 1970-01-01 00:00 UT (LeeOrden's `ahora`).
     qint64 instante = 0;
     Condicion condicion = Condicion::Dia;  // --si
-    Dias::Suceso suceso;                   // --proximo, with --altura for sube and baja
+    Dias::Suceso suceso;               // --proximo and --esperar, with --altura for sube and baja
+    Ajuste ajuste;                     // --margen, --no-antes and --no-despues
+    std::optional<qint64> tolerancia;  // --tolerancia, seconds
 };
 
 // Whether a PDF of the request starts with the chart: its days are one
@@ -129,6 +134,8 @@ enum class Accion {
     Ahora,         // --ahora: the moment at the place and the next events (ahora.h)
     Si,            // --si: whether the condition holds now, as the exit status
     Proximo,       // --proximo: the next occurrence of an event
+    Esperar,       // --esperar: sleep until the next occurrence (espera.h)
+    GuardarLugar,  // --guardar-lugar: store the place (and zone) as the default
     Error,         // bad input: mensaje holds the one-line reason
 };
 
@@ -140,13 +147,28 @@ struct Orden {
     QString aviso;      // for Calcular: a line for standard error (which town of several), or empty
 };
 
+// The default place stored in the user's settings, for a request that
+// names none.
+struct LugarPorOmision {
+    std::optional<LugarGuardado> lugar;
+    QString archivo;   // the settings file, for the messages
+    QString problema;  // why a stored place could not be used; empty when none is stored
+};
+
 // Reads the arguments (the first one is the program's name).
 //   ahora:         the present instant, seconds since 1970-01-01 00:00 UT;
 //                  --hoy is its date in the request's zone.
 //   fechaFuente:   the environment's SOURCE_DATE_EPOCH, or a null string
 //                  when it is not set: whole seconds since 1970 for the
 //                  calendar's DTSTAMP (refused otherwise).
-Orden LeeOrden(const QStringList& argumentos, qint64 ahora, const QString& fechaFuente = QString());
+//   porOmision:    gives the stored default place; asked only when the
+//                  arguments name no place. None: no place is stored.
+Orden LeeOrden(const QStringList& argumentos, qint64 ahora, const QString& fechaFuente = QString(),
+               const std::function<LugarPorOmision()>& porOmision = {});
+
+// The default place as --guardar-lugar stores it: the request's place, its
+// coordinates (east positive) and its zone (--tz, or the place's own).
+LugarGuardado LugarParaGuardar(const Peticion& peticion);
 
 // The refusal of a request whose output is binary (pdf, png) and whose
 // destination is a terminal: standard output, or what --salida names
