@@ -461,6 +461,42 @@ ResumenDia ResumeDia(const Dias::Consulta& consulta, const Dias::DiaCalculado& d
     r.sol.push_back(mediodia);
     for (const Fila& f : despues) r.sol.push_back(suceso(f));
 
+    if (d.luzEspecial) {
+        using Dias::LimiteLuz;
+        struct Intervalo {
+            const char* nombre;
+            LimiteLuz desde, hasta;
+        };
+        static const Intervalo intervalos[] = {
+            {"Hora azul de la mañana", LimiteLuz::InicioAzulManana, LimiteLuz::InicioDoradaManana},
+            {"Hora dorada de la mañana", LimiteLuz::InicioDoradaManana, LimiteLuz::FinDoradaManana},
+            {"Hora dorada de la tarde", LimiteLuz::InicioDoradaTarde, LimiteLuz::InicioAzulTarde},
+            {"Hora azul de la tarde", LimiteLuz::InicioAzulTarde, LimiteLuz::FinAzulTarde},
+        };
+        const auto hora = [&](LimiteLuz l) {
+            const std::optional<Dias::MomentoLuz> m = d.luzEspecial->Limite(l);
+            return m ? Dias::HoraDeReloj(m->hora) : QStringLiteral("—");
+        };
+        for (const Intervalo& i : intervalos) {
+            const std::optional<Dias::MomentoLuz> desde = d.luzEspecial->Limite(i.desde);
+            const std::optional<Dias::MomentoLuz> hasta = d.luzEspecial->Limite(i.hasta);
+            Suceso s;
+            s.nombre = QString::fromUtf8(i.nombre);
+            // Neither boundary: none that day; one of them: the other shown
+            // as missing, never made up.
+            s.hora = !desde && !hasta ? QStringLiteral("—")
+                                      : hora(i.desde) + QStringLiteral(" – ") + hora(i.hasta);
+            if (dosDesfases) {
+                QStringList notas;
+                if (desde) notas << TextoDesfase(desde->instante.desfase);
+                if (hasta) notas << TextoDesfase(hasta->instante.desfase);
+                notas.removeDuplicates();
+                s.nota = notas.join(QStringLiteral(" – "));
+            }
+            r.luzEspecial.push_back(s);
+        }
+    }
+
     r.horasDeLuz = Dias::TextoHorasDeLuz(d);
     if (a.cambioLuz) {
         r.cambioDeLuz = Dias::CambioDeLuz(*a.cambioLuz) + QStringLiteral(" respecto de ayer");

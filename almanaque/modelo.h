@@ -132,8 +132,12 @@ struct ResumenDia {
     QString horasDeLuz;        // "9:59"
     QString cambioDeLuz;       // "+0 m 26 s respecto de ayer"; empty when not known
     std::vector<Suceso> luna;  // moonrise and moonset in their order, or words
-    QStringList avisos;        // the clock change, polar conditions, a date skipped
-    double horasDelDia = 24;   // the civil day's length, hours
+    // The golden and blue hours, morning then evening ("Hora azul de la
+    // mañana", "6:41 – 7:05"; a boundary the Sun does not cross that day as
+    // "—"), when the day was computed with them (Dias::CompletaLuzEspecial).
+    std::vector<Suceso> luzEspecial;
+    QStringList avisos;       // the clock change, polar conditions, a date skipped
+    double horasDelDia = 24;  // the civil day's length, hours
 };
 ResumenDia ResumeDia(const Dias::Consulta& consulta, const Dias::DiaCalculado& d);
 

@@ -664,7 +664,11 @@ void VentanaAlmanaque::Recalcula() {
 }
 
 void VentanaAlmanaque::MuestraDia(const Dias::DiaCalculado& d) {
-    const ResumenDia r = ResumeDia(consulta_, d);
+    // The month is computed without the golden and blue hours; the shown
+    // day gets them here.
+    Dias::DiaCalculado conLuz = d;
+    Dias::CompletaLuzEspecial(consulta_, conLuz);
+    const ResumenDia r = ResumeDia(consulta_, conLuz);
     // The place always named with its coordinates, zone and offset in
     // force, so that a wrong place or zone shows at once.
     Dias::Consulta c = consulta_;
@@ -698,6 +702,7 @@ void VentanaAlmanaque::MuestraDia(const Dias::DiaCalculado& d) {
     if (r.existe) {
         sol.push_back({QStringLiteral("Horas de luz"),
                        r.horasDeLuz.isEmpty() ? QStringLiteral("—") : r.horasDeLuz, r.cambioDeLuz});
+        sol.insert(sol.end(), r.luzEspecial.begin(), r.luzEspecial.end());
     }
     LlenaSucesos(tablaSol_, sol);
     LlenaSucesos(tablaLuna_, r.luna);

@@ -31,6 +31,10 @@ struct Consulta {
     double zona = 0.0;
     std::chrono::sys_days desde{};  // first day
     std::chrono::sys_days hasta{};  // last day, included; never before desde
+    // Whether each day also gets the golden and blue hours' boundaries
+    // (DiaCalculado::luzEspecial): two more hourly searches of the Sun a
+    // day, so only the outputs that show them ask for them.
+    bool luzEspecial = false;
 };
 
 }  // namespace Vespalba::Dias

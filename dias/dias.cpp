@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "astro/tiempo.h"
+#include "dias/proximo.h"
 
 namespace Vespalba::Dias {
 
@@ -52,6 +53,18 @@ QString AbreviaturaEtapa(ModuloVespalba::EtapaLunar etapa) {
     }
     return QStringLiteral("Men");
 }
+
+// ------------------------------------------- golden hour and blue hour
+
+std::optional<MomentoLuz> LuzEspecialDia::Limite(LimiteLuz limite) const {
+    const DefinicionLimiteLuz& l = LimitesLuz[std::size_t(limite)];
+    const EventoClase& e = cruces[std::size_t(l.umbral)];
+    const bool hay = l.direccion == 0 ? e.hayOrto : e.hayOcaso;
+    if (!hay) return std::nullopt;
+    return MomentoLuz{l.direccion == 0 ? e.horaOrto : e.horaOcaso,
+                      instantes[std::size_t(l.umbral)][std::size_t(l.direccion)]};
+}
+
 // ---------------------------------------------------------------- computing
 
 namespace {
@@ -151,6 +164,44 @@ void CompletaAlmanaque(const Consulta& consulta, DiaCalculado& d, const RelojDia
     }
 }
 
+// The golden and blue hours of a civil day from its search's inputs: on a
+// day of one offset (`datos` given) BuscaAlturaSol, on a day whose clock
+// changes BuscaAlturaSolIntervalo over `intervalo`, on the grid whose hour
+// 0 is `origen` (seconds since 1970 UT) at `desfaseInicio`. `civil`, when
+// given, is the civil class the day's search found on that grid (grid
+// hours): the search at -6 degrees gives it to the bit, so it is not run
+// again. Each crossing is read on the clock in force at its instant (the
+// zone's on a day whose clock changes), as CalculaDia reads the events.
+LuzEspecialDia BuscaLuzEspecial(const DatosCalculo* datos,
+                                const ModuloVespalba::DiaIntervalo& intervalo, qint64 origen,
+                                int desfaseInicio, const QTimeZone* zona,
+                                const EventoClase* civil) {
+    LuzEspecialDia luz;
+    for (std::size_t u = 0; u < AlturasLuzEspecial.size(); ++u) {
+        const double altura = AlturasLuzEspecial[u];
+        EventoClase e;
+        if (u == 0 && civil) {
+            e = *civil;
+        } else if (datos) {
+            e = ModuloVespalba::BuscaAlturaSol(*datos, altura);
+        } else {
+            e = ModuloVespalba::BuscaAlturaSolIntervalo(intervalo, altura);
+        }
+        auto reloj = [&](bool hay, double& hora, Instante& instante) {
+            if (!hay) return;
+            instante.segundos = SegundosTras(origen, hora);
+            instante.desfase = datos || !zona ? desfaseInicio
+                                              : zona->offsetFromUtc(QDateTime::fromSecsSinceEpoch(
+                                                    instante.segundos, Qt::UTC));
+            hora += (instante.desfase - desfaseInicio) / 3600.0;
+        };
+        reloj(e.hayOrto, e.horaOrto, luz.instantes[u][0]);
+        reloj(e.hayOcaso, e.horaOcaso, luz.instantes[u][1]);
+        luz.cruces[u] = e;
+    }
+    return luz;
+}
+
 // Whether a day is computed with its almanac (solar noon, the Moon's light
 // and phase) or with its events only, as the change of daylight needs the
 // day before.
@@ -181,6 +232,11 @@ void CalculaDiaFijo(const Consulta& consulta, DiaCalculado& d, int desfase,
         d.instantes[c][1] = {SegundosTras(origen, e.horaOcaso), desfase};
     }
     if (alcance == Alcance::SoloEventos) return;
+    if (consulta.luzEspecial) {
+        ModuloVespalba::DiaIntervalo sinUso;
+        d.luzEspecial = BuscaLuzEspecial(&datos, sinUso, origen, desfase, nullptr,
+                                         &d.eventos[ClaseEvento::Civil]);
+    }
     RelojDia reloj;
     reloj.inicio = origen;
     reloj.duracion = 86400;
@@ -232,6 +288,10 @@ void CalculaDiaConCambio(const Consulta& consulta, DiaCalculado& d, const QTimeZ
         d.cambios << NotaCambio(zona, fecha, cambio);
     }
     if (alcance == Alcance::SoloEventos) return;
+    if (consulta.luzEspecial) {
+        d.luzEspecial = BuscaLuzEspecial(nullptr, intervalo, origen, desfaseInicio, &zona,
+                                         &rejilla[ClaseEvento::Civil]);
+    }
     RelojDia reloj;
     reloj.inicio = civil.inicio.toSecsSinceEpoch();
     reloj.duracion = civil.Segundos();
@@ -292,6 +352,18 @@ DiaCalculado CalculaDia(const Consulta& consulta, sys_days dia, const QTimeZone*
                         const DesfasesZona* desfases,
                         std::span<const ModuloVespalba::FasePrincipal> fases) {
     return CalculaDiaConAlcance(consulta, dia, zona, desfases, fases, Alcance::Completo);
+}
+
+void CompletaLuzEspecial(const Consulta& consulta, DiaCalculado& dia, const QTimeZone* zona) {
+    if (!dia.existe) return;
+    const QTimeZone propia = zona || consulta.zonaHoraria.isEmpty()
+                                 ? QTimeZone()
+                                 : QTimeZone(consulta.zonaHoraria.toLatin1());
+    const QTimeZone* z = zona ? zona : propia.isValid() ? &propia : nullptr;
+    const DiaDeBusqueda b = DescribeDiaDeBusqueda(consulta, sys_days{dia.fecha}, z);
+    if (!b.existe) return;
+    dia.luzEspecial = BuscaLuzEspecial(b.ordinario ? &b.datos : nullptr, b.intervalo, b.origen,
+                                       b.desfase, z, nullptr);
 }
 
 std::vector<DiaCalculado> CalculaDias(const Consulta& consulta, sys_days desde, sys_days hasta) {

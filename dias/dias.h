@@ -17,6 +17,7 @@
 
 #include "astro/almanaque.h"
 #include "astro/eventos.h"
+#include "astro/posicion.h"
 #include "dias/consulta.h"
 #include "places/zonas.h"
 #include "results/resultados.h"
@@ -71,6 +72,71 @@ QString TextoFase(ModuloVespalba::FaseLunar fase);
 // menguante, CM cuarto menguante, Men menguante.
 QString AbreviaturaEtapa(ModuloVespalba::EtapaLunar etapa);
 
+// ------------------------------------------- golden hour and blue hour
+
+// The Sun's altitudes, degrees (geometric, of its centre), that bound the
+// golden and blue hours (astro/posicion.h), in the order of
+// LuzEspecialDia::cruces: -6 (the civil twilight's, the blue hour's outer
+// edge), -4 (between blue and golden) and +6 (the golden hour's top).
+inline constexpr int NumUmbralesLuz = 3;
+inline constexpr std::array<double, NumUmbralesLuz> AlturasLuzEspecial = {
+    ModuloVespalba::AlturaAzulDesde, ModuloVespalba::AlturaDoradaDesde,
+    ModuloVespalba::AlturaDoradaHasta};
+
+// The six boundaries of a day's golden and blue hours. The morning runs up
+// through the blue hour (-6 to -4) and the golden hour (-4 to +6), the
+// evening down through the golden hour (+6 to -4) and the blue hour (-4 to
+// -6).
+enum class LimiteLuz : int {
+    InicioAzulManana = 0,    // -6 rising: the civil dawn's instant
+    InicioDoradaManana = 1,  // -4 rising: the morning blue hour ends
+    FinDoradaManana = 2,     // +6 rising
+    InicioDoradaTarde = 3,   // +6 setting
+    InicioAzulTarde = 4,     // -4 setting: the evening golden hour ends
+    FinAzulTarde = 5,        // -6 setting: the civil dusk's instant
+};
+inline constexpr int NumLimitesLuz = 6;
+
+// A boundary's altitude (an index of AlturasLuzEspecial), its direction (0
+// rising, 1 setting) and its ASCII name in data (CSV columns, JSON members).
+struct DefinicionLimiteLuz {
+    LimiteLuz limite;
+    int umbral;
+    int direccion;
+    const char* nombre;
+};
+inline constexpr std::array<DefinicionLimiteLuz, NumLimitesLuz> LimitesLuz = {{
+    {LimiteLuz::InicioAzulManana, 0, 0, "inicio_azul_manana"},
+    {LimiteLuz::InicioDoradaManana, 1, 0, "inicio_dorada_manana"},
+    {LimiteLuz::FinDoradaManana, 2, 0, "fin_dorada_manana"},
+    {LimiteLuz::InicioDoradaTarde, 2, 1, "inicio_dorada_tarde"},
+    {LimiteLuz::InicioAzulTarde, 1, 1, "inicio_azul_tarde"},
+    {LimiteLuz::FinAzulTarde, 0, 1, "fin_azul_tarde"},
+}};
+
+// A boundary that happened: wall-clock hours as the events' and the instant.
+struct MomentoLuz {
+    double hora = 0.0;  // hours after the date's 0 h on the clock in force then, [0, 24]
+    Instante instante;
+};
+
+// The Sun at the golden and blue hours' altitudes on a civil day: the same
+// hourly search as the twilights' (BuscaAlturaSol, BuscaAlturaSolIntervalo
+// on a day whose clock changes), read on the clock as the events are.
+struct LuzEspecialDia {
+    // Per altitude of AlturasLuzEspecial, as DiaCalculado::eventos holds a
+    // class: the state, and the rise [hayOrto, horaOrto] and set in
+    // wall-clock hours. -6 is exactly the civil twilight's class.
+    std::array<ModuloVespalba::EventoClase, NumUmbralesLuz> cruces{};
+    // Per altitude the instant of the rise [0] and of the set [1];
+    // meaningful where the crossing's flag is set.
+    std::array<std::array<Instante, 2>, NumUmbralesLuz> instantes{};
+
+    // One boundary; none where the Sun does not cross its altitude that way
+    // that day (a polar day or night, or an altitude the Sun never reaches).
+    std::optional<MomentoLuz> Limite(LimiteLuz limite) const;
+};
+
 // One computed civil day: the search's result in wall-clock hours and what
 // the window would show.
 struct DiaCalculado {
@@ -95,6 +161,9 @@ struct DiaCalculado {
     // Solar noon, the change of daylight and the Moon's phase; meaningful
     // where existe.
     AlmanaqueDia almanaque;
+    // The golden and blue hours: only when the request asks for them
+    // (Consulta::luzEspecial) and the day exists.
+    std::optional<LuzEspecialDia> luzEspecial;
 };
 
 // The search and the display rules for one day of the request. `zona` is
@@ -108,6 +177,12 @@ struct DiaCalculado {
 DiaCalculado CalculaDia(const Consulta& consulta, std::chrono::sys_days dia,
                         const QTimeZone* zona = nullptr, const DesfasesZona* desfases = nullptr,
                         std::span<const ModuloVespalba::FasePrincipal> fases = {});
+
+// Adds the golden and blue hours to a day already computed without them
+// (the almanac window computes a month without, and its shown day with
+// them). `zona` as for CalculaDia. Nothing on a day that does not exist.
+void CompletaLuzEspecial(const Consulta& consulta, DiaCalculado& dia,
+                         const QTimeZone* zona = nullptr);
 
 // Every day of the request, from desde to hasta.
 std::vector<DiaCalculado> CalculaDias(const Consulta& consulta);

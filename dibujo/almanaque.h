@@ -29,6 +29,16 @@ enum class Clase : int {
 
 inline constexpr int NumClases = 5;
 
+// The Sun's altitudes that bound the golden and blue hours: the blue hour
+// from -6 to -4 degrees, the golden hour from -4 to +6.
+enum class UmbralLuz : int {
+    Menos6 = 0,
+    Menos4 = 1,
+    Mas6 = 2,
+};
+
+inline constexpr int NumUmbralesLuz = 3;
+
 // What a class did during the day.
 enum class Estado {
     SiempreBajo,   // below its threshold all day
@@ -74,6 +84,10 @@ struct Dia {
     int desfase = 0;
     // Indexed by Clase.
     std::array<ClaseDia, NumClases> clases{};
+    // The Sun at the golden and blue hours' altitudes, as the classes: its
+    // centre at -6, -4 and +6 degrees (indexed by UmbralLuz); none when the
+    // days were computed without them.
+    std::optional<std::array<ClaseDia, NumUmbralesLuz>> luz;
     // The row of the printed table: one cell per column of the Almanaque.
     std::vector<Celda> celdas;
     // The day's clock changes, each as the whole line that explains it under

@@ -55,6 +55,32 @@ Banda BandaEnHora(const Dia& dia, double hora) {
     return Banda::Noche;
 }
 
+std::vector<Tramo> TramosEntre(const ClaseDia& bajo, const ClaseDia& alto) {
+    const std::vector<Tramo> sobre = TramosSobre(alto);
+    std::vector<Tramo> tramos;
+    for (const Tramo& t : TramosSobre(bajo)) {
+        // What is left of t once every stretch above `alto` is taken out.
+        double desde = t.desde;
+        for (const Tramo& s : sobre) {
+            if (s.hasta <= desde || s.desde >= t.hasta) continue;
+            if (s.desde > desde) tramos.push_back({desde, s.desde});
+            desde = std::max(desde, s.hasta);
+        }
+        if (t.hasta > desde) tramos.push_back({desde, t.hasta});
+    }
+    return tramos;
+}
+
+std::vector<Tramo> TramosDorada(const Dia& dia) {
+    if (!dia.luz) return {};
+    return TramosEntre((*dia.luz)[int(UmbralLuz::Menos4)], (*dia.luz)[int(UmbralLuz::Mas6)]);
+}
+
+std::vector<Tramo> TramosAzul(const Dia& dia) {
+    if (!dia.luz) return {};
+    return TramosEntre((*dia.luz)[int(UmbralLuz::Menos6)], (*dia.luz)[int(UmbralLuz::Menos4)]);
+}
+
 Clase ClaseDeBanda(Banda banda) {
     switch (banda) {
         case Banda::Dia: return Clase::Sol;

@@ -48,6 +48,18 @@ bool SobreUmbral(const ClaseDia& clase, double hora);
 // keeps the chart consistent even where the classes' searches disagree.
 Banda BandaEnHora(const Dia& dia, double hora);
 
+// The hours during which the Sun is above `bajo`'s threshold and not above
+// `alto`'s (a higher one): TramosSobre(bajo) less TramosSobre(alto), in
+// order, none empty.
+std::vector<Tramo> TramosEntre(const ClaseDia& bajo, const ClaseDia& alto);
+
+// The day's golden hours (the Sun from -4 to +6 degrees) and blue hours
+// (-6 to -4), morning and evening alike; none when the day has no
+// Dia::luz. Where the Sun never reaches +6 degrees the morning's and the
+// evening's golden hours are one stretch, and so on.
+std::vector<Tramo> TramosDorada(const Dia& dia);
+std::vector<Tramo> TramosAzul(const Dia& dia);
+
 // The class whose threshold is a band's lower edge: Sol for Dia, Civil for
 // Civil, Nautico for Nautico, Astronomico for Astronomico. Noche has none;
 // it gives Astronomico's.

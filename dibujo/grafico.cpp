@@ -40,7 +40,7 @@ const QColor colorCambio(0xd3, 0x54, 0x00);  // the clock change's mark
 const QColor colorSaltada(0xbb, 0xbb, 0xbb);
 
 // What a legend's entry shows beside its words.
-enum class TipoMuestra { Banda, Luna, Cambio, Saltada };
+enum class TipoMuestra { Banda, Luna, Dorada, Azul, Cambio, Saltada };
 
 struct Entrada {
     TipoMuestra tipo;
@@ -96,6 +96,10 @@ std::vector<Entrada> Entradas(const Almanaque& a, const OpcionesGrafico& o) {
         {TipoMuestra::Banda, Banda::Civil, QStringLiteral("Crepúsculo civil"), {}},
         {TipoMuestra::Banda, Banda::Dia, QStringLiteral("Día: Sol sobre el horizonte"), {}},
     };
+    if (o.dorada) {
+        e.push_back({TipoMuestra::Azul, {}, QStringLiteral("Hora azul: Sol de −6° a −4°"), {}});
+        e.push_back({TipoMuestra::Dorada, {}, QStringLiteral("Hora dorada: Sol de −4° a +6°"), {}});
+    }
     if (o.luna) e.push_back({TipoMuestra::Luna, {}, QStringLiteral("Luna sobre el horizonte"), {}});
     if (HayCambios(a)) e.push_back({TipoMuestra::Cambio, {}, QStringLiteral("Cambio de hora"), {}});
     if (HaySaltadas(a)) {
@@ -263,6 +267,12 @@ QColor ColorBanda(Banda banda) {
 
 QColor ColorLuna() { return QColor(0xe6, 0xe6, 0xff, 0x70); }
 
+// WCAG 2 contrast ratios: the golden hour's dark gold 3.1:1 against the
+// day's pale yellow and 3.1:1 against the blue hour's pale sky blue, which
+// is 4.7:1 against the nautical twilight's blue below it.
+QColor ColorDorada() { return QColor(0xa8, 0x7a, 0x00); }
+QColor ColorAzul() { return QColor(0xd0, 0xea, 0xff); }
+
 double PuntoDeMarco(const QSizeF& marco) {
     // Letters grow with the frame, but shrink more slowly than it below
     // 1600 x 900, so that a small picture stays legible.
@@ -321,6 +331,10 @@ void DibujaGrafico(QPainter& pintor, const QRectF& marco, const Almanaque& a,
     };
     for (Banda b : {Banda::Astronomico, Banda::Nautico, Banda::Civil, Banda::Dia}) {
         rellena([b](const Dia& dia) { return TramosSobre(dia[ClaseDeBanda(b)]); }, ColorBanda(b));
+    }
+    if (o.dorada) {
+        rellena([](const Dia& dia) { return TramosAzul(dia); }, ColorAzul());
+        rellena([](const Dia& dia) { return TramosDorada(dia); }, ColorDorada());
     }
     if (o.luna) {
         rellena([](const Dia& dia) { return TramosSobre(dia[Clase::Luna]); }, ColorLuna());
@@ -397,6 +411,8 @@ void DibujaGrafico(QPainter& pintor, const QRectF& marco, const Almanaque& a,
                 pintor.drawRect(muestra);
                 pintor.setBrush(ColorLuna());
                 break;
+            case TipoMuestra::Dorada: pintor.setBrush(ColorDorada()); break;
+            case TipoMuestra::Azul: pintor.setBrush(ColorAzul()); break;
             case TipoMuestra::Saltada:
                 pintor.setBrush(QBrush(colorSaltada, Qt::BDiagPattern));
                 break;

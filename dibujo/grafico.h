@@ -3,7 +3,8 @@
 // side with midnight at the top, and for every day the hours of night, of
 // astronomical, nautical and civil twilight and of day filled as bands; the
 // clock changes show as steps, polar day and night as whole columns, and
-// optionally the Moon's hours above the horizon as a translucent band.
+// optionally the Moon's hours above the horizon as a translucent band and
+// the golden and blue hours as bands of their own.
 //
 // One routine draws it on any QPaintDevice (QImage, QSvgGenerator, a
 // QPdfWriter page) in the painter's own units; letters and lines are sized
@@ -41,6 +42,9 @@ struct OpcionesGrafico {
     // Length of one typographic point (1/72 inch) in the painter's units; it
     // sizes every letter, line and margin. 0: PuntoDeMarco of the frame.
     double punto = 0.0;
+    // The golden and blue hours (TramosDorada, TramosAzul) over the bands,
+    // of the days that carry them (Dia::luz).
+    bool dorada = false;
 };
 
 // Fill colour of a band: graded from the dark night to the pale day.
@@ -48,6 +52,12 @@ QColor ColorBanda(Banda banda);
 
 // Colour of the Moon's band, translucent (alpha below 255).
 QColor ColorLuna();
+
+// Colours of the golden hours' and the blue hours' bands, opaque: an amber
+// and a violet that stand apart from the bands they lie on (the day's pale
+// yellow, the civil twilight's light blue) and from each other.
+QColor ColorDorada();
+QColor ColorAzul();
 
 // The point length that suits a frame of this size (in the painter's
 // units) when nothing else fixes it: 1.45 units a point for 1600 x 900,

@@ -614,7 +614,7 @@ bool EscribePdf(QIODevice& salida, const Almanaque& a, const OpcionesDocumento& 
         if (o.grafico && pagina == 1) {
             const QFontMetricsF m(letraPie, &escritor);
             const QRectF marco = hoja.adjusted(0, 0, 0, -(m.lineSpacing() + 4.0 * punto));
-            DibujaGrafico(pintor, marco, a, OpcionesGrafico{o.luna, punto});
+            DibujaGrafico(pintor, marco, a, OpcionesGrafico{o.luna, punto, o.dorada});
             DibujaPie(pintor, hoja, punto, letraPie, o, pagina, paginas);
         } else {
             const int mes = pagina - 1 - (o.grafico ? 1 : 0);

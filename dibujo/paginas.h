@@ -53,7 +53,8 @@ struct OpcionesDocumento {
     Papel papel = Papel::A4;
     // The daylight chart as the first page (landscape); a year's document.
     bool grafico = false;
-    bool luna = false;  // the chart's Moon band (OpcionesGrafico::luna)
+    bool luna = false;    // the chart's Moon band (OpcionesGrafico::luna)
+    bool dorada = false;  // the chart's golden and blue hours (OpcionesGrafico::dorada)
     // The program's name and version, at every page's foot and as the PDF's
     // creator: "vespalba-tabla 1.1.0".
     QString programa;

@@ -23,6 +23,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 #include <QWidget>
 
 #include <memory>
@@ -31,6 +32,7 @@
 #include "almanaque/modelo.h"
 #include "almanaque/preferencias.h"
 #include "almanaque/ventana.h"
+#include "dias/proximo.h"
 
 namespace {
 
@@ -211,6 +213,79 @@ TEST_F(VentanaAlmanaqueTest, TeclasDeDiasMesesYHoy) {
     EXPECT_TRUE(Hijo<QLabel>("avisoFecha")->text().contains(QStringLiteral("2040")));
     QTest::keyClick(ventana_.get(), Qt::Key_Left, Qt::AltModifier);
     EXPECT_FALSE(Hijo<QLabel>("avisoFecha")->isVisible());
+}
+
+// The shown day's golden and blue hours in the Sun's table, each from–to
+// the clock reading (hours and truncated minutes) of the boundaries the
+// next-event search finds from the day's first instant: Valparaíso in its
+// zone on an ordinary day, on the two days around the clock going back
+// (2026-04-04, 25 hours long) and forward (2026-09-06); at 70 N on the
+// June solstice the thresholds the Sun does not cross show as "—".
+TEST_F(VentanaAlmanaqueTest, HorasDoradaYAzulDelDia) {
+    using Vespalba::Dias::TipoSuceso;
+    Sitio valparaiso;
+    valparaiso.latitud = -33.03;
+    valparaiso.longitud = -71.63;
+    valparaiso.zona = QStringLiteral("America/Santiago");
+    ventana_->EligeSitio(valparaiso);
+    struct Fila {
+        const char* nombre;
+        TipoSuceso desde, hasta;
+    };
+    const Fila filas[] = {
+        {"Hora azul de la mañana", TipoSuceso::InicioAzulManana, TipoSuceso::InicioDoradaManana},
+        {"Hora dorada de la mañana", TipoSuceso::InicioDoradaManana, TipoSuceso::FinDoradaManana},
+        {"Hora dorada de la tarde", TipoSuceso::InicioDoradaTarde, TipoSuceso::InicioAzulTarde},
+        {"Hora azul de la tarde", TipoSuceso::InicioAzulTarde, TipoSuceso::FinAzulTarde},
+    };
+    const QTimeZone zona("America/Santiago");
+    for (const QDate fecha :
+         {QDate(2026, 1, 15), QDate(2026, 4, 4), QDate(2026, 4, 5), QDate(2026, 9, 6)}) {
+        SCOPED_TRACE(fecha.toString(Qt::ISODate).toStdString());
+        ventana_->EligeFecha(fecha);
+        const Vespalba::Dias::Consulta& c = ventana_->ConsultaActual();
+        const qint64 inicio = fecha.startOfDay(zona).toSecsSinceEpoch();
+        const auto reloj = [&](TipoSuceso t) {
+            const Vespalba::Dias::Proximo p = Vespalba::Dias::BuscaProximo(c, {t, 0.0}, inicio - 1);
+            EXPECT_EQ(p.estado, Vespalba::Dias::EstadoProximo::Hallado);
+            EXPECT_EQ(FechaDe(p.fecha), fecha);
+            const QDateTime t0 = QDateTime::fromSecsSinceEpoch(
+                p.instante->segundos, Qt::OffsetFromUTC, p.instante->desfase);
+            return QStringLiteral("%1:%2")
+                .arg(t0.time().hour())
+                .arg(t0.time().minute(), 2, 10, QLatin1Char('0'));
+        };
+        for (const Fila& f : filas) {
+            EXPECT_EQ(HoraDe(QString::fromUtf8(f.nombre)),
+                      reloj(f.desde) + QStringLiteral(" – ") + reloj(f.hasta))
+                << f.nombre;
+        }
+    }
+    // After the day's other rows: the sunrise's and the daylight's first.
+    QTableWidget* t = Sol();
+    ASSERT_GE(t->rowCount(), 4);
+    EXPECT_EQ(t->item(t->rowCount() - 4, 0)->text(), QStringLiteral("Hora azul de la mañana"));
+    EXPECT_EQ(t->item(t->rowCount() - 5, 0)->text(), QStringLiteral("Horas de luz"));
+
+    // 70 N, 20 E on 2026-06-21: the Sun between +3.4 and +43.4 degrees.
+    Sitio polar;
+    polar.latitud = 70.0;
+    polar.longitud = 20.0;
+    polar.zona = QStringLiteral("Europe/Oslo");
+    ventana_->EligeSitio(polar);
+    ventana_->EligeFecha(QDate(2026, 6, 21));
+    EXPECT_EQ(HoraDe(QStringLiteral("Hora azul de la mañana")), QStringLiteral("—"));
+    EXPECT_EQ(HoraDe(QStringLiteral("Hora azul de la tarde")), QStringLiteral("—"));
+    static const QRegularExpression hora(QStringLiteral("^\\d{1,2}:\\d\\d$"));
+    const QStringList manana = HoraDe(QStringLiteral("Hora dorada de la mañana")).split(" – ");
+    ASSERT_EQ(manana.size(), 2);
+    EXPECT_EQ(manana[0], QStringLiteral("—"));
+    EXPECT_TRUE(hora.match(manana[1]).hasMatch()) << manana[1].toStdString();
+    const QStringList tarde = HoraDe(QStringLiteral("Hora dorada de la tarde")).split(" – ");
+    ASSERT_EQ(tarde.size(), 2);
+    EXPECT_TRUE(hora.match(tarde[0]).hasMatch()) << tarde[0].toStdString();
+    EXPECT_EQ(tarde[1], QStringLiteral("—"));
+    SinNan();
 }
 
 TEST_F(VentanaAlmanaqueTest, MesIgualALaLineaDeOrdenesYCopiaDeFilas) {

@@ -31,7 +31,11 @@ Peticion PeticionDe(const QStringList& argumentos, const FormatoSalida& formato)
 }
 
 // The whole range on the calling thread, with the format's own writer.
-QByteArray UnHilo(const Peticion& p) { return p.formato->escribe(p, CalculaDias(p)); }
+// The days computed as the program computes them for the format (with the
+// golden and blue hours where it shows them), on one thread.
+QByteArray UnHilo(const Peticion& p) {
+    return p.formato->escribe(p, CalculaDias(ConsultaDeDias(p)));
+}
 
 // The ranges split: six years near the pole at a fixed offset (summers of
 // "Siempre Brillante.", winters of "Bajo horizonte" and dawns in the frame

@@ -94,11 +94,131 @@ TEST(Bandas, LaMasClaraQueElSolAlcanza) {
     EXPECT_EQ(BandaEnHora(d, 0.0), Banda::Noche);
 }
 
+// The golden and blue hours: the Sun above the lower altitude and not the
+// higher one, on ordinary days and where a threshold is not reached.
+TEST(Bandas, HorasDoradaYAzul) {
+    const ClaseDia nunca{Estado::SiempreBajo, {}, {}};
+    const ClaseDia siempre{Estado::SiempreSobre, {}, {}};
+    const struct {
+        const char* nombre;
+        ClaseDia menos6, menos4, mas6;
+        std::vector<Tramo> azul, dorada;
+    } casos[] = {
+        {"un día de latitud media",
+         {Estado::ConEventos, 6.5, 19.5},
+         {Estado::ConEventos, 6.75, 19.25},
+         {Estado::ConEventos, 7.75, 18.25},
+         {{6.5, 6.75}, {19.25, 19.5}},
+         {{6.75, 7.75}, {18.25, 19.25}}},
+        // 70 N at the June solstice: the Sun between +3.4 and +43.4 degrees.
+        {"sol de medianoche",
+         siempre,
+         siempre,
+         {Estado::ConEventos, 1.5, 22.5},
+         {},
+         {{0, 1.5}, {22.5, 24}}},
+        // 70 N at the December solstice: -4 crossed, +6 never; one golden
+        // stretch around noon between the morning's and evening's blue.
+        {"noche polar",
+         {Estado::ConEventos, 9.9, 14.0},
+         {Estado::ConEventos, 11.0, 12.9},
+         nunca,
+         {{9.9, 11.0}, {12.9, 14.0}},
+         {{11.0, 12.9}}},
+        // The evening's -4 after midnight: up at the day's start.
+        {"el ocaso de -4 antes que el orto",
+         siempre,
+         {Estado::ConEventos, 2.0, 1.0},
+         {Estado::ConEventos, 3.0, 23.0},
+         {{1.0, 2.0}},
+         {{0, 1.0}, {2.0, 3.0}, {23.0, 24}}},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        Dia d;
+        d.luz = std::array<ClaseDia, NumUmbralesLuz>{c.menos6, c.menos4, c.mas6};
+        EXPECT_EQ(TramosAzul(d), c.azul);
+        EXPECT_EQ(TramosDorada(d), c.dorada);
+        EXPECT_EQ(TramosEntre(c.menos6, c.menos4), c.azul);
+    }
+    Dia sin;
+    EXPECT_TRUE(TramosAzul(sin).empty());
+    EXPECT_TRUE(TramosDorada(sin).empty());
+}
+
+// WCAG 2's relative luminance and contrast ratio.
+double Luminancia(const QColor& c) {
+    auto lineal = [](double v) {
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * lineal(c.redF()) + 0.7152 * lineal(c.greenF()) + 0.0722 * lineal(c.blueF());
+}
+double Contraste(const QColor& a, const QColor& b) {
+    const double x = Luminancia(a), y = Luminancia(b);
+    return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+// The golden hour lies between the blue hour and the day, the blue hour
+// between the nautical twilight and the golden hour: each 3:1 or more
+// against its neighbours, as a graphic object needs.
+TEST(Bandas, ColoresDoradaYAzulSeDistinguen) {
+    EXPECT_GE(Contraste(ColorDorada(), ColorBanda(Banda::Dia)), 3.0);
+    EXPECT_GE(Contraste(ColorDorada(), ColorAzul()), 3.0);
+    EXPECT_GE(Contraste(ColorAzul(), ColorBanda(Banda::Nautico)), 3.0);
+    EXPECT_EQ(ColorDorada().alpha(), 255);
+    EXPECT_EQ(ColorAzul().alpha(), 255);
+}
+
 // ------------------------------------------------------- chart's pixels
 
 int Distancia(QRgb a, QColor b) {
     return std::abs(qRed(a) - b.red()) + std::abs(qGreen(a) - b.green()) +
            std::abs(qBlue(a) - b.blue());
+}
+
+// The chart with the golden and blue hours: their hours in their colours,
+// the others in the bands', and the bands alone without the option.
+TEST(Grafico, HorasDoradaYAzulEnSusColores) {
+    Almanaque a;
+    a.titulo.lugar = QStringLiteral("Prueba");
+    for (int i = 0; i < 7; ++i) {
+        Dia d;
+        d.fecha = year_month_day{sys_days{2026y / March / 1} + days{i}};
+        d[Clase::Sol] = {Estado::ConEventos, 7.0, 19.0};
+        d[Clase::Civil] = {Estado::ConEventos, 6.5, 19.5};
+        d[Clase::Nautico] = {Estado::ConEventos, 6.0, 20.0};
+        d[Clase::Astronomico] = {Estado::ConEventos, 5.5, 20.5};
+        d[Clase::Luna] = {Estado::SiempreBajo, {}, {}};
+        d.luz = std::array<ClaseDia, NumUmbralesLuz>{ClaseDia{Estado::ConEventos, 6.5, 19.5},
+                                                     ClaseDia{Estado::ConEventos, 6.75, 19.25},
+                                                     ClaseDia{Estado::ConEventos, 8.0, 18.0}};
+        a.dias.push_back(d);
+    }
+    const QSize tamano(800, 450);
+    for (const bool dorada : {false, true}) {
+        SCOPED_TRACE(dorada);
+        OpcionesGrafico o;
+        o.dorada = dorada;
+        const QImage imagen = GraficoImagen(a, tamano, o);
+        const Disposicion d = DisponeGrafico(imagen, QRectF(QPointF(0, 0), QSizeF(tamano)), a, o);
+        const int x = int((d.Izquierda(3) + d.Derecha(3)) / 2);
+        const auto en = [&](double hora) { return imagen.pixel(x, int(d.Y(hora))); };
+        const struct {
+            double hora;
+            QColor sin, con;
+        } casos[] = {
+            {6.6, ColorBanda(Banda::Civil), ColorAzul()},
+            {6.9, ColorBanda(Banda::Civil), ColorDorada()},
+            {7.5, ColorBanda(Banda::Dia), ColorDorada()},
+            {12.5, ColorBanda(Banda::Dia), ColorBanda(Banda::Dia)},
+            {18.5, ColorBanda(Banda::Dia), ColorDorada()},
+            {19.4, ColorBanda(Banda::Civil), ColorAzul()},
+            {19.75, ColorBanda(Banda::Nautico), ColorBanda(Banda::Nautico)},
+        };
+        for (const auto& c : casos) {
+            EXPECT_LE(Distancia(en(c.hora), dorada ? c.con : c.sin), 6) << c.hora;
+        }
+    }
 }
 
 // The colour of a band with the translucent Moon over it.

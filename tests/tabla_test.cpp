@@ -15,12 +15,15 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimeZone>
 
+#include <array>
 #include <cmath>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "dias/proximo.h"
 #include "dias_trabajados.h"
 #include "places/lugares.h"
 #include "places/nombres.h"
@@ -200,6 +203,57 @@ TEST(LeeOrden, OpcionesDeLosDibujos) {
 
 // Binary formats never go to a terminal, whether standard output or what
 // --salida names is one; text formats always may.
+// --dorada: with a chart only (svg, png, a whole year's pdf), refused
+// otherwise in one Spanish line; --eventos takes dorada and azul; the days
+// get the golden and blue hours only for the outputs that show them.
+TEST(LeeOrden, DoradaYEventosDoradaAzul) {
+    const struct {
+        QStringList opciones;
+        const char* rechazo;  // a part of the refusal, or null when accepted
+        bool luzEspecial;     // ConsultaDeDias(peticion).luzEspecial
+    } casos[] = {
+        {{"--anio", "2026"}, nullptr, false},
+        {{"--anio", "2026", "--formato", "csv"}, nullptr, true},
+        {{"--anio", "2026", "--formato", "json"}, nullptr, true},
+        {{"--anio", "2026", "--formato", "ics"}, nullptr, false},
+        {{"--anio", "2026", "--formato", "ics", "--eventos", "orto,luna"}, nullptr, false},
+        {{"--anio", "2026", "--formato", "ics", "--eventos", "Dorada"}, nullptr, true},
+        {{"--anio", "2026", "--formato", "ics", "--eventos", "azul,orto"}, nullptr, true},
+        {{"--anio", "2026", "--formato", "svg"}, nullptr, false},
+        {{"--anio", "2026", "--formato", "svg", "--dorada"}, nullptr, true},
+        {{"--mes", "2026-02", "--formato", "png", "--dorada", "--luna"}, nullptr, true},
+        {{"--anio", "2026", "--formato", "pdf", "--dorada"}, nullptr, true},
+        {{"--mes", "2026-02", "--formato", "pdf", "--dorada"}, "--dorada: el gráfico", false},
+        {{"--anio", "2026", "--dorada"}, "--dorada: el formato texto no lleva el gráfico", false},
+        {{"--anio", "2026", "--formato", "csv", "--dorada"},
+         "--dorada: el formato csv no lleva el gráfico",
+         false},
+        {{"--anio", "2026", "--formato", "ics", "--dorada"},
+         "--dorada: el formato ics no lleva el gráfico",
+         false},
+        {{"--ahora", "--dorada"}, "--ahora no va con --dorada", false},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.opciones.join(' ').toStdString());
+        const Orden o =
+            LeeOrden(QStringList{"t", "--lugar", "arica", "--zona", "-5"} + c.opciones, {});
+        if (c.rechazo) {
+            EXPECT_EQ(o.accion, Accion::Error);
+            EXPECT_TRUE(o.mensaje.contains(QString::fromUtf8(c.rechazo)))
+                << o.mensaje.toStdString();
+            EXPECT_FALSE(o.mensaje.contains(QLatin1Char('\n')));
+            continue;
+        }
+        ASSERT_EQ(o.accion, Accion::Calcular) << o.mensaje.toStdString();
+        EXPECT_EQ(o.peticion.dorada, c.opciones.contains(QStringLiteral("--dorada")));
+        EXPECT_EQ(ConsultaDeDias(o.peticion).luzEspecial, c.luzEspecial);
+    }
+    const QString ayuda = TextoAyuda();
+    EXPECT_TRUE(ayuda.contains(QStringLiteral("[--dorada]")));
+    EXPECT_TRUE(ayuda.contains(QStringLiteral("  --dorada  ")));
+    EXPECT_TRUE(ayuda.contains(QStringLiteral("fases, mediodia, dorada, azul")));
+}
+
 TEST(RechazoTerminal, SoloBinarioAUnaTerminal) {
     const struct {
         const char* formato;
@@ -502,13 +556,16 @@ TEST(Programa, JsonUnaLineaPorDiaConSusMiembrosEnOrden) {
                                  "\"clases\":{\"luna\":{\"estado\":"));
         // Members in their fixed order.
         const char* orden[] = {
-            "\"luna\":",        "\"sol\":",      "\"civil\":",          "\"nautico\":",
-            "\"astronomico\":", "\"textos\":",   "\"OcasoLuna\":",      "\"OrtoLuna\":",
-            "\"Orto\":",        "\"Ocaso\":",    "\"ComAuroraCivil\":", "\"FinCrepCivil\":",
-            "\"ComAurora\":",   "\"FinCrep\":",  "\"ComAuroraAstro\":", "\"FinCrepAstro\":",
-            "\"Label1\":",      "\"Label8\":",   "\"HorasLuz\":",       "\"TextInfo\":",
-            "\"ColorMarco\":",  "\"mediodia\":", "\"luz_cambio\":",     "\"luna\":{\"fraccion\":",
-            "\"creciente\":",   "\"fase\":",     "\"fase_principal\":"};
+            "\"luna\":", "\"sol\":", "\"civil\":", "\"nautico\":", "\"astronomico\":",
+            "\"textos\":", "\"OcasoLuna\":", "\"OrtoLuna\":", "\"Orto\":", "\"Ocaso\":",
+            "\"ComAuroraCivil\":", "\"FinCrepCivil\":", "\"ComAurora\":", "\"FinCrep\":",
+            "\"ComAuroraAstro\":", "\"FinCrepAstro\":", "\"Label1\":", "\"Label8\":",
+            "\"HorasLuz\":", "\"TextInfo\":", "\"ColorMarco\":", "\"mediodia\":", "\"luz_cambio\":",
+            "\"luna\":{\"fraccion\":", "\"creciente\":", "\"fase\":", "\"fase_principal\":",
+            // The golden and blue hours' boundaries, last.
+            "\"inicio_azul_manana\":{\"hora\":", "\"inicio_dorada_manana\":{\"hora\":",
+            "\"fin_dorada_manana\":{\"hora\":", "\"inicio_dorada_tarde\":{\"hora\":",
+            "\"inicio_azul_tarde\":{\"hora\":", "\"fin_azul_tarde\":{\"hora\":"};
         qsizetype antes = -1;
         for (const char* m : orden) {
             const qsizetype donde = l.indexOf(m, antes + 1);
@@ -516,9 +573,12 @@ TEST(Programa, JsonUnaLineaPorDiaConSusMiembrosEnOrden) {
             antes = donde;
         }
         const QJsonObject o = LineasJson(l).value(0);
-        EXPECT_EQ(o.keys(), (QStringList{"cambios_de_hora", "clases", "existe", "fecha", "latitud",
-                                         "longitud", "lugar", "luna", "luz_cambio", "mediodia",
-                                         "textos", "zona", "zona_horaria"}));
+        EXPECT_EQ(o.keys(),
+                  (QStringList{"cambios_de_hora", "clases", "existe", "fecha", "fin_azul_tarde",
+                               "fin_dorada_manana", "inicio_azul_manana", "inicio_azul_tarde",
+                               "inicio_dorada_manana", "inicio_dorada_tarde", "latitud", "longitud",
+                               "lugar", "luna", "luz_cambio", "mediodia", "textos", "zona",
+                               "zona_horaria"}));
         EXPECT_EQ(o["textos"].toObject().keys().size(), 15);
         // Noon and the phase's instant: the decimal hour on the day's clock
         // and its instant agree to the truncated second.
@@ -663,6 +723,112 @@ TEST(Programa, CsvRfc4180ConTextosYHorasDecimales) {
         }
         const auto& sol = d.eventos[Vespalba::ModuloVespalba::ClaseEvento::Sol];
         EXPECT_EQ(campo(f, "horas_luz").toDouble(), sol.horaOcaso - sol.horaOrto);
+    }
+}
+
+// The golden and blue hours' boundaries at the end of each CSV row and JSON
+// line, the earlier columns and members as they were (the CSV's titles up to
+// fase_principal_instante as the README lists them): each boundary the
+// instant the next-event search finds for it from the day's first instant,
+// with its offset and wall-clock hours; the thresholds a polar day does not
+// reach empty and null. Valparaíso across the clock going back at the end
+// of 2026-04-04 (a 25-hour day), 70 N at the June solstice.
+TEST(Programa, HorasDoradaYAzulAlFinalDeCsvYJson) {
+    const QByteArray titulosAntes =
+        "fecha,lugar,latitud,longitud,zona,zona_horaria,existe,cambios_de_hora,Label1,OcasoLuna,"
+        "Label8,OrtoLuna,Orto,Ocaso,ComAuroraCivil,FinCrepCivil,ComAurora,FinCrep,ComAuroraAstro,"
+        "FinCrepAstro,HorasLuz,TextInfo,ColorMarco,luna_orto,luna_ocaso,sol_orto,sol_ocaso,civil_"
+        "orto,civil_ocaso,nautico_orto,nautico_ocaso,astronomico_orto,astronomico_ocaso,horas_luz,"
+        "luna_orto_desfase,luna_ocaso_desfase,luna_orto_instante,luna_ocaso_instante,sol_orto_"
+        "desfase,sol_ocaso_desfase,sol_orto_instante,sol_ocaso_instante,civil_orto_desfase,civil_"
+        "ocaso_desfase,civil_orto_instante,civil_ocaso_instante,nautico_orto_desfase,nautico_"
+        "ocaso_desfase,nautico_orto_instante,nautico_ocaso_instante,astronomico_orto_desfase,"
+        "astronomico_ocaso_desfase,astronomico_orto_instante,astronomico_ocaso_instante,mediodia,"
+        "mediodia_desfase,mediodia_instante,mediodia_altura,luz_cambio,luna_fraccion,luna_"
+        "creciente,luna_fase,fase_principal,fase_principal_hora,fase_principal_desfase,fase_"
+        "principal_instante";
+    const char* nombres[] = {"inicio_azul_manana",  "inicio_dorada_manana", "fin_dorada_manana",
+                             "inicio_dorada_tarde", "inicio_azul_tarde",    "fin_azul_tarde"};
+    using Vespalba::Dias::TipoSuceso;
+    const TipoSuceso tipos[] = {TipoSuceso::InicioAzulManana, TipoSuceso::InicioDoradaManana,
+                                TipoSuceso::FinDoradaManana,  TipoSuceso::InicioDoradaTarde,
+                                TipoSuceso::InicioAzulTarde,  TipoSuceso::FinAzulTarde};
+    QByteArray titulosNuevos;
+    for (const char* n : nombres) {
+        titulosNuevos += QByteArray(",") + n + ',' + n + "_desfase," + n + "_instante";
+    }
+    const struct {
+        QStringList lugar;
+        const char* zona;
+        int dias;
+        std::array<bool, 6> hay;  // each boundary, every day
+    } casos[] = {
+        {{"--lugar", "valparaiso", "--desde", "2026-04-03", "--hasta", "2026-04-06"},
+         "America/Santiago",
+         4,
+         {true, true, true, true, true, true}},
+        {{"--lat", "70", "--lon", "20", "--tz", "Europe/Oslo", "--desde", "2026-06-20", "--hasta",
+          "2026-06-22"},
+         "Europe/Oslo",
+         3,
+         {false, false, true, true, false, false}},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.lugar.join(' ').toStdString());
+        const Ejecucion csv = Ejecuta(c.lugar + QStringList{"--formato", "csv"});
+        const Ejecucion json = Ejecuta(c.lugar + QStringList{"--formato", "json"});
+        ASSERT_EQ(csv.estado, 0) << csv.errores.toStdString();
+        ASSERT_EQ(json.estado, 0) << json.errores.toStdString();
+        EXPECT_EQ(csv.salida.left(csv.salida.indexOf("\r\n")), titulosAntes + titulosNuevos);
+        const QList<QStringList> filas = RegistrosCsv(csv.salida);
+        const QList<QJsonObject> objetos = LineasJson(json.salida);
+        ASSERT_EQ(filas.size(), c.dias + 1);
+        ASSERT_EQ(objetos.size(), c.dias);
+        const qsizetype primera = titulosAntes.count(',') + 1;
+        const Orden orden = LeeOrden(QStringList{"t"} + c.lugar, {});
+        ASSERT_EQ(orden.accion, Accion::Calcular);
+        const QTimeZone zona(c.zona);
+        for (int d = 0; d < c.dias; ++d) {
+            const QStringList& fila = filas[d + 1];
+            const QJsonObject& o = objetos[d];
+            ASSERT_EQ(fila.size(), primera + 18);
+            // The members after "luna", in order.
+            const QStringList claves = o.keys();
+            const QDate fecha = QDate::fromString(o["fecha"].toString(), Qt::ISODate);
+            const qint64 inicio = fecha.startOfDay(zona).toSecsSinceEpoch();
+            for (int k = 0; k < 6; ++k) {
+                SCOPED_TRACE(std::string(nombres[k]) + " " +
+                             fecha.toString(Qt::ISODate).toStdString());
+                const QString hora = fila[primera + 3 * k];
+                const QString desfase = fila[primera + 3 * k + 1];
+                const QString instante = fila[primera + 3 * k + 2];
+                const QJsonValue v = o[QLatin1String(nombres[k])];
+                ASSERT_TRUE(claves.contains(QLatin1String(nombres[k])));
+                if (!c.hay[std::size_t(k)]) {
+                    EXPECT_TRUE(hora.isEmpty() && desfase.isEmpty() && instante.isEmpty());
+                    EXPECT_TRUE(v.isNull());
+                    continue;
+                }
+                ASSERT_TRUE(v.isObject());
+                const QJsonObject m = v.toObject();
+                EXPECT_EQ(m["hora"].toDouble(), hora.toDouble());
+                EXPECT_EQ(m["desfase"].toDouble(), desfase.toDouble());
+                EXPECT_EQ(m["instante"].toString(), instante);
+                // The next-event search's instant of the boundary, from the
+                // day's first instant, written as ISO 8601 with its offset.
+                const Vespalba::Dias::Proximo p =
+                    Vespalba::Dias::BuscaProximo(orden.peticion, {tipos[k], 0.0}, inicio - 1);
+                ASSERT_TRUE(p.instante);
+                const QDateTime t = QDateTime::fromSecsSinceEpoch(
+                    p.instante->segundos, Qt::OffsetFromUTC, p.instante->desfase);
+                EXPECT_EQ(instante, t.toString(Qt::ISODate));
+                EXPECT_EQ(desfase.toDouble() * 3600, p.instante->desfase);
+                // The wall-clock hours read that instant, to the second.
+                const double reloj =
+                    t.time().msecsSinceStartOfDay() / 3.6e6 + (t.date() > fecha ? 24.0 : 0.0);
+                EXPECT_NEAR(hora.toDouble(), reloj + 0.5 / 3600, 0.5 / 3600);
+            }
+        }
     }
 }
 

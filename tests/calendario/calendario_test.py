@@ -100,6 +100,60 @@ class Calendario(unittest.TestCase):
         self.assertLess(abs(llena[0].decoded("DTSTART") - datetime.datetime(
             2026, 4, 2, 2, 12, tzinfo=datetime.timezone.utc)), datetime.timedelta(minutes=10))
 
+    def test_horas_dorada_y_azul_en_los_instantes_del_json(self):
+        # Valparaíso in April 2026 (the clock goes back at the end of the
+        # 4th) and 70 N in June and December (thresholds not reached): each
+        # beginning and end of a golden or blue hour at the instant of the
+        # JSON's boundary, one event per boundary the Sun crosses, none for
+        # the others.
+        resumenes = {
+            "inicio_azul_manana": ["Comienzo de la hora azul de la mañana"],
+            "inicio_dorada_manana": ["Fin de la hora azul de la mañana",
+                                     "Comienzo de la hora dorada de la mañana"],
+            "fin_dorada_manana": ["Fin de la hora dorada de la mañana"],
+            "inicio_dorada_tarde": ["Comienzo de la hora dorada de la tarde"],
+            "inicio_azul_tarde": ["Fin de la hora dorada de la tarde",
+                                  "Comienzo de la hora azul de la tarde"],
+            "fin_azul_tarde": ["Fin de la hora azul de la tarde"],
+        }
+        casos = [
+            ["--lugar", "valparaiso", "--mes", "2026-04"],
+            ["--lat", "70", "--lon", "20", "--tz", "Europe/Oslo", "--desde", "2026-06-18",
+             "--hasta", "2026-06-24"],
+            ["--lat", "70", "--lon", "20", "--tz", "Europe/Oslo", "--desde", "2026-12-18",
+             "--hasta", "2026-12-24"],
+        ]
+        for lugar in casos:
+            esperados = []
+            r = corre(*lugar, "--formato", "json")
+            self.assertEqual(r.returncode, 0)
+            faltan = 0
+            for linea in r.stdout.decode().splitlines():
+                dia = json.loads(linea)
+                for nombre, textos in resumenes.items():
+                    if dia[nombre] is None:
+                        faltan += 1
+                        continue
+                    for texto in textos:
+                        esperados.append((texto, instante_iso(dia[nombre]["instante"])))
+            hallados = []
+            for e in eventos(calendario(*lugar, "--eventos", "dorada,azul")):
+                self.assertNotIn("DTEND", e)  # an instant, as every other event
+                hallados.append((str(e["SUMMARY"]), e.decoded("DTSTART")))
+            self.assertEqual(sorted(hallados), sorted(esperados), lugar)
+            self.assertEqual(faltan > 0, lugar[0] == "--lat", lugar)
+            # Only the golden hours, or only the blue ones.
+            dorada = eventos(calendario(*lugar, "--eventos", "dorada"))
+            self.assertTrue(all("hora dorada" in str(e["SUMMARY"]) for e in dorada))
+            azul = eventos(calendario(*lugar, "--eventos", "azul"))
+            self.assertTrue(all("hora azul" in str(e["SUMMARY"]) for e in azul))
+            self.assertEqual(len(dorada) + len(azul), len(hallados))
+        # An ordinary day at Valparaíso: the eight events, each its own UID.
+        dia = eventos(calendario("--lugar", "valparaiso", "--fecha", "2026-04-15", "--eventos",
+                                 "dorada,azul"))
+        self.assertEqual(len(dia), 8)
+        self.assertEqual(len({str(e["UID"]) for e in dia}), 8)
+
     def test_sucesos_por_omision_y_uid_estable(self):
         # Default: sunrise, sunset and the principal phases.
         mes = eventos(calendario("--lugar", "valparaiso", "--mes", "2026-04"))
@@ -155,8 +209,8 @@ class Calendario(unittest.TestCase):
             self.assertEqual(r.stdout, b"")
             self.assertIn(motivo, r.stderr.decode())
             # The refusal lists what is accepted.
-            self.assertIn("orto, ocaso, civil, nautico, astronomico, luna, fases y mediodia",
-                          r.stderr.decode())
+            self.assertIn("orto, ocaso, civil, nautico, astronomico, luna, fases, mediodia, "
+                          "dorada y azul", r.stderr.decode())
         r = corre("--lugar", "valparaiso", "--fecha", "2026-04-01", "--eventos", "orto")
         self.assertEqual(r.returncode, 2)
         self.assertIn("solo vale con --formato ics", r.stderr.decode())

@@ -125,6 +125,40 @@ std::vector<Suceso> Sucesos(const Peticion& p, const DiaCalculado& d) {
             sucesos.push_back({d.instantes[i][1], c.claveOcaso, QString::fromUtf8(c.ocaso)});
         }
     }
+    // The golden and blue hours, each as its beginning and its end (the
+    // morning's -4 degrees ends the blue hour and begins the golden one).
+    struct Limite {
+        unsigned bit;
+        Dias::LimiteLuz limite;
+        const char* clave;
+        const char* resumen;
+    };
+    static const Limite limites[] = {
+        {EventoAzul, Dias::LimiteLuz::InicioAzulManana, "azul-manana-comienzo",
+         "Comienzo de la hora azul de la mañana"},
+        {EventoAzul, Dias::LimiteLuz::InicioDoradaManana, "azul-manana-fin",
+         "Fin de la hora azul de la mañana"},
+        {EventoDorada, Dias::LimiteLuz::InicioDoradaManana, "dorada-manana-comienzo",
+         "Comienzo de la hora dorada de la mañana"},
+        {EventoDorada, Dias::LimiteLuz::FinDoradaManana, "dorada-manana-fin",
+         "Fin de la hora dorada de la mañana"},
+        {EventoDorada, Dias::LimiteLuz::InicioDoradaTarde, "dorada-tarde-comienzo",
+         "Comienzo de la hora dorada de la tarde"},
+        {EventoDorada, Dias::LimiteLuz::InicioAzulTarde, "dorada-tarde-fin",
+         "Fin de la hora dorada de la tarde"},
+        {EventoAzul, Dias::LimiteLuz::InicioAzulTarde, "azul-tarde-comienzo",
+         "Comienzo de la hora azul de la tarde"},
+        {EventoAzul, Dias::LimiteLuz::FinAzulTarde, "azul-tarde-fin",
+         "Fin de la hora azul de la tarde"},
+    };
+    if (d.luzEspecial) {
+        for (const Limite& l : limites) {
+            if (!(p.eventos & l.bit)) continue;
+            if (const std::optional<Dias::MomentoLuz> m = d.luzEspecial->Limite(l.limite)) {
+                sucesos.push_back({m->instante, l.clave, QString::fromUtf8(l.resumen)});
+            }
+        }
+    }
     const AlmanaqueDia& a = d.almanaque;
     if ((p.eventos & EventoMediodia) && a.horaMediodia) {
         sucesos.push_back({a.mediodia, "mediodia",

@@ -15,7 +15,9 @@ namespace Vespalba::Tabla {
 // The whole calendar: VCALENDAR, one VEVENT for each chosen event
 // (Peticion::eventos) of each day, in date order and within a day in time
 // order, and the end. Times in UTC, truncated to the second; SUMMARY in
-// Spanish ("Orto del Sol", "Fin del crepúsculo náutico", "Luna llena 98 %");
+// Spanish ("Orto del Sol", "Fin del crepúsculo náutico", "Luna llena 98 %",
+// "Comienzo de la hora dorada de la tarde": the golden and blue hours as
+// their beginnings and ends, from the days' luzEspecial);
 // UID made of the date, the event and the place, so that the same event of
 // the same place and date always has the same one; DTSTAMP from
 // Peticion::sello; LOCATION and GEO of the place; CRLF line ends and lines

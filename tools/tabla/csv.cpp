@@ -83,6 +83,12 @@ QByteArrayList TitulosCsv() {
             << "fase_principal_hora"
             << "fase_principal_desfase"
             << "fase_principal_instante";
+    // The golden and blue hours' boundaries, each as the events are: the
+    // wall-clock hours, the offset and the instant.
+    for (const Dias::DefinicionLimiteLuz& l : Dias::LimitesLuz) {
+        const QByteArray nombre(l.nombre);
+        titulos << nombre << nombre + "_desfase" << nombre + "_instante";
+    }
 
     return titulos;
 }
@@ -91,7 +97,7 @@ QByteArrayList TitulosCsv() {
 QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& dias,
                     qsizetype columnas) {
     QByteArray texto;
-    Escritura salida(texto, qsizetype(dias.size()) * 1024);  // a row is about 850 bytes
+    Escritura salida(texto, qsizetype(dias.size()) * 1280);  // a row is about 1050 bytes
     const QByteArray lugar = CampoTexto(NombreDelLugar(peticion).toUtf8()) + ',' +
                              Decimal(peticion.latitud) + ',' + Decimal(-peticion.longitud);
     const QByteArray zonaHoraria = CampoTexto(peticion.zonaHoraria.toUtf8());
@@ -199,6 +205,23 @@ QByteArray FilasCsv(const Peticion& peticion, const std::vector<DiaCalculado>& d
             AgregaInstante(salida, a.fase->instante.segundos, a.fase->instante.desfase, desfases);
         } else {
             salida += "\"\",,,";
+        }
+        for (const Dias::DefinicionLimiteLuz& l : Dias::LimitesLuz) {
+            salida += ',';
+            const EventoClase* e =
+                d.luzEspecial ? &d.luzEspecial->cruces[std::size_t(l.umbral)] : nullptr;
+            const bool sube = l.direccion == 0;
+            if (e && (sube ? e->hayOrto : e->hayOcaso)) {
+                const Instante& t =
+                    d.luzEspecial->instantes[std::size_t(l.umbral)][std::size_t(l.direccion)];
+                salida.Decimal(sube ? e->horaOrto : e->horaOcaso);
+                salida += ',';
+                salida += desfases.Horas(t.desfase);
+                salida += ',';
+                AgregaInstante(salida, t.segundos, t.desfase, desfases);
+            } else {
+                salida += ",,";
+            }
         }
         salida += "\r\n";
     }

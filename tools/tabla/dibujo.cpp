@@ -12,6 +12,7 @@ static_assert(TamanoMinimo == Dibujo::TamanoMinimo);
 static_assert(TamanoMaximo == Dibujo::TamanoMaximo);
 static_assert(TamanoPorDefecto == Dibujo::TamanoPorDefecto);
 static_assert(int(Dibujo::NumClases) == int(ModuloVespalba::NumClases));
+static_assert(Dibujo::NumUmbralesLuz == Dias::NumUmbralesLuz);
 
 namespace {
 
@@ -47,6 +48,16 @@ Dibujo::Almanaque AlmanaqueDe(const Peticion& peticion, const std::vector<DiaCal
             if (evento.hayOrto) clase.orto = evento.horaOrto;
             if (evento.hayOcaso) clase.ocaso = evento.horaOcaso;
         }
+        if (d.luzEspecial) {
+            std::array<Dibujo::ClaseDia, Dibujo::NumUmbralesLuz> luz;
+            for (std::size_t u = 0; u < luz.size(); ++u) {
+                const ModuloVespalba::EventoClase& e = d.luzEspecial->cruces[u];
+                luz[u].estado = EstadoDe(e.estado);
+                if (e.hayOrto) luz[u].orto = e.horaOrto;
+                if (e.hayOcaso) luz[u].ocaso = e.horaOcaso;
+            }
+            dia.luz = luz;
+        }
         for (Celda& celda : FilaTexto(peticion, d)) {
             dia.celdas.push_back({std::move(celda.texto), celda.marco});
         }
@@ -61,6 +72,7 @@ bool Dibuja(const Peticion& peticion, const std::vector<DiaCalculado>& dias, QIO
     const Dibujo::Almanaque almanaque = AlmanaqueDe(peticion, dias);
     Dibujo::OpcionesGrafico grafico;
     grafico.luna = peticion.luna;
+    grafico.dorada = peticion.dorada;
     switch (peticion.formato->lamina) {
         case Lamina::Paginas: {
             Dibujo::OpcionesDocumento documento;
@@ -68,6 +80,7 @@ bool Dibuja(const Peticion& peticion, const std::vector<DiaCalculado>& dias, QIO
                 peticion.papel == Papel::Carta ? Dibujo::Papel::Carta : Dibujo::Papel::A4;
             documento.grafico = ConGraficoDelAnio(peticion);
             documento.luna = peticion.luna;
+            documento.dorada = peticion.dorada;
             documento.programa = programa;
             documento.metodo = QStringLiteral(
                 "Horas locales de la zona, con los minutos truncados (el mediodía, paso del Sol "

@@ -30,7 +30,8 @@ Dibujo::Almanaque AlmanaqueDe(const Peticion& peticion, const std::vector<DiaCal
 // Draws the days in the request's format (pdf, svg or png; see Lamina) to
 // `salida` (open for writing): the pages on peticion.papel, the chart page
 // first for a whole year; the chart of peticion.tamano, with the Moon's band
-// when peticion.luna. `programa` ("vespalba-tabla 1.1.0") goes at the pages'
+// when peticion.luna and the golden and blue hours when peticion.dorada (the
+// days computed with them, ConsultaDeDias). `programa` ("vespalba-tabla 1.1.0") goes at the pages'
 // foot. False when drawing failed or the format does not draw.
 bool Dibuja(const Peticion& peticion, const std::vector<DiaCalculado>& dias, QIODevice& salida,
             const QString& programa);

@@ -14,9 +14,11 @@ const std::array<FormatoSalida, 7> formatos = {{
     {"texto", "tabla alineada para leer e imprimir (por omisión)",
      Lamina::Ninguna, false, EscribeTexto, EscribeTextoPorBloques},
     {"csv", "RFC 4180: una fila de títulos y una fila por día; las horas\n"
-            "como en la ventana y también en horas decimales",
+            "como en la ventana y también en horas decimales; al final,\n"
+            "los límites de las horas azul y dorada",
      Lamina::Ninguna, false, EscribeCsv, EscribeCsvPorBloques},
-    {"json", "JSON Lines: un objeto por día",
+    {"json", "JSON Lines: un objeto por día, con los límites de las horas\n"
+             "azul y dorada",
      Lamina::Ninguna, false, EscribeJson, EscribeJsonPorBloques},
     {"ics", "calendario iCalendar (RFC 5545) de los sucesos, en hora UTC,\n"
             "para importar en un programa de calendario (vea --eventos)",

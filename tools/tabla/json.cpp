@@ -125,7 +125,7 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
         EscritorJson(e).Numero(-peticion.longitud);  // east positive
     }
     QByteArray texto;
-    Escritura salida(texto, qsizetype(dias.size()) * 2048);  // a day is about 1800 bytes
+    Escritura salida(texto, qsizetype(dias.size()) * 2560);  // a day is about 2200 bytes
     EscritorJson json(salida);
     TextosDesfase desfases;
     for (const DiaCalculado& d : dias) {
@@ -159,6 +159,10 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
         if (!d.existe) {
             for (const char* miembro : {"clases", "textos", "mediodia", "luz_cambio", "luna"}) {
                 json.Miembro(miembro);
+                json.Nulo();
+            }
+            for (const Dias::DefinicionLimiteLuz& l : Dias::LimitesLuz) {
+                json.Miembro(l.nombre);
                 json.Nulo();
             }
             json.CierraObjeto();
@@ -281,6 +285,28 @@ QByteArray EscribeJson(const Peticion& peticion, const std::vector<DiaCalculado>
             json.Nulo();
         }
         json.CierraObjeto();
+        // The golden and blue hours' boundaries, each as solar noon is
+        // written: its wall-clock hours, offset and instant, or null.
+        for (const Dias::DefinicionLimiteLuz& l : Dias::LimitesLuz) {
+            json.Miembro(l.nombre);
+            const EventoClase* e =
+                d.luzEspecial ? &d.luzEspecial->cruces[std::size_t(l.umbral)] : nullptr;
+            const bool sube = l.direccion == 0;
+            if (!e || !(sube ? e->hayOrto : e->hayOcaso)) {
+                json.Nulo();
+                continue;
+            }
+            const Instante& t =
+                d.luzEspecial->instantes[std::size_t(l.umbral)][std::size_t(l.direccion)];
+            json.AbreObjeto();
+            json.Miembro("hora");
+            json.Numero(sube ? e->horaOrto : e->horaOcaso);
+            json.Miembro("desfase");
+            salida += desfases.Horas(t.desfase);
+            json.Miembro("instante");
+            instante(t);
+            json.CierraObjeto();
+        }
         json.CierraObjeto();
         salida += '\n';
     }

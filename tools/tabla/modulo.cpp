@@ -28,7 +28,8 @@ extern "C" __attribute__((visibility("default"))) bool vespalba_tabla_dibuja(
         }
     });
     const QGuiApplication app(argc, argv);
-    const std::vector<Vespalba::Tabla::DiaCalculado> dias = Vespalba::Tabla::CalculaDias(peticion);
+    const std::vector<Vespalba::Tabla::DiaCalculado> dias =
+        Vespalba::Tabla::CalculaDias(Vespalba::Tabla::ConsultaDeDias(peticion));
     QBuffer buffer(&salida);
     buffer.open(QIODevice::WriteOnly);
     if (!Vespalba::Tabla::Dibuja(peticion, dias, buffer, programa)) {

@@ -85,7 +85,8 @@ const QString rangoTamano =
         .arg(TamanoPorDefecto.height());
 const QString rangoSalida = QStringLiteral("se acepta la ruta de un archivo");
 
-// "orto, ocaso, civil, nautico, astronomico, luna, fases o mediodia".
+// "orto, ocaso, civil, nautico, astronomico, luna, fases, mediodia, dorada o
+// azul".
 QString NombresDeEventos(const QString& y) {
     QString lista;
     const std::size_t n = std::size(EventosCalendario);
@@ -182,6 +183,7 @@ const std::array<QStringList, 7> opcionesSinValor = {{
     {QStringLiteral("guardar-lugar")},
     {QStringLiteral("ahora")},
     {QStringLiteral("luna")},
+    {QStringLiteral("dorada")},
     {QStringLiteral("lugares")},
     {QStringLiteral("h"), QStringLiteral("help")},
     {QStringLiteral("v"), QStringLiteral("version")},
@@ -790,6 +792,20 @@ QString LeeOpcionesDeDibujo(const QCommandLineParser& parser, Peticion& p) {
         }
         p.luna = true;
     }
+    if (dada("dorada")) {
+        if (f.lamina == Lamina::Paginas && !ConGraficoDelAnio(p)) {
+            return QStringLiteral(
+                "--dorada: el gráfico, y con él las horas dorada y azul, va solo en el pdf de "
+                "un año entero (--anio)");
+        }
+        if (!EsGrafico(f) && f.lamina != Lamina::Paginas) {
+            return QStringLiteral(
+                       "--dorada: el formato %1 no lleva el gráfico; las horas dorada y azul "
+                       "valen con --formato svg o png, o pdf de un año entero")
+                .arg(formato);
+        }
+        p.dorada = true;
+    }
     if (EsGrafico(f)) {
         const long long dias = (p.hasta - p.desde).count() + 1;
         if (dias < DiasMinimosGrafico) {
@@ -856,7 +872,7 @@ QString LeeModoPedido(const QCommandLineParser& parser, Modo& modo, Peticion& p)
                 .arg(modo.opcion, QLatin1String(fecha));
         }
     }
-    for (const char* dibujo : {"papel", "tamano", "luna", "eventos"}) {
+    for (const char* dibujo : {"papel", "tamano", "luna", "dorada", "eventos"}) {
         if (dada(dibujo)) {
             return QStringLiteral(
                        "%1 no va con --%2, que es de los gráficos, las páginas y el calendario")
@@ -1215,11 +1231,41 @@ Orden LeeOrden(const QStringList& argumentos, qint64 ahora, const QString& fecha
     return orden;
 }
 
+namespace {
+
+// A list for the description column of --help: broken between words into
+// lines of at most 80 characters, the continuations indented to the column.
+QString EnColumna(const QString& lista) {
+    constexpr int columna = 24;
+    constexpr int ancho = 80 - columna;
+    QString texto, linea;
+    for (const QString& palabra : lista.split(QLatin1Char(' '))) {
+        if (!linea.isEmpty() && linea.size() + 1 + palabra.size() > ancho) {
+            texto += linea + QLatin1Char('\n') + QString(columna, QLatin1Char(' '));
+            linea.clear();
+        }
+        linea += (linea.isEmpty() ? QString() : QStringLiteral(" ")) + palabra;
+    }
+    return texto + linea;
+}
+
+}  // namespace
+
+Dias::Consulta ConsultaDeDias(const Peticion& p) {
+    Dias::Consulta c = p;
+    const QLatin1String formato(p.formato->nombre);
+    c.luzEspecial =
+        formato == QLatin1String("csv") || formato == QLatin1String("json") ||
+        (formato == QLatin1String("ics") && (p.eventos & (EventoDorada | EventoAzul))) || p.dorada;
+    return c;
+}
+
 QString TextoAyuda() {
     QString ayuda = QStringLiteral(
         "Uso: vespalba-tabla [LUGAR] [--tz ZONA | --zona HORAS] FECHAS\n"
         "                      [--formato %NOMBRES%] [--eventos LISTA] [--papel a4|carta]\n"
-        "                      [--tamano ANCHOxALTO] [--luna] [--salida ARCHIVO]\n"
+        "                      [--tamano ANCHOxALTO] [--luna] [--dorada]\n"
+        "                      [--salida ARCHIVO]\n"
         "\n"
         "Calcula, para cada día, el orto y el ocaso de la Luna y del Sol, la aurora y el fin\n"
         "del crepúsculo civil, náutico y astronómico, y las horas de luz, en la hora local\n"
@@ -1303,11 +1349,14 @@ QString TextoAyuda() {
         "%FORMATOS%"
         "  --eventos LISTA       los sucesos del calendario ics, separados por comas:\n"
         "                        %EVENTOS%\n"
-        "                        (por omisión orto,ocaso,fases)\n"
+        "                        (por omisión orto,ocaso,fases); dorada y azul dan el\n"
+        "                        comienzo y el fin de cada hora dorada y azul\n"
         "  --papel PAPEL         el papel de las páginas pdf: a4 (por omisión) o carta\n"
         "  --tamano ANCHOxALTO   el tamaño del gráfico svg o png en píxeles,\n"
         "                        %TAMANOS%\n"
         "  --luna                en el gráfico, las horas de la Luna sobre el horizonte\n"
+        "  --dorada              en el gráfico, las horas azul (el Sol de -6° a -4°) y\n"
+        "                        dorada (de -4° a +6°), de mañana y de tarde\n"
         "  --salida ARCHIVO      escribe en ARCHIVO en vez de la salida normal (- es la\n"
         "                        salida normal); un archivo que ya existe se reemplaza\n"
         "                        solo cuando todo está escrito y guarda sus permisos; si\n"
@@ -1345,6 +1394,7 @@ QString TextoAyuda() {
         "  vespalba-tabla --lugar valparaiso --anio 2026 --formato ics --eventos orto,fases\n"
         "  vespalba-tabla --lugar valparaiso --anio 2026 --formato pdf --salida 2026.pdf\n"
         "  vespalba-tabla --lugar Tromsø --anio 2026 --formato png --luna --salida t.png\n"
+        "  vespalba-tabla --lugar valparaiso --mes 2026-01 --formato svg --dorada\n"
         "  vespalba-tabla --lugar valparaiso --ahora\n"
         "  vespalba-tabla --lugar valparaiso --proximo ocaso\n"
         "  vespalba-tabla --lugar Tromsø --proximo sube --altura 10 --formato json\n"
@@ -1355,7 +1405,7 @@ QString TextoAyuda() {
     for (const FormatoSalida& f : Formatos()) nombres << QLatin1String(f.nombre);
     return ayuda.replace(QStringLiteral("%NOMBRES%"), nombres.join(QLatin1Char('|')))
         .replace(QStringLiteral("%FORMATOS%"), AyudaDeFormatos())
-        .replace(QStringLiteral("%EVENTOS%"), NombresDeEventos(QStringLiteral(", ")))
+        .replace(QStringLiteral("%EVENTOS%"), EnColumna(NombresDeEventos(QStringLiteral(", "))))
         .replace(QStringLiteral("%ANIO_FIN%"), QString::number(AnioMaximo))
         .replace(
             QStringLiteral("%ALTURAS%"),

@@ -30,6 +30,8 @@ enum EventoCalendario : unsigned {
     EventoLuna = 1u << 5,         // moonrise and moonset
     EventoFases = 1u << 6,        // the principal phases
     EventoMediodia = 1u << 7,     // solar noon
+    EventoDorada = 1u << 8,       // the golden hours' beginnings and ends
+    EventoAzul = 1u << 9,         // the blue hours' beginnings and ends
 };
 
 // The names --eventos takes, in the order --help lists them, with their bits.
@@ -46,6 +48,8 @@ inline constexpr NombreEventoCalendario EventosCalendario[] = {
     {"luna", EventoLuna},
     {"fases", EventoFases},
     {"mediodia", EventoMediodia},
+    {"dorada", EventoDorada},
+    {"azul", EventoAzul},
 };
 // The paper of the printed pages.
 enum class Papel {
@@ -107,6 +111,7 @@ struct Peticion : Dias::Consulta {
     Papel papel = Papel::A4;          // --papel, for pages
     QSize tamano = TamanoPorDefecto;  // --tamano, for a chart
     bool luna = false;                // --luna: the Moon's hours on the chart
+    bool dorada = false;              // --dorada: the golden and blue hours on the chart
     // --salida: where the output goes (see destino.h): a regular file
     // replaced only once it is whole, a device or pipe written in place;
     // empty or "-" for standard output.
@@ -123,6 +128,13 @@ struct Peticion : Dias::Consulta {
 // Whether a PDF of the request starts with the chart: its days are one
 // whole calendar year.
 bool ConGraficoDelAnio(const Peticion& peticion);
+
+// The days' request of a Peticion: its place, zone and dates, with the
+// golden and blue hours (Consulta::luzEspecial) when its output shows them:
+// the CSV's and JSON's last fields, the calendar's dorada and azul events,
+// the chart's band of --dorada. The text table does not show them, and
+// its days are computed without.
+Dias::Consulta ConsultaDeDias(const Peticion& peticion);
 
 // What the command line asks for.
 enum class Accion {

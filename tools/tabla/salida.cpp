@@ -11,11 +11,12 @@ bool EscribePorPartes(const Peticion& peticion, const Sumidero& sumidero, const 
     if (peticion.formato->escribe == nullptr) {
         return false;  // a drawing: see dibujo.h
     }
+    const Dias::Consulta consulta = ConsultaDeDias(peticion);
     const long long n = (peticion.hasta - peticion.desde).count() + 1;
     if (n <= reparto.diasEnUnHilo) {
-        return sumidero(peticion.formato->escribe(peticion, CalculaDias(peticion)));
+        return sumidero(peticion.formato->escribe(peticion, CalculaDias(consulta)));
     }
-    return peticion.formato->escribePorBloques(peticion, Bloques(peticion, reparto), sumidero);
+    return peticion.formato->escribePorBloques(peticion, Bloques(consulta, reparto), sumidero);
 }
 
 QByteArray Escribe(const Peticion& peticion, const Reparto& reparto) {
