@@ -251,7 +251,7 @@ TEST(LeeOrden, DoradaYEventosDoradaAzul) {
     const QString ayuda = TextoAyuda();
     EXPECT_TRUE(ayuda.contains(QStringLiteral("[--dorada]")));
     EXPECT_TRUE(ayuda.contains(QStringLiteral("  --dorada  ")));
-    EXPECT_TRUE(ayuda.contains(QStringLiteral("fases, mediodia, dorada, azul")));
+    EXPECT_TRUE(ayuda.simplified().contains(QStringLiteral("fases, mediodia, dorada, azul")));
 }
 
 TEST(RechazoTerminal, SoloBinarioAUnaTerminal) {

@@ -178,7 +178,7 @@ const OpcionConValor* BuscaOpcionConValor(const QString& nombre) {
 }
 
 // The options without a value.
-const std::array<QStringList, 7> opcionesSinValor = {{
+const std::array<QStringList, 8> opcionesSinValor = {{
     {QStringLiteral("hoy")},
     {QStringLiteral("guardar-lugar")},
     {QStringLiteral("ahora")},
