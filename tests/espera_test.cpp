@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <pwd.h>
@@ -669,6 +670,53 @@ TEST(EsperaPrograma, LugarGuardadoBajoCron) {
     EXPECT_EQ(otra.estado, 0) << otra.errores.toStdString();
     QSettings s(archivo, QSettings::NativeFormat);
     EXPECT_EQ(s.value("otro/x").toString(), QStringLiteral("1"));  // the rest kept
+}
+
+// A settings file its user cannot read (tests run as root: the program
+// runs as nobody): the message says so, and --guardar-lugar leaves it.
+TEST(EsperaPrograma, ArchivoDeAjustesIlegible) {
+    if (geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty()) {
+        GTEST_SKIP() << "hace falta ser root y setpriv para correr como nobody";
+    }
+    QTemporaryDir dir;
+    const auto todos = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                       QFile::WriteOther | QFile::ExeOther;
+    QFile::setPermissions(dir.path(), todos);
+    QDir(dir.path()).mkdir(QStringLiteral("vespalba"));
+    QFile::setPermissions(dir.filePath(QStringLiteral("vespalba")), todos);
+    const QString archivo = dir.filePath(QStringLiteral("vespalba/vespalba.conf"));
+    const QByteArray contenido =
+        "[lugar_por_omision]\nlatitud=-33\nlongitud=-71\nzona=America/Santiago\n";
+    {
+        QFile f(archivo);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(contenido);
+    }
+    QFile::setPermissions(archivo, QFileDevice::Permissions());
+    auto comoNobody = [&](const QStringList& argumentos) {
+        const QStringList todo = {"--reuid=nobody",
+                                  "--regid=nogroup",
+                                  "--clear-groups",
+                                  "env",
+                                  "-i",
+                                  "PATH=/usr/bin:/bin",
+                                  "XDG_CONFIG_HOME=" + dir.path(),
+                                  QStringLiteral(VESPALBA_TABLA)};
+        QProcess p;
+        p.start(QStringLiteral("setpriv"), todo + argumentos);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return std::pair{p.exitCode(), p.readAllStandardError()};
+    };
+    const auto [estado, errores] = comoNobody({"--proximo", "ocaso"});
+    EXPECT_EQ(estado, 2);
+    EXPECT_TRUE(errores.contains("no se pudo usar (no se puede leer)")) << errores.toStdString();
+    const auto [otroEstado, otrosErrores] = comoNobody({"--guardar-lugar", "--lugar", "iquique"});
+    EXPECT_EQ(otroEstado, 1);
+    EXPECT_TRUE(otrosErrores.contains("no se escribe en él")) << otrosErrores.toStdString();
+    QFile::setPermissions(archivo, QFile::ReadOwner | QFile::WriteOwner);
+    QFile f(archivo);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), contenido);
 }
 
 // The shell sees 143 for SIGTERM and 130 for SIGINT, as for any program

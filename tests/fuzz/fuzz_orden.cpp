@@ -44,8 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tam
     const Vespalba::Tabla::Orden orden =
         Vespalba::Tabla::LeeOrden(argumentos, 1773453600, QString(), [] {
             Vespalba::Tabla::LugarPorOmision l;
-            l.lugar = Vespalba::LugarGuardado{QStringLiteral("Caleta Tortel"), {}, -47.7958,
-                                              -73.5353, QStringLiteral("America/Santiago")};
+            l.lugar = Vespalba::LugarGuardado{QStringLiteral("Caleta Tortel"),
+                                              {},
+                                              -47.7958,
+                                              -73.5353,
+                                              QStringLiteral("America/Santiago")};
             return l;
         });
     if (orden.accion == Vespalba::Tabla::Accion::Error) {

@@ -508,7 +508,7 @@ QString LeeLugarPedido(const QCommandLineParser& parser, Peticion& p, QString& a
         if (!omision.problema.isEmpty()) {
             return falta + QStringLiteral(
                                "; el lugar guardado en %1 no se pudo usar (%2): "
-                               "guárdelo de nuevo con --guardar-lugar")
+                               "corrija o borre ese archivo y guarde el lugar con --guardar-lugar")
                                .arg(omision.archivo, omision.problema);
         }
         if (!omision.lugar) {
