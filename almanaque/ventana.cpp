@@ -4,6 +4,7 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -41,11 +42,14 @@
 #include <mutex>
 
 #include "almanaque/ahora.h"
+#include "almanaque/anio.h"
 #include "almanaque/franja.h"
 #include "almanaque/luna.h"
 #include "almanaque/mes.h"
+#include "dias/presente.h"
 #include "places/nomenclator.h"
 #include "places/zonas.h"
+#include "tools/tabla/dibujo.h"
 
 namespace Vespalba::Almanaque {
 
@@ -156,6 +160,8 @@ VentanaAlmanaque::VentanaAlmanaque(std::unique_ptr<QSettings> almanaque,
     pestanas_->setObjectName(QStringLiteral("pestanas"));
     pestanas_->addTab(ConstruyeDia(), QStringLiteral("&Día"));
     pestanas_->addTab(ConstruyeMes(), QStringLiteral("&Mes"));
+    pestanas_->addTab(ConstruyeAnio(), QStringLiteral("&Año"));
+    connect(pestanas_, &QTabWidget::currentChanged, this, [this] { ActualizaAnio(); });
     columna->addWidget(pestanas_, 1);
     setCentralWidget(central);
     ConstruyeMenus();
@@ -398,6 +404,71 @@ QWidget* VentanaAlmanaque::ConstruyeDia() {
     return desplazable;
 }
 
+namespace {
+
+// Whether two requests give the same days.
+bool MismaConsulta(const Dias::Consulta& a, const Dias::Consulta& b) {
+    return a.latitud == b.latitud && a.longitud == b.longitud && a.zonaHoraria == b.zonaHoraria &&
+           a.zona == b.zona && a.desde == b.desde && a.hasta == b.hasta && a.lugar == b.lugar &&
+           a.nombreCompleto == b.nombreCompleto;
+}
+
+}  // namespace
+
+QWidget* VentanaAlmanaque::ConstruyeAnio() {
+    auto* anio = new QWidget;
+    anio->setObjectName(QStringLiteral("vistaAnio"));
+    auto* columna = new QVBoxLayout(anio);
+    auto* opciones = new QHBoxLayout;
+    lunaAnio_ = new QCheckBox(QStringLiteral("Horas de la &Luna"));
+    lunaAnio_->setObjectName(QStringLiteral("lunaAnio"));
+    doradaAnio_ = new QCheckBox(QStringLiteral("Horas &dorada y azul"));
+    doradaAnio_->setObjectName(QStringLiteral("doradaAnio"));
+    opciones->addWidget(lunaAnio_);
+    opciones->addWidget(doradaAnio_);
+    opciones->addStretch(1);
+    columna->addLayout(opciones);
+    graficoAnio_ = new GraficoAnio;
+    columna->addWidget(graficoAnio_, 1);
+    for (QCheckBox* c : {lunaAnio_, doradaAnio_}) {
+        connect(c, &QCheckBox::toggled, this, [this] { ActualizaAnio(); });
+    }
+    connect(graficoAnio_, &GraficoAnio::DiaElegido, this, &VentanaAlmanaque::EligeFecha);
+    return anio;
+}
+
+void VentanaAlmanaque::ActualizaAnio() {
+    if (graficoAnio_ == nullptr || pestanas_->currentWidget() != graficoAnio_->parentWidget()) {
+        return;  // drawn when the year's tab is shown
+    }
+    const QDate primero(fecha_.year(), 1, 1);
+    Dias::Consulta c = ConsultaDe(sitio_, zona_, primero, QDate(fecha_.year(), 12, 31));
+    c.luzEspecial = doradaAnio_->isChecked();
+    const qint64 t = ahora_();
+    const QDate fechaHoy = HoyEn(c, t);
+    const bool igual = MismaConsulta(c, consultaAnio_) &&
+                       c.luzEspecial == consultaAnio_.luzEspecial &&
+                       lunaAnio_->isChecked() == lunaAnioMostrada_ && fechaHoy == hoyAnio_;
+    if (igual) {
+        graficoAnio_->Elige(fecha_);
+        return;
+    }
+    consultaAnio_ = c;
+    lunaAnioMostrada_ = lunaAnio_->isChecked();
+    hoyAnio_ = fechaHoy;
+    Tabla::Peticion p;
+    static_cast<Dias::Consulta&>(p) = c;
+    Dibujo::OpcionesGrafico opciones;
+    opciones.luna = lunaAnio_->isChecked();
+    opciones.dorada = c.luzEspecial;
+    const std::optional<QDate> hoy =
+        fechaHoy.year() == fecha_.year() ? std::optional(fechaHoy) : std::nullopt;
+    // The present on the zone's clock, hours after its 0 h.
+    const qint64 local = t + Dias::DesfaseEn(c, t);
+    const double hora = double((local % 86400 + 86400) % 86400) / 3600.0;
+    graficoAnio_->Muestra(Tabla::AlmanaqueDe(p, Dias::CalculaDias(c)), opciones, fecha_, hoy, hora);
+}
+
 QWidget* VentanaAlmanaque::ConstruyeMes() {
     tablaMes_ = new QTableView;
     tablaMes_->setObjectName(QStringLiteral("tablaMes"));
@@ -461,6 +532,8 @@ void VentanaAlmanaque::ConstruyeMenus() {
            [this] { pestanas_->setCurrentIndex(0); });
     accion(QStringLiteral("Vista del m&es"), QKeySequence(Qt::CTRL | Qt::Key_2),
            [this] { pestanas_->setCurrentIndex(1); });
+    accion(QStringLiteral("Vista del &año"), QKeySequence(Qt::CTRL | Qt::Key_3),
+           [this] { pestanas_->setCurrentIndex(2); });
 
     menuBar()->addMenu(menuFavoritos_);
 
@@ -596,17 +669,6 @@ void VentanaAlmanaque::Hoy() { EligeFecha(HoyEn(consulta_, ahora_())); }
 
 // ------------------------------------------------------------ the results
 
-namespace {
-
-// Whether two requests give the same days.
-bool MismaConsulta(const Dias::Consulta& a, const Dias::Consulta& b) {
-    return a.latitud == b.latitud && a.longitud == b.longitud && a.zonaHoraria == b.zonaHoraria &&
-           a.zona == b.zona && a.desde == b.desde && a.hasta == b.hasta && a.lugar == b.lugar &&
-           a.nombreCompleto == b.nombreCompleto;
-}
-
-}  // namespace
-
 void VentanaAlmanaque::Recalcula() {
     const QDate primero(fecha_.year(), fecha_.month(), 1);
     const QDate ultimo = primero.addMonths(1).addDays(-1);
@@ -661,6 +723,7 @@ void VentanaAlmanaque::Recalcula() {
     }
     if (!dias.empty()) MuestraDia(dias[std::size_t(fila)]);
     panelAhora_->Muestra(consulta_);
+    ActualizaAnio();
 }
 
 void VentanaAlmanaque::MuestraDia(const Dias::DiaCalculado& d) {

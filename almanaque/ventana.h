@@ -16,6 +16,7 @@
 #include "almanaque/preferencias.h"
 
 class QAction;
+class QCheckBox;
 class QComboBox;
 class QCompleter;
 class QDateEdit;
@@ -33,6 +34,7 @@ namespace Vespalba::Almanaque {
 class DibujoLuna;
 class FranjaDia;
 class PanelAhora;
+class GraficoAnio;
 class ModeloMes;
 
 class VentanaAlmanaque : public QMainWindow {
@@ -65,6 +67,11 @@ private:
     void ConstruyeCajas(QWidget* arriba);
     QWidget* ConstruyeDia();
     QWidget* ConstruyeMes();
+    QWidget* ConstruyeAnio();
+    // Draws the year's chart again when its tab is shown and the year, the
+    // place, the zone, the options or today changed; otherwise moves the
+    // outline to the date.
+    void ActualizaAnio();
     void LlenaZonas();
 
     void TextoDelLugarEditado(const QString& texto);
@@ -121,6 +128,13 @@ private:
     QDate mesMostrado_;
     Dias::Consulta consultaMes_;
     Dias::Consulta consultaMostrada_;  // the month table's
+
+    GraficoAnio* graficoAnio_ = nullptr;
+    QCheckBox* lunaAnio_ = nullptr;
+    QCheckBox* doradaAnio_ = nullptr;
+    Dias::Consulta consultaAnio_;  // the chart's, and its options and today
+    bool lunaAnioMostrada_ = false;
+    QDate hoyAnio_;
 };
 
 }  // namespace Vespalba::Almanaque
