@@ -10,6 +10,10 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QDateEdit>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -23,26 +27,32 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QStandardItemModel>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QThread>
 #include <QThreadPool>
 #include <QTimeZone>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <mutex>
 
 #include "almanaque/ahora.h"
 #include "almanaque/anio.h"
+#include "almanaque/exportar.h"
 #include "almanaque/franja.h"
 #include "almanaque/luna.h"
 #include "almanaque/mes.h"
@@ -50,6 +60,7 @@
 #include "places/nomenclator.h"
 #include "places/zonas.h"
 #include "tools/tabla/dibujo.h"
+#include "tools/tabla/exporta.h"
 
 namespace Vespalba::Almanaque {
 
@@ -415,6 +426,76 @@ bool MismaConsulta(const Dias::Consulta& a, const Dias::Consulta& b) {
 
 }  // namespace
 
+void VentanaAlmanaque::Imprime(bool anio) {
+    const QDate desde = anio ? QDate(fecha_.year(), 1, 1) : QDate(fecha_.year(), fecha_.month(), 1);
+    const QDate hasta = anio ? QDate(fecha_.year(), 12, 31) : desde.addMonths(1).addDays(-1);
+    Tabla::Peticion p = PeticionDe(consulta_, desde, hasta, "pdf");
+    p.luna = lunaAnio_->isChecked();
+    p.dorada = doradaAnio_->isChecked();
+    MuestraImpresion(this, p);
+}
+
+void VentanaAlmanaque::Exporta() {
+    DialogoExportar dialogo(consulta_, fecha_, this);
+    if (dialogo.exec() != QDialog::Accepted) return;
+    const QString carpeta =
+        ultimaCarpeta_.isEmpty()
+            ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+            : ultimaCarpeta_;
+    const QString ruta = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Exportar"), QDir(carpeta).filePath(dialogo.NombreSugerido()));
+    if (ruta.isEmpty()) return;
+    ultimaCarpeta_ = QFileInfo(ruta).absolutePath();
+    ExportaA(dialogo.Peticion(), ruta);
+}
+
+bool VentanaAlmanaque::ExportaA(const Tabla::Peticion& peticion, const QString& ruta) {
+    // Off the GUI thread: a year of pages or 1980-2040 takes seconds, and
+    // the window keeps answering; the progress is read every 50 ms.
+    std::atomic<qint64> hecho = 0, total = 0;
+    std::atomic<bool> cancelar = false;
+    Tabla::Exportacion resultado;
+    std::unique_ptr<QThread> hilo(QThread::create([&] {
+        resultado = Tabla::Exporta(peticion, ruta, NombreDelPrograma(), [&](qint64 h, qint64 t) {
+            hecho = h;
+            total = t;
+            return !cancelar.load();
+        });
+    }));
+    QProgressDialog progreso(QStringLiteral("Exportando %1…").arg(QFileInfo(ruta).fileName()),
+                             QStringLiteral("Cancelar"), 0, 0, this);
+    progreso.setObjectName(QStringLiteral("progresoExportar"));
+    progreso.setWindowModality(Qt::WindowModal);
+    progreso.setMinimumDuration(300);
+    QTimer reloj;
+    connect(&reloj, &QTimer::timeout, &progreso, [&] {
+        if (total > 0) {
+            progreso.setMaximum(int(total.load()));
+            progreso.setValue(int(std::min(hecho.load(), total.load())));
+        }
+    });
+    connect(&progreso, &QProgressDialog::canceled, &progreso, [&] { cancelar = true; });
+    QEventLoop espera;
+    connect(hilo.get(), &QThread::finished, &espera, &QEventLoop::quit);
+    reloj.start(50);
+    hilo->start();
+    espera.exec();
+    hilo->wait();
+    reloj.stop();
+    progreso.reset();
+    if (resultado.escrito) {
+        statusBar()->showMessage(QStringLiteral("Exportado en %1").arg(ruta), 8000);
+        return true;
+    }
+    if (!resultado.cancelado) {
+        QMessageBox::warning(this, QStringLiteral("Exportar"),
+                             QStringLiteral("No se pudo escribir %1: %2.\nSi el archivo ya "
+                                            "existía, quedó como estaba.")
+                                 .arg(ruta, resultado.motivo));
+    }
+    return false;
+}
+
 QWidget* VentanaAlmanaque::ConstruyeAnio() {
     auto* anio = new QWidget;
     anio->setObjectName(QStringLiteral("vistaAnio"));
@@ -499,6 +580,16 @@ QWidget* VentanaAlmanaque::ConstruyeMes() {
 
 void VentanaAlmanaque::ConstruyeMenus() {
     QMenu* archivo = menuBar()->addMenu(QStringLiteral("&Archivo"));
+    QAction* imprimirMes =
+        archivo->addAction(QStringLiteral("&Imprimir el mes…"), this, [this] { Imprime(false); });
+    imprimirMes->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    QAction* imprimirAnio =
+        archivo->addAction(QStringLiteral("Imprimir el &año…"), this, [this] { Imprime(true); });
+    imprimirAnio->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    QAction* exportar =
+        archivo->addAction(QStringLiteral("&Exportar…"), this, &VentanaAlmanaque::Exporta);
+    exportar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    archivo->addSeparator();
     QAction* salir = archivo->addAction(QStringLiteral("&Salir"), this, &QWidget::close);
     salir->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 

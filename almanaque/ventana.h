@@ -14,6 +14,7 @@
 
 #include "almanaque/modelo.h"
 #include "almanaque/preferencias.h"
+#include "tools/tabla/orden.h"
 
 class QAction;
 class QCheckBox;
@@ -40,6 +41,11 @@ class ModeloMes;
 class VentanaAlmanaque : public QMainWindow {
     Q_OBJECT
 public:
+    // Writes the request to `ruta` off the GUI thread, with a progress
+    // dialog that can cancel; a failure gets a message box with the reason.
+    // True when written. (Exporta's last step, public for the tests.)
+    bool ExportaA(const Tabla::Peticion& peticion, const QString& ruta);
+
     // The settings to read and keep (the user's, or a test's); `ahora`
     // gives the present instant, seconds since 1970 UT (a test's clock).
     VentanaAlmanaque(std::unique_ptr<QSettings> almanaque, std::unique_ptr<QSettings> comun,
@@ -72,6 +78,9 @@ private:
     // place, the zone, the options or today changed; otherwise moves the
     // outline to the date.
     void ActualizaAnio();
+    // Archivo: the print preview of the month or the year; the export dialog.
+    void Imprime(bool anio);
+    void Exporta();
     void LlenaZonas();
 
     void TextoDelLugarEditado(const QString& texto);
@@ -135,6 +144,7 @@ private:
     Dias::Consulta consultaAnio_;  // the chart's, and its options and today
     bool lunaAnioMostrada_ = false;
     QDate hoyAnio_;
+    QString ultimaCarpeta_;  // where the last export went
 };
 
 }  // namespace Vespalba::Almanaque

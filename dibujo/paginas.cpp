@@ -585,16 +585,14 @@ void DibujaMes(QPainter& pintor, const QRectF& hoja, double punto, const Almanaq
                  MideTextos(*pintor.device(), letra, negrita, punto, a), o, pagina, paginas);
 }
 
-bool EscribePdf(QIODevice& salida, const Almanaque& a, const OpcionesDocumento& o) {
+bool DibujaDocumento(QPagedPaintDevice& dispositivo, const Almanaque& a, const OpcionesDocumento& o,
+                     const std::function<bool(int, int)>& progreso) {
     if (a.dias.empty()) return false;
-    QPdfWriter escritor(&salida);
-    escritor.setCreator(o.programa);
-    escritor.setTitle(TituloGrafico(a));
-    const double punto = escritor.resolution() / 72.0;
+    const double punto = dispositivo.logicalDpiX() / 72.0;
     const std::vector<year_month> meses = MesesDe(a);
-    const FormaPagina forma = EligeForma(escritor, punto, a, o);
+    const FormaPagina forma = EligeForma(dispositivo, punto, a, o);
     const auto [letra, negrita] = LetrasDeTabla(forma, punto);
-    const Textos textos = MideTextos(escritor, letra, negrita, punto, a);
+    const Textos textos = MideTextos(dispositivo, letra, negrita, punto, a);
     const int paginas = int(meses.size()) + (o.grafico ? 1 : 0);
     const QFont letraPie = Letra(CuerpoMinimo, punto);
 
@@ -602,17 +600,21 @@ bool EscribePdf(QIODevice& salida, const Almanaque& a, const OpcionesDocumento& 
         return DisenoDePagina(
             o.papel, o.grafico && pagina == 1 ? QPageLayout::Landscape : forma.orientacion);
     };
-    escritor.setPageLayout(diseno(1));
+    dispositivo.setPageLayout(diseno(1));
     QPainter pintor;
-    if (!pintor.begin(&escritor)) return false;
+    if (!pintor.begin(&dispositivo)) return false;
     for (int pagina = 1; pagina <= paginas; ++pagina) {
+        if (progreso && !progreso(pagina - 1, paginas)) {
+            pintor.end();
+            return false;
+        }
         if (pagina > 1) {
-            escritor.setPageLayout(diseno(pagina));
-            if (!escritor.newPage()) return false;
+            dispositivo.setPageLayout(diseno(pagina));
+            if (!dispositivo.newPage()) return false;
         }
         const QRectF hoja = Hoja(diseno(pagina), punto);
         if (o.grafico && pagina == 1) {
-            const QFontMetricsF m(letraPie, &escritor);
+            const QFontMetricsF m(letraPie, &dispositivo);
             const QRectF marco = hoja.adjusted(0, 0, 0, -(m.lineSpacing() + 4.0 * punto));
             DibujaGrafico(pintor, marco, a, OpcionesGrafico{o.luna, punto, o.dorada});
             DibujaPie(pintor, hoja, punto, letraPie, o, pagina, paginas);
@@ -622,7 +624,17 @@ bool EscribePdf(QIODevice& salida, const Almanaque& a, const OpcionesDocumento& 
                          paginas);
         }
     }
+    if (progreso) progreso(paginas, paginas);
     return pintor.end();
+}
+
+bool EscribePdf(QIODevice& salida, const Almanaque& a, const OpcionesDocumento& o,
+                const std::function<bool(int, int)>& progreso) {
+    if (a.dias.empty()) return false;
+    QPdfWriter escritor(&salida);
+    escritor.setCreator(o.programa);
+    escritor.setTitle(TituloGrafico(a));
+    return DibujaDocumento(escritor, a, o, progreso);
 }
 
 }  // namespace Vespalba::Dibujo

@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <chrono>
+#include <functional>
 #include <vector>
 
 #include "dibujo/almanaque.h"
@@ -22,6 +23,7 @@
 
 class QIODevice;
 class QPaintDevice;
+class QPagedPaintDevice;
 class QPainter;
 
 namespace Vespalba::Dibujo {
@@ -108,6 +110,18 @@ void DibujaMes(QPainter& pintor, const QRectF& hoja, double punto, const Almanaq
 // as its creator. False when there are no days or the painter could not
 // start, open a page or finish; a failure of the device itself shows in the
 // device (QSaveFile::commit fails).
-bool EscribePdf(QIODevice& salida, const Almanaque& almanaque, const OpcionesDocumento& opciones);
+//   progreso: told (page done, pages) before each page and at the end; it
+//   returns false to stop (the document is then left unfinished, and false
+//   returned).
+bool EscribePdf(QIODevice& salida, const Almanaque& almanaque, const OpcionesDocumento& opciones,
+                const std::function<bool(int, int)>& progreso = {});
+
+// The same pages on any paged device (a QPdfWriter, a QPrinter for the
+// print preview or the printer): its resolution sets the units, each page
+// gets its layout (the chart's landscape, the months' form) before it is
+// drawn. False as for EscribePdf.
+bool DibujaDocumento(QPagedPaintDevice& dispositivo, const Almanaque& almanaque,
+                     const OpcionesDocumento& opciones,
+                     const std::function<bool(int, int)>& progreso = {});
 
 }  // namespace Vespalba::Dibujo

@@ -27,6 +27,24 @@ Dibujo::Estado EstadoDe(ModuloVespalba::EstadoClase e) {
 
 }  // namespace
 
+Dibujo::OpcionesDocumento DocumentoDe(const Peticion& peticion, const QString& programa) {
+    Dibujo::OpcionesDocumento documento;
+    documento.papel = peticion.papel == Papel::Carta ? Dibujo::Papel::Carta : Dibujo::Papel::A4;
+    documento.grafico = ConGraficoDelAnio(peticion);
+    documento.luna = peticion.luna;
+    documento.dorada = peticion.dorada;
+    documento.programa = programa;
+    documento.metodo = QStringLiteral(
+        "Horas locales de la zona, con los minutos truncados (el mediodía, paso del Sol "
+        "por el meridiano, con los segundos), calculadas con series de baja precisión "
+        "del Sol y de la Luna.");
+    // The abbreviated titles and the almanac's columns, after the marks.
+    for (const Explicacion& e : ExplicacionDeColumnas(peticion)) {
+        documento.marcas.push_back({e.marca, false, e.significado});
+    }
+    return documento;
+}
+
 Dibujo::Almanaque AlmanaqueDe(const Peticion& peticion, const std::vector<DiaCalculado>& dias) {
     Dibujo::Almanaque a;
     Encabezado e = EncabezadoDe(peticion, dias);
@@ -68,30 +86,14 @@ Dibujo::Almanaque AlmanaqueDe(const Peticion& peticion, const std::vector<DiaCal
 }
 
 bool Dibuja(const Peticion& peticion, const std::vector<DiaCalculado>& dias, QIODevice& salida,
-            const QString& programa) {
+            const QString& programa, const std::function<bool(int, int)>& progreso) {
     const Dibujo::Almanaque almanaque = AlmanaqueDe(peticion, dias);
     Dibujo::OpcionesGrafico grafico;
     grafico.luna = peticion.luna;
     grafico.dorada = peticion.dorada;
     switch (peticion.formato->lamina) {
-        case Lamina::Paginas: {
-            Dibujo::OpcionesDocumento documento;
-            documento.papel =
-                peticion.papel == Papel::Carta ? Dibujo::Papel::Carta : Dibujo::Papel::A4;
-            documento.grafico = ConGraficoDelAnio(peticion);
-            documento.luna = peticion.luna;
-            documento.dorada = peticion.dorada;
-            documento.programa = programa;
-            documento.metodo = QStringLiteral(
-                "Horas locales de la zona, con los minutos truncados (el mediodía, paso del Sol "
-                "por el meridiano, con los segundos), calculadas con series de baja precisión "
-                "del Sol y de la Luna.");
-            // The abbreviated titles and the almanac's columns, after the marks.
-            for (const Explicacion& e : ExplicacionDeColumnas(peticion)) {
-                documento.marcas.push_back({e.marca, false, e.significado});
-            }
-            return Dibujo::EscribePdf(salida, almanaque, documento);
-        }
+        case Lamina::Paginas:
+            return Dibujo::EscribePdf(salida, almanaque, DocumentoDe(peticion, programa), progreso);
         case Lamina::Vectorial:
             return Dibujo::EscribeSvg(salida, almanaque, peticion.tamano, grafico);
         case Lamina::Imagen: return Dibujo::EscribePng(salida, almanaque, peticion.tamano, grafico);

@@ -10,9 +10,11 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 #include "dibujo/almanaque.h"
+#include "dibujo/paginas.h"
 #include "tools/tabla/orden.h"
 #include "tools/tabla/salida.h"
 
@@ -33,7 +35,13 @@ Dibujo::Almanaque AlmanaqueDe(const Peticion& peticion, const std::vector<DiaCal
 // when peticion.luna and the golden and blue hours when peticion.dorada (the
 // days computed with them, ConsultaDeDias). `programa` ("vespalba-tabla 1.1.0") goes at the pages'
 // foot. False when drawing failed or the format does not draw.
+// `progreso` as for Dibujo::EscribePdf (pages only).
 bool Dibuja(const Peticion& peticion, const std::vector<DiaCalculado>& dias, QIODevice& salida,
-            const QString& programa);
+            const QString& programa, const std::function<bool(int, int)>& progreso = {});
+
+// The pages' options of the request: its paper, the chart page for a whole
+// year, the chart's bands, `programa` at the foot, the method's note and the
+// legend with the columns' explanations.
+Dibujo::OpcionesDocumento DocumentoDe(const Peticion& peticion, const QString& programa);
 
 }  // namespace Vespalba::Tabla
