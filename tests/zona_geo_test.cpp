@@ -199,6 +199,7 @@ TEST(ZonaEn, FueraDeRango) {
 }
 
 TEST(ZonaEn, ElIndiceDelProgramaEnVariosHilos) {
+    if (qEnvironmentVariableIsSet("VESPALBA_ZONAS_GEO")) GTEST_SKIP() << "índice elegido a mano";
     // The first calls, from several threads at once, open the index once and
     // agree.
     std::vector<std::thread> hilos;
@@ -245,6 +246,49 @@ TEST(IndiceZonas, ArchivosQueNoSonIndices) {
     EXPECT_FALSE(IndiceZonas::Abre(dir.filePath(QStringLiteral("no-existe")), &problema));
     EXPECT_FALSE(problema.isEmpty());
     EXPECT_GT(Indice().NumZonas(), 400);
+}
+
+TEST(IndiceZonas, ZonaQueFaltaEnElTzdata) {
+    // The index with America/Coyhaique renamed to an id no tzdata has: the
+    // stand-in the index stores for it is given, with a note.
+    QFile original(QStringLiteral(VESPALBA_ZONAS_IDX));
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    QByteArray datos = original.readAll();
+    const QByteArray id("America/Coyhaique\0", 18), falso("America/Coyhaiqux\0", 18);
+    const qsizetype en = datos.indexOf(id);
+    ASSERT_GE(en, 0);
+    datos.replace(en, id.size(), falso);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile f(dir.filePath(QStringLiteral("zonas.idx")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(datos);
+    f.close();
+    QString problema;
+    const auto indice = IndiceZonas::Abre(f.fileName(), &problema);
+    ASSERT_TRUE(indice) << problema.toStdString();
+    const auto r = indice->Busca(-45.57, -72.07);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->zona, QLatin1String("America/Punta_Arenas"));
+    EXPECT_TRUE(r->nota.contains(QLatin1String("America/Coyhaiqux"))) << r->nota.toStdString();
+    EXPECT_TRUE(r->nota.contains(QLatin1String("America/Punta_Arenas"))) << r->nota.toStdString();
+    // Other zones are untouched, without a note.
+    const auto santiago = indice->Busca(-33.45, -70.67);
+    ASSERT_TRUE(santiago);
+    EXPECT_EQ(santiago->zona, QLatin1String("America/Santiago"));
+    EXPECT_TRUE(santiago->nota.isEmpty());
+}
+
+// Run alone by CTest (zona_geo_sin_indice, tests/CMakeLists.txt) with
+// VESPALBA_ZONAS_GEO naming a missing file; disabled in the ordinary run,
+// where the program finds the source tree's index.
+TEST(ZonaEn, DISABLED_SinIndice) {
+    ASSERT_TRUE(
+        qEnvironmentVariable("VESPALBA_ZONAS_GEO").endsWith(QLatin1String("no-existe.idx")));
+    QString problema;
+    EXPECT_FALSE(ZonaEn(-33.05, -71.62, &problema));
+    EXPECT_TRUE(problema.contains(QLatin1String("no-existe.idx"))) << problema.toStdString();
+    EXPECT_EQ(IndiceZonas::DelPrograma(), nullptr);
 }
 
 // Farther than 1 km from every boundary, the zone of the polygons; nearer,
