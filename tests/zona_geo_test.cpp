@@ -12,10 +12,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QtEndian>
 
 #include <cmath>
 #include <limits>
 #include <map>
+#include <random>
 #include <set>
 #include <thread>
 #include <vector>
@@ -246,6 +248,37 @@ TEST(IndiceZonas, ArchivosQueNoSonIndices) {
     EXPECT_FALSE(IndiceZonas::Abre(dir.filePath(QStringLiteral("no-existe")), &problema));
     EXPECT_FALSE(problema.isEmpty());
     EXPECT_GT(Indice().NumZonas(), 400);
+}
+
+TEST(IndiceZonas, DatosAlterados) {
+    // An index whose header is sound but whose nodes and polygons hold wrong
+    // bytes (a damaged disk, a bad copy) still answers every lookup, within
+    // the file (the sanitizer build checks the reads) and in bounded time.
+    QFile original(QStringLiteral(VESPALBA_ZONAS_IDX));
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray bueno = original.readAll();
+    const quint32 inicioNodos = qFromLittleEndian<quint32>(bueno.constData() + 20);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    std::mt19937 azar(20261211);
+    std::uniform_int_distribution<qsizetype> posicion(inicioNodos, bueno.size() - 1);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::uniform_real_distribution<double> u(0.0, 1.0);
+    for (int copia = 0; copia < 8; ++copia) {
+        QByteArray datos = bueno;
+        for (int i = 0; i < 20000; ++i) datos[posicion(azar)] = char(byte(azar));
+        QFile f(dir.filePath(QStringLiteral("zonas%1.idx").arg(copia)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(datos);
+        f.close();
+        const auto indice = IndiceZonas::Abre(f.fileName(), nullptr);
+        ASSERT_TRUE(indice);
+        for (int i = 0; i < 5000; ++i) {
+            const double lat = std::asin(2 * u(azar) - 1) * 180 / M_PI, lon = 360 * u(azar) - 180;
+            const auto r = indice->Busca(lat, lon);
+            ASSERT_TRUE(r && !r->zona.isEmpty()) << lat << ", " << lon;
+        }
+    }
 }
 
 TEST(IndiceZonas, ZonaQueFaltaEnElTzdata) {
