@@ -158,6 +158,7 @@ IndiceZonas::IndiceZonas(std::unique_ptr<Datos> datos) : d_(std::move(datos)) {}
 IndiceZonas::~IndiceZonas() = default;
 
 int IndiceZonas::NumZonas() const { return int(d_->numZonas); }
+QString IndiceZonas::Ruta() const { return d_->archivo->fileName(); }
 
 std::unique_ptr<IndiceZonas> IndiceZonas::Abre(const QString& ruta, QString* problema) {
     auto falla = [&](const QString& por) {

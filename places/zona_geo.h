@@ -83,6 +83,8 @@ public:
     std::optional<ZonaDeCoordenadas> Busca(double latitud, double longitudEste) const;
 
     int NumZonas() const;
+    // The file mapped.
+    QString Ruta() const;
 
 private:
     struct Datos;

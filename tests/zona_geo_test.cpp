@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtEndian>
@@ -322,6 +323,30 @@ TEST(ZonaEn, DISABLED_SinIndice) {
     EXPECT_FALSE(ZonaEn(-33.05, -71.62, &problema));
     EXPECT_TRUE(problema.contains(QLatin1String("no-existe.idx"))) << problema.toStdString();
     EXPECT_EQ(IndiceZonas::DelPrograma(), nullptr);
+}
+
+TEST(ZonaEn, ElIndiceDeLasFuentes) {
+    // Run from the build folder, with no share/vespalba beside it: the
+    // source tree's index.
+    if (qEnvironmentVariableIsSet("VESPALBA_ZONAS_GEO")) GTEST_SKIP() << "índice elegido a mano";
+    const IndiceZonas* indice = IndiceZonas::DelPrograma();
+    ASSERT_TRUE(indice);
+    EXPECT_EQ(QFileInfo(indice->Ruta()).canonicalFilePath().toStdString(),
+              QFileInfo(QStringLiteral(VESPALBA_ZONAS_IDX)).canonicalFilePath().toStdString());
+}
+
+// Run by CTest (zona_geo_instalado, tests/CMakeLists.txt) on a copy of this
+// program in DIR/bin with the index in DIR/share/vespalba, as installed.
+TEST(ZonaEn, DISABLED_ElIndiceInstalado) {
+    const QString esperado = qEnvironmentVariable("VESPALBA_ZONAS_INSTALADO");
+    ASSERT_FALSE(esperado.isEmpty());
+    const IndiceZonas* indice = IndiceZonas::DelPrograma();
+    ASSERT_TRUE(indice);
+    EXPECT_EQ(QFileInfo(indice->Ruta()).canonicalFilePath().toStdString(),
+              QFileInfo(esperado).canonicalFilePath().toStdString());
+    const auto r = ZonaEn(-33.05, -71.62);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->zona, QLatin1String("America/Santiago"));
 }
 
 // Farther than 1 km from every boundary, the zone of the polygons; nearer,
