@@ -138,8 +138,8 @@ def geometria_celda(caja, rasgos, numero):
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     ap.add_argument("--descargas", default=os.path.expanduser("~/.cache/vespalba"))
-    ap.add_argument("--salida", default=os.path.join(
-        os.path.dirname(os.path.abspath(__file__)), "..", "..", "places", "datos", "zonas.idx"))
+    ap.add_argument("--salida", default=os.path.normpath(os.path.join(
+        os.path.dirname(os.path.abspath(__file__)), "..", "..", "places", "datos", "zonas.idx")))
     args = ap.parse_args()
 
     ruta = geotz.descarga(args.descargas)
