@@ -35,7 +35,7 @@ constexpr quint32 kTipoNodo = 0, kTipoZonas = 1, kTipoGeometria = 2;
 
 quint32 U32(const uchar* p) { return qFromLittleEndian<quint32>(p); }
 
-// One zone's part of a cell, as the ray test and the distances left it.
+// One zone's polygons within a cell, as the ray test and the distances left them.
 struct Pieza {
     int zona = 0;
     bool dentro = false;

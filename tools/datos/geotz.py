@@ -42,8 +42,8 @@ def descarga(carpeta):
     os.makedirs(carpeta, exist_ok=True)
     ruta = os.path.join(carpeta, os.path.basename(URL))
     if not os.path.exists(ruta):
-        subprocess.run(["curl", "-fsSL", "-o", ruta + ".part", URL], check=True)
-        os.replace(ruta + ".part", ruta)
+        subprocess.run(["curl", "-fsSL", "-o", ruta + ".descarga", URL], check=True)
+        os.replace(ruta + ".descarga", ruta)
     h = hashlib.sha256()
     with open(ruta, "rb") as f:
         for trozo in iter(lambda: f.read(1 << 20), b""):
