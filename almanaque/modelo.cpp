@@ -13,6 +13,7 @@
 #include "places/lugares.h"
 #include "places/nombres.h"
 #include "places/nomenclator.h"
+#include "places/zona_geo.h"
 #include "places/zonas.h"
 #include "tools/tabla/orden.h"
 
@@ -120,14 +121,6 @@ Sitio Valparaiso() {
             return SitioDeLaTabla(i);
     }
     return SitioDeLaTabla(1);
-}
-
-double ZonaNautica(double longitud) {
-    if (!std::isfinite(longitud)) return 0.0;
-    // Bands of 15 degrees centred on the multiples of 15; a longitude on a
-    // band's edge goes to the eastern band; the band at 180 degrees split at
-    // the date line.
-    return std::clamp(std::floor(longitud / 15.0 + 0.5), -12.0, 12.0) + 0.0;
 }
 
 QString NombreZonaFija(double horas) {

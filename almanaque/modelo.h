@@ -52,10 +52,6 @@ struct EleccionZona {
     bool operator==(const EleccionZona&) const = default;
 };
 
-// The nautical zone of a longitude (EAST positive): hours, the longitude
-// divided by 15 and rounded, -12 to +12.
-double ZonaNautica(double longitud);
-
 // What a zone text means: "America/Santiago" (a tzdata name, as written),
 // "-4", "+5,75", "5.5 h", "UTC-3" (a fixed offset); none with the reason.
 struct LecturaZona {

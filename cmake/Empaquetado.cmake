@@ -11,6 +11,7 @@
 #   <p>/share/man/es/man1/vespalba.1.gz, vespalba-tabla.1.gz, vespalba-almanaque.1.gz
 #   (Spanish manual pages)
 #   <p>/share/doc/vespalba/copyright, changelog.gz (what Debian asks of a package)
+#   <p>/share/vespalba/zonas.idx (the time-zone boundaries' index, ODbL-1.0)
 # `cpack -G DEB` in the build folder turns the same tree, rooted at /usr, into
 # vespalba_<version>_<arch>.deb (scripts/paquete does it all).
 
@@ -59,6 +60,10 @@ install(FILES ${_paquete_dir}/vespalba.1.gz ${_paquete_dir}/vespalba-tabla.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/es/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${_paquete_dir}/changelog.gz
         DESTINATION ${VESPALBA_DOC_DIR})
+# The time-zone boundaries' index, where places/zona_geo.cpp looks for it
+# from the program's folder.
+install(FILES ${PROJECT_SOURCE_DIR}/places/datos/zonas.idx
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/vespalba)
 # The systemd user units of the README's example, to copy and adapt.
 install(FILES ${PROJECT_SOURCE_DIR}/docs/systemd/vespalba-ocaso.service
               ${PROJECT_SOURCE_DIR}/docs/systemd/vespalba-ocaso.timer

@@ -63,18 +63,6 @@ TEST(Coordenadas, FormasAceptadasYRechazos) {
     }
 }
 
-TEST(Zonas, NauticaDeLaLongitud) {
-    const struct {
-        double longitud, horas;
-    } casos[] = {{0, 0},       {7.4, 0},       {7.5, 1},      {-7.5, 0},
-                 {-7.6, -1},   {-71.6, -5},    {172.4, 11},   {172.5, 12},
-                 {179.99, 12}, {-179.99, -12}, {-172.5, -11}, {-172.6, -12}};
-    for (const auto& c : casos) {
-        EXPECT_EQ(ZonaNautica(c.longitud), c.horas) << c.longitud;
-    }
-    EXPECT_EQ(ZonaNautica(std::numeric_limits<double>::quiet_NaN()), 0.0);
-}
-
 TEST(Zonas, LoQueSeEscribe) {
     using Tipo = EleccionZona::Tipo;
     const struct {

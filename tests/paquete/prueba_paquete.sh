@@ -87,7 +87,8 @@ esperados="./usr/bin/vespalba
 ./usr/share/icons/hicolor/scalable/apps/vespalba.svg
 ./usr/share/man/es/man1/vespalba-almanaque.1.gz
 ./usr/share/man/es/man1/vespalba-tabla.1.gz
-./usr/share/man/es/man1/vespalba.1.gz"
+./usr/share/man/es/man1/vespalba.1.gz
+./usr/share/vespalba/zonas.idx"
 hay=$(cd "$raiz" && find . -type f -o -type l | LC_ALL=C sort)
 if [ "$hay" = "$esperados" ]; then
     bien "los $(wc -l <<<"$esperados") archivos esperados"
