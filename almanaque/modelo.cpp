@@ -328,7 +328,14 @@ Dias::Consulta ConsultaDe(const Sitio& sitio, const EleccionZona& zona, QDate de
     switch (zona.tipo) {
         case EleccionZona::Tipo::DelLugar:
             if (sitio.zona.isEmpty()) {
-                c.zona = ZonaNautica(sitio.longitud);
+                // Bare coordinates: the zone of the point, or the nautical
+                // zone at sea (also when the boundaries' index is missing).
+                const std::optional<ZonaDeCoordenadas> z = ZonaEn(sitio.latitud, sitio.longitud);
+                if (z && !z->nautica) {
+                    c.zonaHoraria = z->zona;
+                } else {
+                    c.zona = ZonaNautica(sitio.longitud);
+                }
             } else {
                 c.zonaHoraria = sitio.zona;
             }
@@ -345,6 +352,8 @@ QString NombreDeZonaElegida(const Sitio& sitio, const EleccionZona& zona) {
     switch (zona.tipo) {
         case EleccionZona::Tipo::DelLugar:
             if (sitio.zona.isEmpty()) {
+                const std::optional<ZonaDeCoordenadas> z = ZonaEn(sitio.latitud, sitio.longitud);
+                if (z && !z->nautica) return z->zona + QStringLiteral(" (por las coordenadas)");
                 return NombreZonaFija(ZonaNautica(sitio.longitud)) +
                        QStringLiteral(" (zona náutica)");
             }

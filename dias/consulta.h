@@ -26,6 +26,10 @@ struct Consulta {
     QString zonaDelLugar;
     // "Puerto Montt, Región de Los Lagos, Chile"; empty for coordinates.
     QString nombreCompleto;
+    // How the zone was found when the request named none and its place
+    // brought none ("según las coordenadas"; "zona náutica de la longitud,
+    // en el mar"), for the text table's header; empty otherwise.
+    QString origenZona;
     // Fixed offset, hours east positive: local = universal + zona, [-12, 14]
     // in quarter hours; unused when zonaHoraria is set.
     double zona = 0.0;

@@ -101,6 +101,36 @@ TEST(Zonas, LoQueSeEscribe) {
     EXPECT_TRUE(LeeZona(QStringLiteral("america/santiago")).problema.contains("America/Santiago"));
 }
 
+// Bare coordinates in "the place's zone": on land the zone of the point
+// (Santiago's outskirts, Hanga Roa), at sea the nautical zone.
+TEST(Zonas, LaDeLasCoordenadas) {
+    const struct {
+        double lat, lon;
+        const char* zona;
+        double horas;
+    } casos[] = {
+        {-33.5, -70.7, "America/Santiago", 0.0},
+        {-27.15, -109.43, "Pacific/Easter", 0.0},
+        {-33.27, -80.5, "", -5.0},
+    };
+    for (const auto& c : casos) {
+        Sitio s;
+        s.latitud = c.lat;
+        s.longitud = c.lon;
+        const Vespalba::Dias::Consulta q =
+            ConsultaDe(s, EleccionZona{}, QDate(2026, 12, 11), QDate(2026, 12, 11));
+        EXPECT_EQ(q.zonaHoraria, QString::fromLatin1(c.zona)) << c.lat << " " << c.lon;
+        if (c.zona[0] == '\0') {
+            EXPECT_EQ(q.zona, c.horas);
+            EXPECT_TRUE(
+                NombreDeZonaElegida(s, EleccionZona{}).endsWith(QStringLiteral("(zona náutica)")));
+        } else {
+            EXPECT_EQ(NombreDeZonaElegida(s, EleccionZona{}),
+                      QString::fromLatin1(c.zona) + QStringLiteral(" (por las coordenadas)"));
+        }
+    }
+}
+
 TEST(Lugares, SugerenciasYNombres) {
     const std::vector<Sugerencia> valpa = Sugerencias(QStringLiteral("valpa"), 12);
     ASSERT_FALSE(valpa.empty());

@@ -186,7 +186,6 @@ TEST(EsperaLectura, OpcionesYRechazos) {
         {QStringList{"--guardar-lugar", "--lugar", "valparaiso", "--zona", "-4"},
          "--guardar-lugar no va con --zona"},
         {QStringList{"--guardar-lugar"}, "--guardar-lugar necesita el lugar"},
-        {QStringList{"--guardar-lugar", "--lat", "10", "--lon", "10"}, "falta la zona"},
         {QStringList{"--guardar-lugar=1", "--lugar", "valparaiso"}, "no lleva valor"},
     };
     for (const auto& c : casos) {
@@ -524,12 +523,14 @@ TEST(EsperaLugarGuardado, SeUsaCuandoNoSeDaLugar) {
     o = lee({"--ahora"});
     EXPECT_TRUE(o.mensaje.contains(QStringLiteral("/x/vespalba.conf no se pudo usar (sus valores")))
         << o.mensaje.toStdString();
-    // Coordinates stored without a zone: say so.
+    // Coordinates stored without a zone: the zone of the point, here the
+    // nautical zone off the coast.
     guardado.problema.clear();
-    guardado.lugar = Vespalba::LugarGuardado{{}, {}, -33.0, -72.0, {}};
+    guardado.lugar = Vespalba::LugarGuardado{{}, {}, -33.0, -73.5, {}};
     o = lee({"--ahora"});
-    EXPECT_TRUE(o.mensaje.contains(QStringLiteral("el lugar guardado son coordenadas sin zona")))
-        << o.mensaje.toStdString();
+    ASSERT_EQ(o.accion, Accion::Ahora) << o.mensaje.toStdString();
+    EXPECT_EQ(o.peticion.zona, -5.0);
+    EXPECT_TRUE(o.peticion.origenZona.contains(QStringLiteral("náutica")));
 }
 
 // Whatever the file holds, reading it gives a valid place or none.

@@ -1104,8 +1104,6 @@ const Malo malos[] = {
      "--desde «2003-02-30»: no existe en el calendario"},
     // Missing or conflicting parts of the request.
     {{"--zona", "-4", "--hoy"}, "falta el lugar"},
-    {{"--lat", "33:16S", "--lon", "71:36W", "--hoy"},
-     "falta la zona: unas coordenadas no traen zona; dé --tz ZONA"},
     {lugar, "falta la fecha"},
     {lugar + QStringList{"--hoy", "--anio", "2003"}, "use una sola de --fecha, --mes, --anio"},
     {QStringList{"--lat", "33:16S"} + coordenadas, "--lat necesita también --lon"},
@@ -1542,6 +1540,50 @@ TEST(Programa, HoyEsLaFechaLocal) {
     ASSERT_EQ(dias.size(), 1);
     const QString fecha = dias[0]["fecha"].toString();
     EXPECT_TRUE(fecha == antes || fecha == despues) << fecha.toStdString();
+}
+
+// Coordinates without --tz or --zona: the zone of the boundaries at the
+// point, on land and on islands; at sea the longitude's nautical zone; the
+// header says how it was found.
+TEST(LeeOrden, ZonaDeLasCoordenadas) {
+    const struct {
+        const char* lat;
+        const char* lon;
+        const char* zona;  // the IANA zone, or empty for a nautical zone
+        double horas;      // the nautical zone's offset
+    } casos[] = {
+        {"33:16S", "71:36W", "America/Santiago", 0},  // the worked example's place
+        {"-27.15", "-109.43", "Pacific/Easter", 0},   // Hanga Roa
+        {"-33.64", "-78.83", "America/Santiago", 0},  // Juan Fernández
+        {"-51.7", "-57.85", "Atlantic/Stanley", 0},   // Stanley, the Falklands
+        {"-33.0", "-73.5", "", -5},                   // off Valparaíso
+        {"-58.0", "-65.0", "", -4},                   // the Drake Passage
+        {"0", "179.9", "", 12},                       // west of the date line
+        {"0", "-179.9", "", -12},                     // east of it
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(std::string(c.lat) + " " + c.lon);
+        const Orden o = LeeOrden(
+            {"vespalba-tabla", "--lat", c.lat, "--lon", c.lon, "--fecha", "2026-12-11"}, 0);
+        ASSERT_EQ(o.accion, Accion::Calcular) << o.mensaje.toStdString();
+        EXPECT_EQ(o.peticion.zonaHoraria, QString::fromLatin1(c.zona));
+        if (c.zona[0] == '\0') {
+            EXPECT_EQ(o.peticion.zona, c.horas);
+            EXPECT_TRUE(o.peticion.origenZona.contains(QStringLiteral("náutica")));
+        } else {
+            EXPECT_TRUE(o.peticion.origenZona.contains(QStringLiteral("coordenadas")));
+        }
+        const QString texto = QString::fromUtf8(Escribe(o.peticion));
+        EXPECT_TRUE(texto.contains(QStringLiteral("\nZona hallada: ") + o.peticion.origenZona))
+            << texto.left(300).toStdString();
+    }
+    // A zone given is used as before, without the note.
+    const Orden dada = LeeOrden({"vespalba-tabla", "--lat", "33:16S", "--lon", "71:36W", "--zona",
+                                 "-4", "--fecha", "2026-12-11"},
+                                0);
+    EXPECT_TRUE(dada.peticion.origenZona.isEmpty());
+    EXPECT_FALSE(
+        QString::fromUtf8(Escribe(dada.peticion)).contains(QStringLiteral("Zona hallada")));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "places/lugares.h"
 #include "places/nombres.h"
 #include "places/nomenclator.h"
+#include "places/zona_geo.h"
 #include "places/zonas.h"
 
 namespace Vespalba::Tabla {
@@ -561,16 +562,31 @@ QString LeeZonaPedida(const QCommandLineParser& parser, Peticion& p) {
         p.zonaHoraria = p.zonaDelLugar;
         return {};
     }
-    if (!parser.isSet(QStringLiteral("lugar")) && !parser.isSet(QStringLiteral("lat"))) {
-        return QStringLiteral(
-                   "falta la zona: el lugar guardado son coordenadas sin zona; dé --tz ZONA "
-                   "(hora civil, como America/Santiago) o --zona HORAS (desfase fijo), o "
-                   "guárdelo de nuevo con su zona (--guardar-lugar con --tz); ") +
-               rangoZona;
+    // Coordinates (given, or a stored place without a zone): the zone of the
+    // time-zone boundaries at that point, or at sea the longitude's
+    // nautical zone.
+    QString motivo;
+    if (const std::optional<ZonaDeCoordenadas> z = ZonaEn(p.latitud, -p.longitud, &motivo)) {
+        if (z->nautica) {
+            p.zona = z->horasNauticas;
+            p.origenZona = QStringLiteral("zona náutica de la longitud, en el mar");
+        } else {
+            p.zonaHoraria = z->zona;
+            p.origenZona = QStringLiteral(
+                "según las coordenadas, en los límites de zonas de timezone-boundary-builder");
+            if (z->dudosa && !z->otra.isEmpty()) {
+                p.origenZona += QStringLiteral(", a menos de 1 km del límite con %1").arg(z->otra);
+            } else if (z->solapadas && !z->otra.isEmpty()) {
+                p.origenZona += QStringLiteral(" (también reclamada por %1)").arg(z->otra);
+            }
+            if (!z->nota.isEmpty()) p.origenZona += QStringLiteral("; ") + z->nota;
+        }
+        return {};
     }
-    return QStringLiteral(
-               "falta la zona: unas coordenadas no traen zona; dé --tz ZONA (hora civil, como "
-               "America/Santiago) o --zona HORAS (desfase fijo); ") +
+    return QStringLiteral("falta la zona: la de las coordenadas no se pudo hallar (") + motivo +
+           QStringLiteral(
+               "); dé --tz ZONA (hora civil, como America/Santiago) o --zona HORAS (desfase "
+               "fijo); ") +
            rangoZona;
 }
 
@@ -1285,7 +1301,9 @@ QString TextoAyuda() {
         "                        en los mapas y el GPS (\"-33.27\", \"-71.6\" es 71.6 al oeste).\n"
         "                        %LIMITES%\n"
         "\n"
-        "Zona (una de las dos; con --lugar y sin ninguna, la zona del lugar):\n"
+        "Zona (una de las dos; sin ninguna, la zona del lugar, o la del punto de --lat y\n"
+        "--lon según los límites de zonas de timezone-boundary-builder, ODbL-1.0; en el\n"
+        "mar, la zona náutica de la longitud):\n"
         "  --tz ZONA             la hora civil de una zona de la base tz, con sus cambios\n"
         "                        de hora (\"America/Santiago\", \"Pacific/Easter\",\n"
         "                        \"America/Punta_Arenas\"); los días del cambio duran 23 o\n"

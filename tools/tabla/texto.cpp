@@ -31,19 +31,22 @@ QString Cabecera(const Peticion& p, const QStringList& usados) {
     const QString nombre = NombreDelLugar(p);
     const QString lugar =
         nombre.isEmpty() ? coordenadas : nombre + QStringLiteral(" (") + coordenadas + ')';
+    // How the zone was found, when the request did not name it.
+    const QString origen =
+        p.origenZona.isEmpty() ? QString() : QStringLiteral("\nZona hallada: ") + p.origenZona;
     if (!p.zonaHoraria.isEmpty()) {
         const QString desfases = TextoDesfasesUsados(usados);
         return QStringLiteral(
                    "Lugar: %1\nZona horaria: %2, hora civil (%3 %4; cada hora con el de su "
-                   "momento)\n")
+                   "momento)%5\n")
             .arg(lugar, p.zonaHoraria,
                  desfases.contains(QLatin1Char(' ')) ? QStringLiteral("desfases")
                                                      : QStringLiteral("desfase"),
-                 desfases);
+                 desfases, origen);
     }
     const QString sentido = p.zona < 0 ? QStringLiteral("- ") : QStringLiteral("+ ");
-    return QStringLiteral("Lugar: %1\nZona horaria: %2 (hora local = hora universal %3%4 h)\n")
-        .arg(lugar, NombreDeZona(p), sentido, QString::number(std::fabs(p.zona), 'g', 6));
+    return QStringLiteral("Lugar: %1\nZona horaria: %2 (hora local = hora universal %3%4 h)%5\n")
+        .arg(lugar, NombreDeZona(p), sentido, QString::number(std::fabs(p.zona), 'g', 6), origen);
 }
 
 // Characters on a line of the table, at most: it prints on A4 landscape.
