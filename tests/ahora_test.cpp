@@ -21,6 +21,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "ahora_comun.h"
 #include "astro/posicion.h"
 #include "dias/proximo.h"
 #include "tools/tabla/ahora.h"
@@ -37,20 +38,7 @@ using Vespalba::Dias::TipoSuceso;
 
 constexpr double MjdUnix = 40587.0;  // 1970-01-01 00:00 UT
 
-// Seconds since 1970 UT of a civil date and time at an offset, hours east.
-qint64 Segundos(sys_days d, int hora, int minuto, double desfaseHoras) {
-    return qint64(d.time_since_epoch().count()) * 86400 + hora * 3600 + minuto * 60 -
-           qint64(std::lround(desfaseHoras * 3600));
-}
-
-Orden Lee(const QStringList& argumentos, qint64 ahora) {
-    return LeeOrden(QStringList{QStringLiteral("vespalba-tabla")} + argumentos, ahora);
-}
-
-const QStringList Valparaiso = {"--lugar", "valparaiso", "--tz", "America/Santiago"};
-const QStringList Polar70 = {"--lat", "70", "--lon", "0", "--zona", "1"};
-const QStringList Polar749 = {"--lat", "74.9", "--lon", "20", "--zona", "1"};
-const qint64 Diciembre2026 = Segundos(sys_days{2026y / 12 / 11}, 2, 0, 0.0);
+using namespace PruebasAhora;
 
 // ------------------------------------------------------------ the command line
 
@@ -568,29 +556,6 @@ TEST(AhoraJson, DiaDeCambioDeHoraEnSantiago) {
 }
 
 // -------------------------------------------------------- the real program
-
-struct Ejecucion {
-    int estado = -1;
-    QByteArray salida, errores;
-};
-
-Ejecucion Ejecuta(const QStringList& argumentos,
-                  const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment()) {
-    QProcess p;
-    p.setProcessEnvironment(entorno);
-    p.start(QStringLiteral(VESPALBA_TABLA), argumentos);
-    Ejecucion e;
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit) {
-        ADD_FAILURE() << "vespalba-tabla no terminó: " << argumentos.join(' ').toStdString();
-        p.kill();
-        p.waitForFinished();
-        return e;
-    }
-    e.estado = p.exitCode();
-    e.salida = p.readAllStandardOutput();
-    e.errores = p.readAllStandardError();
-    return e;
-}
 
 TEST(AhoraPrograma, RechazosEnUnaLinea) {
     const QStringList casos[] = {

@@ -21,6 +21,7 @@
 #include "almanaque/modelo.h"
 #include "almanaque/preferencias.h"
 #include "almanaque/ventana.h"
+#include "almanaque_comun.h"
 #include "dias/proximo.h"
 #include "tools/tabla/ahora.h"
 
@@ -66,17 +67,10 @@ class AhoraVentana : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        Preferencias p;
-        p.ultimo = Valparaiso();
-        QSettings a(dir_.filePath("a.conf"), QSettings::IniFormat);
-        QSettings c(dir_.filePath("c.conf"), QSettings::IniFormat);
-        GuardaPreferencias(p, a, c);
-        ventana_ = std::make_unique<VentanaAlmanaque>(
-            std::make_unique<QSettings>(dir_.filePath("a.conf"), QSettings::IniFormat),
-            std::make_unique<QSettings>(dir_.filePath("c.conf"), QSettings::IniFormat),
-            [this] { return *reloj_; });
-        ventana_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(ventana_.get()));
+        PruebasAlmanaque::GuardaValparaiso(dir_.filePath("a.conf"), dir_.filePath("c.conf"));
+        ventana_ = PruebasAlmanaque::AbreAlmanaque(dir_.filePath("a.conf"), dir_.filePath("c.conf"),
+                                                   [reloj = reloj_] { return *reloj; });
+        ASSERT_NE(ventana_, nullptr);
     }
     QWidget* Panel() { return ventana_->findChild<QWidget*>(QStringLiteral("grupoAhora")); }
     QString Hora() { return ventana_->findChild<QLabel*>(QStringLiteral("horaAhora"))->text(); }
@@ -128,10 +122,3 @@ TEST(AhoraDespertador, SuenaEnElInstante) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}

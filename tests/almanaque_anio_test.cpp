@@ -20,6 +20,7 @@
 #include "almanaque/modelo.h"
 #include "almanaque/preferencias.h"
 #include "almanaque/ventana.h"
+#include "almanaque_comun.h"
 #include "dibujo/grafico.h"
 
 namespace {
@@ -35,18 +36,11 @@ class AnioTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        Preferencias p;
-        p.ultimo = Valparaiso();
-        QSettings a(dir_.filePath("a.conf"), QSettings::IniFormat);
-        QSettings c(dir_.filePath("c.conf"), QSettings::IniFormat);
-        GuardaPreferencias(p, a, c);
-        ventana_ = std::make_unique<VentanaAlmanaque>(
-            std::make_unique<QSettings>(dir_.filePath("a.conf"), QSettings::IniFormat),
-            std::make_unique<QSettings>(dir_.filePath("c.conf"), QSettings::IniFormat),
-            [] { return Ahora; });
+        PruebasAlmanaque::GuardaValparaiso(dir_.filePath("a.conf"), dir_.filePath("c.conf"));
+        ventana_ = PruebasAlmanaque::AbreAlmanaque(dir_.filePath("a.conf"), dir_.filePath("c.conf"),
+                                                   [] { return Ahora; });
+        ASSERT_NE(ventana_, nullptr);
         ventana_->resize(1200, 800);
-        ventana_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(ventana_.get()));
         // Ctrl+3: the year's tab.
         QTest::keyClick(ventana_.get(), Qt::Key_3, Qt::ControlModifier);
         grafico_ = ventana_->findChild<GraficoAnio*>(QStringLiteral("graficoAnio"));
@@ -150,10 +144,3 @@ TEST_F(AnioTest, ElegirDiasConElPunteroYLasFlechas) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -25,6 +25,7 @@
 #include "almanaque/modelo.h"
 #include "almanaque/preferencias.h"
 #include "almanaque/ventana.h"
+#include "almanaque_comun.h"
 #include "tools/tabla/exporta.h"
 #include "tools/tabla/orden.h"
 
@@ -182,19 +183,11 @@ TEST(Imprimir, PaginasDelAnio) {
 
 TEST(Exportar, DesdeLaVentana) {
     QTemporaryDir dir;
-    Almanaque::Preferencias p;
-    p.ultimo = Almanaque::Valparaiso();
-    {
-        QSettings a(dir.filePath("a.conf"), QSettings::IniFormat);
-        QSettings c(dir.filePath("c.conf"), QSettings::IniFormat);
-        Almanaque::GuardaPreferencias(p, a, c);
-    }
-    Almanaque::VentanaAlmanaque v(
-        std::make_unique<QSettings>(dir.filePath("a.conf"), QSettings::IniFormat),
-        std::make_unique<QSettings>(dir.filePath("c.conf"), QSettings::IniFormat),
-        [] { return qint64(1797031800); });
-    v.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&v));
+    PruebasAlmanaque::GuardaValparaiso(dir.filePath("a.conf"), dir.filePath("c.conf"));
+    const auto ventana = PruebasAlmanaque::AbreAlmanaque(
+        dir.filePath("a.conf"), dir.filePath("c.conf"), [] { return qint64(1797031800); });
+    ASSERT_NE(ventana, nullptr);
+    Almanaque::VentanaAlmanaque& v = *ventana;
     Almanaque::DialogoExportar d(v.ConsultaActual(), v.FechaActual(), &v);
     EXPECT_TRUE(d.NombreSugerido().endsWith(QStringLiteral("-2026-12.pdf")))
         << d.NombreSugerido().toStdString();
@@ -209,10 +202,3 @@ TEST(Exportar, DesdeLaVentana) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -32,6 +32,7 @@
 #include "almanaque/modelo.h"
 #include "almanaque/preferencias.h"
 #include "almanaque/ventana.h"
+#include "almanaque_comun.h"
 #include "dias/proximo.h"
 
 namespace {
@@ -46,19 +47,12 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         // The last place shown: Valparaíso.
-        Preferencias p;
-        p.ultimo = Valparaiso();
-        QSettings a(Archivo(), QSettings::IniFormat);
-        QSettings c(Comun(), QSettings::IniFormat);
-        GuardaPreferencias(p, a, c);
+        PruebasAlmanaque::GuardaValparaiso(Archivo(), Comun());
         Abre();
     }
     void Abre() {
-        ventana_ = std::make_unique<VentanaAlmanaque>(
-            std::make_unique<QSettings>(Archivo(), QSettings::IniFormat),
-            std::make_unique<QSettings>(Comun(), QSettings::IniFormat), [] { return Ahora; });
-        ventana_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(ventana_.get()));
+        ventana_ = PruebasAlmanaque::AbreAlmanaque(Archivo(), Comun(), [] { return Ahora; });
+        ASSERT_NE(ventana_, nullptr);
     }
     QString Archivo() const { return dir_.filePath("almanaque.conf"); }
     QString Comun() const { return dir_.filePath("comun.conf"); }
@@ -494,10 +488,3 @@ TEST_F(VentanaAlmanaqueTest, Mono) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}

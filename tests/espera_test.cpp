@@ -33,6 +33,7 @@
 #include <utility>
 #include <vector>
 
+#include "ahora_comun.h"
 #include "astro/eventos.h"
 #include "dias/dias.h"
 #include "dias/proximo.h"
@@ -48,20 +49,7 @@ using namespace Vespalba::Tabla;
 using Vespalba::Dias::EstadoProximo;
 using Vespalba::Dias::TipoSuceso;
 
-// Seconds since 1970 UT of a civil date and time at an offset, hours east.
-qint64 Segundos(sys_days d, int hora, int minuto, double desfaseHoras) {
-    return qint64(d.time_since_epoch().count()) * 86400 + hora * 3600 + minuto * 60 -
-           qint64(std::lround(desfaseHoras * 3600));
-}
-
-Orden Lee(const QStringList& argumentos, qint64 ahora) {
-    return LeeOrden(QStringList{QStringLiteral("vespalba-tabla")} + argumentos, ahora);
-}
-
-const QStringList Valparaiso = {"--lugar", "valparaiso", "--tz", "America/Santiago"};
-const QStringList Polar70 = {"--lat", "70", "--lon", "0", "--zona", "1"};
-const QStringList Polar749 = {"--lat", "74.9", "--lon", "20", "--zona", "1"};
-const qint64 Diciembre2026 = Segundos(sys_days{2026y / 12 / 11}, 2, 0, 0.0);
+using namespace PruebasAhora;
 
 // -------------------------------------------------- what is typed
 
@@ -586,28 +574,6 @@ TEST(EsperaLugarGuardado, HomeDesdePasswd) {
 }
 
 // ------------------------------------------------------- the real program
-
-struct Ejecucion {
-    int estado = -1;
-    QByteArray salida, errores;
-};
-
-Ejecucion Ejecuta(const QStringList& argumentos, const QProcessEnvironment& entorno) {
-    QProcess p;
-    p.setProcessEnvironment(entorno);
-    p.start(QStringLiteral(VESPALBA_TABLA), argumentos);
-    Ejecucion e;
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit) {
-        ADD_FAILURE() << "vespalba-tabla no terminó: " << argumentos.join(' ').toStdString();
-        p.kill();
-        p.waitForFinished();
-        return e;
-    }
-    e.estado = p.exitCode();
-    e.salida = p.readAllStandardOutput();
-    e.errores = p.readAllStandardError();
-    return e;
-}
 
 // cron's environment: no LANG, no HOME, PATH=/usr/bin:/bin; the settings
 // in a folder of the test's own.
