@@ -20,27 +20,10 @@ medidor="$(cd "$(dirname "$0")" && pwd)/contraste_e2e.py"
 
 dir=$(mktemp -d)
 pids=()
-termina() {
-    local p
-    for p in "${pids[@]}"; do
-        kill "$p" 2>/dev/null || true
-    done
-    for p in "${pids[@]}"; do
-        wait "$p" 2>/dev/null || true
-    done
-    rm -rf "$dir"
-}
+# shellcheck source-path=SCRIPTDIR source=comun.sh
+. "$(dirname "$0")/comun.sh"
 trap termina EXIT
 trap 'exit 124' TERM INT HUP
-
-espera_archivo() {
-    for _ in $(seq 200); do
-        [ -s "$1" ] && return 0
-        sleep 0.1
-    done
-    echo "FALLO: $2 no arrancó" >&2
-    exit 1
-}
 
 # See ventana_e2e.sh: libxkbcommon-x11 under AddressSanitizer.
 if [ -n "${ASAN_OPTIONS:-}" ]; then

@@ -138,19 +138,9 @@ Respuesta Si(const Peticion& p) {
 
 Respuesta Proximo(const Peticion& p) {
     const Objetivo hallado = BuscaObjetivo(p, p.suceso, p.ajuste, p.instante);
-    Respuesta r;
-    const QString evento = DescripcionSuceso(p.suceso);
-    if (hallado.estado == EstadoProximo::FueraDelDominio ||
-        hallado.estado == EstadoProximo::DatosNoValidos) {
-        r.estado = SalidaDatoInvalido;
-        r.mensaje = QStringLiteral("--proximo %1: ").arg(evento) + FueraDeLoQueCalcula();
-        return r;
-    }
-    if (!hallado.instante) {
-        r.estado = SalidaNo;
-        r.mensaje = QStringLiteral("--proximo %1: %2")
-                        .arg(evento, SinSuceso(hallado.estado, hallado.fecha));
-    }
+    // Not found: the status and the reason, and for JSON still the object.
+    Respuesta r = SinObjetivo(QStringLiteral("--proximo"), p.suceso, hallado);
+    if (r.estado == SalidaDatoInvalido) return r;
     // With --margen, --no-antes or --no-despues the instant is the moved
     // one, and the event's own follows it.
     const bool movido = !p.ajuste.Vacio();
@@ -248,6 +238,22 @@ QString FueraDeLoQueCalcula() {
         .arg(ModuloVespalba::AnioMinimo)
         .arg(ModuloVespalba::AnioMaximo)
         .arg(ModuloVespalba::LatitudLimite);
+}
+
+Respuesta SinObjetivo(const QString& opcion, const Dias::Suceso& suceso, const Objetivo& objetivo) {
+    Respuesta r;
+    if (objetivo.instante) return r;
+    const QString evento = DescripcionSuceso(suceso);
+    if (objetivo.estado == EstadoProximo::FueraDelDominio ||
+        objetivo.estado == EstadoProximo::DatosNoValidos) {
+        r.estado = SalidaDatoInvalido;
+        r.mensaje = QStringLiteral("%1 %2: ").arg(opcion, evento) + FueraDeLoQueCalcula();
+        return r;
+    }
+    r.estado = SalidaNo;
+    r.mensaje =
+        QStringLiteral("%1 %2: %3").arg(opcion, evento, SinSuceso(objetivo.estado, objetivo.fecha));
+    return r;
 }
 
 QString InstanteIso(const Instante& t) {

@@ -12,6 +12,7 @@
 #include "astro/posicion.h"
 #include "dias/dias.h"
 #include "dias/proximo.h"
+#include "tools/tabla/objetivo.h"
 #include "tools/tabla/orden.h"
 
 namespace Vespalba::Tabla {
@@ -44,6 +45,12 @@ QString SinSuceso(Dias::EstadoProximo estado, std::chrono::sys_days ultimo);
 // The refusal of a search whose date or place the computation does not
 // take.
 QString FueraDeLoQueCalcula();
+
+// The answer of a search that found no instant, for `opcion` ("--proximo",
+// "--esperar"): status 2 and the reason when the date or the place is
+// outside what is computed; SalidaNo and why when the event does not occur
+// within the search; status 0 and no message when the instant was found.
+Respuesta SinObjetivo(const QString& opcion, const Dias::Suceso& suceso, const Objetivo& objetivo);
 
 // The instant in ISO 8601 with its offset: "2026-12-11T20:46:03-03:00"
 // ("+00:00" for universal time).

@@ -20,7 +20,6 @@ namespace Vespalba::Tabla {
 namespace {
 
 constexpr int SalidaNoEscrita = 1;
-constexpr int SalidaDatoInvalido = 2;
 
 QString Errno(int numero) { return QString::fromLocal8Bit(std::strerror(numero)); }
 
@@ -150,16 +149,8 @@ ResultadoEspera EsperaSuceso(const Peticion& peticion, Reloj& reloj,
     const QString evento = DescripcionSuceso(peticion.suceso);
     const qint64 ahora = reloj.Ahora();
     const Objetivo objetivo = BuscaObjetivo(peticion, peticion.suceso, peticion.ajuste, ahora);
-    if (objetivo.estado == Dias::EstadoProximo::FueraDelDominio ||
-        objetivo.estado == Dias::EstadoProximo::DatosNoValidos) {
-        respuesta.estado = SalidaDatoInvalido;
-        respuesta.mensaje = QStringLiteral("--esperar %1: ").arg(evento) + FueraDeLoQueCalcula();
-        return r;
-    }
     if (!objetivo.instante) {
-        respuesta.estado = SalidaNo;
-        respuesta.mensaje = QStringLiteral("--esperar %1: %2")
-                                .arg(evento, SinSuceso(objetivo.estado, objetivo.fecha));
+        respuesta = SinObjetivo(QStringLiteral("--esperar"), peticion.suceso, objetivo);
         return r;
     }
     const Dias::Instante& hasta = *objetivo.instante;
