@@ -29,6 +29,7 @@
 #include "astro/posicion.h"
 #include "astro/solluna.h"
 #include "astro/tiempo.h"
+#include "tabla_referencia.h"
 
 using namespace Vespalba::ModuloVespalba;
 
@@ -41,32 +42,7 @@ constexpr double MJD2041 = 66520.0;  // 1 January 2041, 0 h
 constexpr double ErrorMaxSolGrados = 0.05;
 constexpr double ErrorMaxLunaGrados = 0.15;
 
-// Rows of numbers of a reference file: '#' lines and the column header are
-// skipped.
-std::vector<std::vector<double>> LeeTabla(const std::string& nombre) {
-    const std::string ruta = std::string(VESPALBA_DATOS) + "/" + nombre;
-    std::ifstream f(ruta);
-    std::vector<std::vector<double>> filas;
-    if (!f) {
-        ADD_FAILURE() << "no se puede leer " << ruta;
-        return filas;
-    }
-    std::string linea;
-    bool cabecera = true;
-    while (std::getline(f, linea)) {
-        if (linea.empty() || linea[0] == '#') continue;
-        if (cabecera) {
-            cabecera = false;
-            continue;
-        }
-        std::vector<double> fila;
-        std::stringstream ss(linea);
-        std::string campo;
-        while (std::getline(ss, campo, ',')) fila.push_back(std::stod(campo));
-        filas.push_back(std::move(fila));
-    }
-    return filas;
-}
+using PruebasReferencia::LeeTabla;
 
 // The angle between two directions given by altitude and azimuth, degrees:
 // free of the azimuth's indeterminacy at the zenith.

@@ -27,6 +27,7 @@
 #include "astro/tiempo.h"
 #include "dias/dias.h"
 #include "dias/proximo.h"
+#include "tabla_referencia.h"
 
 namespace {
 
@@ -333,25 +334,7 @@ TEST(Proximo, NingunoEnUnAnioYLimites) {
 
 // ------------------------------------------------------------ the phases
 
-std::vector<std::vector<double>> LeeTabla(const std::string& nombre) {
-    std::ifstream f(std::string(VESPALBA_DATOS) + "/" + nombre);
-    std::vector<std::vector<double>> filas;
-    std::string linea;
-    bool cabecera = true;
-    while (std::getline(f, linea)) {
-        if (linea.empty() || linea[0] == '#') continue;
-        if (cabecera) {
-            cabecera = false;
-            continue;
-        }
-        std::vector<double> fila;
-        std::stringstream ss(linea);
-        std::string campo;
-        while (std::getline(ss, campo, ',')) fila.push_back(std::stod(campo));
-        filas.push_back(std::move(fila));
-    }
-    return filas;
-}
+using PruebasReferencia::LeeTabla;
 
 // The next principal phase of each kind from six days before PyEphem's
 // instant of it (tests/datos/fases.csv, by tests/datos/genera_referencias.py)

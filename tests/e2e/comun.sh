@@ -81,3 +81,82 @@ espera_archivo() {
     echo "FALLO: $2 no arrancó" >&2
     exit 1
 }
+
+# The pieces of a test desktop, each started here and recorded in `pids`,
+# its log in `dir`. Every wait is bounded; a piece that does not start ends
+# the script with status 1.
+
+# pantalla_virtual ANCHOxALTO: a virtual X server of that size on a free
+# display (Xvfb writes its number on fd 3); exports DISPLAY.
+pantalla_virtual() {
+    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset 3>"$dir/pantalla" \
+        >"$dir/xvfb.log" 2>&1 &
+    pids+=($!)
+    espera_archivo "$dir/pantalla" "Xvfb"
+    DISPLAY=":$(head -n 1 "$dir/pantalla")"
+    export DISPLAY
+}
+
+# gestor_de_ventanas: openbox, ready once it publishes its check window.
+gestor_de_ventanas() {
+    openbox --config-file /dev/null >"$dir/openbox.log" 2>&1 &
+    pids+=($!)
+    for _ in $(seq 200); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
+    done
+    echo "FALLO: openbox no arrancó" >&2
+    cat "$dir/openbox.log" >&2
+    exit 1
+}
+
+# buses_accesibles: a private D-Bus session bus (exports
+# DBUS_SESSION_BUS_ADDRESS), the accessibility bus launcher, and the
+# accessibility registry.
+buses_accesibles() {
+    dbus-daemon --session --nofork --address="unix:path=$dir/bus" --print-address=3 \
+        3>"$dir/direccion" >"$dir/dbus.log" 2>&1 &
+    pids+=($!)
+    espera_archivo "$dir/direccion" "el bus de sesión"
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$dir/direccion")
+    export DBUS_SESSION_BUS_ADDRESS
+
+    # Started here rather than by the bus on first call, so that its pid is
+    # known; nothing asks for it by name before it owns that name.
+    /usr/libexec/at-spi-bus-launcher --launch-immediately --a11y=1 >"$dir/atspi.log" 2>&1 &
+    pids+=($!)
+    local en_bus=
+    for _ in $(seq 200); do
+        if dbus-send --session --print-reply --reply-timeout=2000 --dest=org.freedesktop.DBus \
+            /org/freedesktop/DBus org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus \
+            2>/dev/null | grep -q 'boolean true'; then
+            en_bus=1
+            break
+        fi
+        sleep 0.1
+    done
+    if [ -z "$en_bus" ]; then
+        echo "FALLO: el bus de accesibilidad no arrancó" >&2
+        cat "$dir/atspi.log" >&2
+        exit 1
+    fi
+
+    # The accessibility bus starts its registry on first call, through a
+    # process that leaves it to init; start it here instead, and ask the bus
+    # for its pid.
+    local a11y pid_registro
+    a11y=$(dbus-send --session --print-reply=literal --reply-timeout=5000 --dest=org.a11y.Bus \
+        /org/a11y/bus org.a11y.Bus.GetAddress | tr -d '[:space:]')
+    dbus-send --bus="$a11y" --print-reply --reply-timeout=10000 --dest=org.freedesktop.DBus \
+        /org/freedesktop/DBus org.freedesktop.DBus.StartServiceByName \
+        string:org.a11y.atspi.Registry uint32:0 >/dev/null
+    pid_registro=$(dbus-send --bus="$a11y" --print-reply=literal --reply-timeout=5000 \
+        --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.GetConnectionUnixProcessID string:org.a11y.atspi.Registry |
+        awk '{ print $2 }')
+    if [ -z "$pid_registro" ]; then
+        echo "FALLO: el registro de accesibilidad no arrancó" >&2
+        exit 1
+    fi
+    pids+=("$pid_registro")
+}

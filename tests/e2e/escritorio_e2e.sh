@@ -40,24 +40,8 @@ export HOME="$dir"
 export QT_QPA_PLATFORM=xcb
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$dir/pantalla" \
-    >"$dir/xvfb.log" 2>&1 &
-pids+=($!)
-espera_archivo "$dir/pantalla" "Xvfb"
-DISPLAY=":$(head -n 1 "$dir/pantalla")"
-export DISPLAY
-
-openbox --config-file /dev/null >"$dir/openbox.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 200); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
-if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
-    echo "FALLO: openbox no arrancó" >&2
-    cat "$dir/openbox.log" >&2
-    exit 1
-fi
+pantalla_virtual 1280x1024
+gestor_de_ventanas
 
 pid=
 # abre [VAR=VALUE...]: starts the program with those variables, waits for
