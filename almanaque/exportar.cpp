@@ -58,13 +58,29 @@ Tabla::Peticion PeticionDe(const Dias::Consulta& consulta, QDate desde, QDate ha
     return p;
 }
 
+QString MensajeDeFallo(const QString& ruta, const QString& motivo) {
+    // The destination's reasons already read "no se pudo escribir «ruta»:
+    // ...; el archivo queda como estaba"; the others do not name the file.
+    QString texto = motivo.contains(ruta)
+                        ? motivo
+                        : QStringLiteral(
+                              "no se pudo escribir «%1»: %2; si el archivo ya existía, "
+                              "queda como estaba")
+                              .arg(ruta, motivo);
+    if (!texto.isEmpty()) texto[0] = texto[0].toUpper();
+    return texto + QLatin1Char('.');
+}
+
 bool PintaPaginas(QPrinter& impresora, const Tabla::Peticion& peticion) {
     Tabla::Peticion p = peticion;
     p.papel = impresora.pageLayout().pageSize().id() == QPageSize::Letter ? Tabla::Papel::Carta
                                                                           : Tabla::Papel::A4;
     const std::vector<Dias::DiaCalculado> dias = Dias::CalculaDias(Tabla::ConsultaDeDias(p));
+    // A printer and its preview keep one orientation for the whole job
+    // (the preview even when the printer would write PDF).
     return Dibujo::DibujaDocumento(impresora, Tabla::AlmanaqueDe(p, dias),
-                                   Tabla::DocumentoDe(p, NombreDelPrograma()));
+                                   Tabla::DocumentoDe(p, NombreDelPrograma()), {},
+                                   Dibujo::Orientaciones::UnaSola);
 }
 
 void MuestraImpresion(QWidget* padre, const Tabla::Peticion& peticion) {

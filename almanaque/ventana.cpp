@@ -177,6 +177,13 @@ VentanaAlmanaque::VentanaAlmanaque(std::unique_ptr<QSettings> almanaque,
     setCentralWidget(central);
     ConstruyeMenus();
     statusBar()->setSizeGripEnabled(true);
+    // A text box with the focus would take Ctrl+E for itself on X11
+    // desktops (its emacs-like end of line) and the menu's Exportar would
+    // never come: the menus' shortcuts are let through (eventFilter).
+    for (const QAction* a : menuBar()->findChildren<QAction*>()) {
+        if (!a->shortcut().isEmpty()) atajos_ << a->shortcut();
+    }
+    for (QLineEdit* caja : findChildren<QLineEdit*>()) caja->installEventFilter(this);
 
     // The place of the last run, else the default place, else the main
     // location of the system's zone.
@@ -489,9 +496,7 @@ bool VentanaAlmanaque::ExportaA(const Tabla::Peticion& peticion, const QString& 
     }
     if (!resultado.cancelado) {
         QMessageBox::warning(this, QStringLiteral("Exportar"),
-                             QStringLiteral("No se pudo escribir %1: %2.\nSi el archivo ya "
-                                            "existía, quedó como estaba.")
-                                 .arg(ruta, resultado.motivo));
+                             MensajeDeFallo(ruta, resultado.motivo));
     }
     return false;
 }
@@ -964,6 +969,14 @@ void VentanaAlmanaque::closeEvent(QCloseEvent* evento) {
 }
 
 bool VentanaAlmanaque::eventFilter(QObject* objeto, QEvent* evento) {
+    if (evento->type() == QEvent::ShortcutOverride && qobject_cast<QLineEdit*>(objeto)) {
+        // Left unaccepted, the key goes to the shortcut of the menu.
+        const auto* k = static_cast<QKeyEvent*>(evento);
+        if (atajos_.contains(QKeySequence(k->keyCombination()))) {
+            evento->ignore();
+            return true;
+        }
+    }
     if (objeto == completador_->popup() && evento->type() == QEvent::KeyPress) {
         const auto* k = static_cast<QKeyEvent*>(evento);
         if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <QDate>
+#include <QKeySequence>
+#include <QList>
 #include <QMainWindow>
 #include <QSettings>
 
@@ -111,6 +113,9 @@ private:
 
     QLineEdit* cajaLugar_ = nullptr;
     QCompleter* completador_ = nullptr;
+    // The menus' shortcuts, which win over a text box's own use of the
+    // same keys (Ctrl+E, the end of the line on X11 desktops).
+    QList<QKeySequence> atajos_;
     QStandardItemModel* modeloSugerencias_ = nullptr;
     QLabel* avisoLugar_ = nullptr;
     QToolButton* botonFavoritos_ = nullptr;

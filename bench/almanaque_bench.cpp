@@ -18,7 +18,14 @@
 //  Eleccion/...         a place (EligeSitio), a date (EligeFecha), Alt+Right
 //                       and Alt+PageDown, with the day or the month shown:
 //                       call or key to the day's Sun table or the month
-//                       table repainted.
+//                       table repainted; with the year shown, a place, a
+//                       zone or a date of another year, to the year's chart
+//                       repainted.
+//  Exportar/...         the year as PDF and 1980-2040 as PDF, written off
+//                       the GUI thread as Archivo › Exportar does: the time
+//                       of the export, the heap it adds (glibc's mallinfo2,
+//                       peak over the export) and how late a 20 ms timer of
+//                       the window fires meanwhile (the window's answer).
 //
 // Times are wall-clock (std::chrono::steady_clock), milliseconds; the one
 // thread does all the work, and its processor time over the same spans is
@@ -50,6 +57,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -64,6 +72,9 @@
 #include <string>
 #include <vector>
 
+#include <malloc.h>
+
+#include "almanaque/exportar.h"
 #include "almanaque/modelo.h"
 #include "almanaque/preferencias.h"
 #include "almanaque/ventana.h"
@@ -465,7 +476,7 @@ std::vector<Sitio> Sitios() {
     return s;
 }
 
-enum class Vista { Dia, Mes };
+enum class Vista { Dia, Mes, Anio };
 
 // Runs the event loop until a paint counted by `p` after `antes` has
 // finished, or until the loop has nothing left to do: whether the paint came,
@@ -499,18 +510,17 @@ void MideEleccion(benchmark::State& state, Vista vista, const Accion& accion,
     QAbstractItemView* lista = Lista();
     if (lista && lista->isVisible()) QTest::keyClick(lista, Qt::Key_Escape);
     auto* pestanas = v.findChild<QTabWidget*>(QStringLiteral("pestanas"));
-    pestanas->setCurrentIndex(vista == Vista::Dia ? 0 : 1);
-    QAbstractItemView* tabla =
-        vista == Vista::Dia
-            ? static_cast<QAbstractItemView*>(
-                  v.findChild<QTableWidget*>(QStringLiteral("tablaSol")))
-            : static_cast<QAbstractItemView*>(v.findChild<QTableView*>(QStringLiteral("tablaMes")));
+    pestanas->setCurrentIndex(vista == Vista::Dia ? 0 : vista == Vista::Mes ? 1 : 2);
+    QWidget* vigilado =
+        vista == Vista::Dia   ? v.findChild<QTableWidget*>(QStringLiteral("tablaSol"))->viewport()
+        : vista == Vista::Mes ? v.findChild<QTableView*>(QStringLiteral("tablaMes"))->viewport()
+                              : v.findChild<QWidget*>(QStringLiteral("graficoAnio"));
     v.EligeSitio(Valparaiso());
     v.EligeFecha(QDate(2026, 12, 10));
     v.setFocus();
     Reposa();
     Pinturas p;
-    p.Vigila(tabla->viewport());
+    p.Vigila(vigilado);
     std::vector<double> ms;
     std::vector<double> cpu;
     int sinPintar = 0;
@@ -557,6 +567,25 @@ void EleccionFecha(benchmark::State& state, Vista vista) {
     });
 }
 
+// Zones by turns: the place's own, a fixed offset, another IANA zone.
+void CambioDeZona(benchmark::State& state, Vista vista) {
+    MideEleccion(state, vista, [](VentanaAlmanaque& v, int i) {
+        EleccionZona z;
+        switch (i % 3) {
+            case 0:
+                z.tipo = EleccionZona::Tipo::Fija;
+                z.horas = -4.0;
+                break;
+            case 1:
+                z.tipo = EleccionZona::Tipo::Iana;
+                z.iana = QStringLiteral("Pacific/Easter");
+                break;
+            default: z.tipo = EleccionZona::Tipo::DelLugar; break;
+        }
+        v.EligeZona(z);
+    });
+}
+
 // Alt+Right (the next day; a new month one time in thirty) and
 // Alt+PageDown (the next month), as key events to the window; back to 1980
 // (untimed) before the keys would leave the almanac's range.
@@ -591,6 +620,21 @@ BENCHMARK_CAPTURE(EleccionFecha, mes, Vista::Mes)
     ->Iterations(MuestrasEleccion)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EleccionSitio, anio, Vista::Anio)
+    ->Name("Eleccion/sitio/anio")
+    ->Iterations(MuestrasEleccion)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(CambioDeZona, anio, Vista::Anio)
+    ->Name("Eleccion/zona/anio")
+    ->Iterations(MuestrasEleccion)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EleccionFecha, anio, Vista::Anio)
+    ->Name("Eleccion/fecha/anio")
+    ->Iterations(MuestrasEleccion)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(EleccionTecla, alt_derecha_dia, Vista::Dia, Qt::Key_Right)
     ->Name("Eleccion/alt_derecha/dia")
     ->Iterations(MuestrasEleccion)
@@ -609,6 +653,64 @@ BENCHMARK_CAPTURE(EleccionTecla, alt_avpag_dia, Vista::Dia, Qt::Key_PageDown)
 BENCHMARK_CAPTURE(EleccionTecla, alt_avpag_mes, Vista::Mes, Qt::Key_PageDown)
     ->Name("Eleccion/alt_avpag/mes")
     ->Iterations(MuestrasEleccion)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// ------------------------------------------------------------ exporting
+
+// The export of `desde`..`hasta` at Valparaíso as PDF into a scratch
+// folder, through the window's own ExportaA (a worker thread, the window's
+// event loop running meanwhile). A 20 ms timer of the window runs all
+// along; its lateness is the window's answer.
+void Exportar(benchmark::State& state, QDate desde, QDate hasta) {
+    VentanaAlmanaque& v = Ventana();
+    v.EligeSitio(Valparaiso());
+    Reposa();
+    QTemporaryDir dir;
+    const Vespalba::Tabla::Peticion peticion = PeticionDe(v.ConsultaActual(), desde, hasta, "pdf");
+    std::vector<double> ms, tarde;
+    double heap = 0;
+    int i = 0;
+    for (auto _ : state) {
+        QTimer reloj;
+        reloj.setTimerType(Qt::PreciseTimer);
+        auto previo = Reloj::now();
+        QObject::connect(&reloj, &QTimer::timeout, [&] {
+            const auto ahora = Reloj::now();
+            tarde.push_back(std::max(0.0, Ms(previo, ahora) - 20.0));
+            previo = ahora;
+        });
+        const std::size_t antes = mallinfo2().uordblks;
+        std::size_t pico = antes;
+        QTimer medidor;
+        QObject::connect(&medidor, &QTimer::timeout,
+                         [&] { pico = std::max(pico, mallinfo2().uordblks); });
+        reloj.start(20);
+        medidor.start(5);
+        const auto t0 = Reloj::now();
+        const bool escrito = v.ExportaA(peticion, dir.filePath(QStringLiteral("e%1.pdf").arg(i++)));
+        const double t = Ms(t0, Reloj::now());
+        reloj.stop();
+        medidor.stop();
+        if (!escrito) state.SkipWithError("la exportación falló");
+        state.SetIterationTime(t / 1000.0);
+        ms.push_back(t);
+        heap = std::max(heap, double(pico - std::min(pico, antes)) / 1048576.0);
+        Reposa();
+    }
+    Percentiles(state, ms);
+    Percentiles(state, tarde, "atraso_");
+    state.counters["heap_MiB"] = heap;
+}
+
+BENCHMARK_CAPTURE(Exportar, anio, QDate(2026, 1, 1), QDate(2026, 12, 31))
+    ->Name("Exportar/pdf/anio")
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Exportar, todo, QDate(1980, 1, 1), QDate(2040, 12, 31))
+    ->Name("Exportar/pdf/1980_2040")
+    ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 

@@ -585,8 +585,24 @@ void DibujaMes(QPainter& pintor, const QRectF& hoja, double punto, const Almanaq
                  MideTextos(*pintor.device(), letra, negrita, punto, a), o, pagina, paginas);
 }
 
+QTransform GiroDePagina(const QSizeF& hoja, QPageLayout::Orientation pagina) {
+    const bool apaisada = hoja.width() > hoja.height();
+    if (apaisada == (pagina == QPageLayout::Landscape)) return {};
+    QTransform t;
+    if (pagina == QPageLayout::Landscape) {
+        // (x, y) -> (y, alto - x): the page's top on the sheet's left edge.
+        t.translate(0, hoja.height());
+        t.rotate(-90);
+    } else {
+        // (x, y) -> (ancho - y, x): the page's top on the sheet's right edge.
+        t.translate(hoja.width(), 0);
+        t.rotate(90);
+    }
+    return t;
+}
+
 bool DibujaDocumento(QPagedPaintDevice& dispositivo, const Almanaque& a, const OpcionesDocumento& o,
-                     const std::function<bool(int, int)>& progreso) {
+                     const std::function<bool(int, int)>& progreso, Orientaciones orientaciones) {
     if (a.dias.empty()) return false;
     const double punto = dispositivo.logicalDpiX() / 72.0;
     const std::vector<year_month> meses = MesesDe(a);
@@ -595,12 +611,13 @@ bool DibujaDocumento(QPagedPaintDevice& dispositivo, const Almanaque& a, const O
     const Textos textos = MideTextos(dispositivo, letra, negrita, punto, a);
     const int paginas = int(meses.size()) + (o.grafico ? 1 : 0);
     const QFont letraPie = Letra(CuerpoMinimo, punto);
+    const bool unaSola = orientaciones == Orientaciones::UnaSola;
 
-    auto diseno = [&](int pagina) {
-        return DisenoDePagina(
-            o.papel, o.grafico && pagina == 1 ? QPageLayout::Landscape : forma.orientacion);
+    auto orientacion = [&](int pagina) {
+        return o.grafico && pagina == 1 ? QPageLayout::Landscape : forma.orientacion;
     };
-    dispositivo.setPageLayout(diseno(1));
+    dispositivo.setPageLayout(
+        DisenoDePagina(o.papel, unaSola ? forma.orientacion : orientacion(1)));
     QPainter pintor;
     if (!pintor.begin(&dispositivo)) return false;
     for (int pagina = 1; pagina <= paginas; ++pagina) {
@@ -609,10 +626,19 @@ bool DibujaDocumento(QPagedPaintDevice& dispositivo, const Almanaque& a, const O
             return false;
         }
         if (pagina > 1) {
-            dispositivo.setPageLayout(diseno(pagina));
+            // A printer refuses a new layout once the job has begun (and
+            // says so on stderr): asked only of a device that takes one.
+            if (!unaSola) dispositivo.setPageLayout(DisenoDePagina(o.papel, orientacion(pagina)));
             if (!dispositivo.newPage()) return false;
         }
-        const QRectF hoja = Hoja(diseno(pagina), punto);
+        const QRectF hoja = Hoja(DisenoDePagina(o.papel, orientacion(pagina)), punto);
+        // The sheet as the device has it; a page of the other orientation
+        // turned a quarter onto it.
+        const QPageLayout::Orientation real = dispositivo.pageLayout().orientation();
+        pintor.save();
+        pintor.setTransform(
+            GiroDePagina(Hoja(DisenoDePagina(o.papel, real), punto).size(), orientacion(pagina)),
+            true);
         if (o.grafico && pagina == 1) {
             const QFontMetricsF m(letraPie, &dispositivo);
             const QRectF marco = hoja.adjusted(0, 0, 0, -(m.lineSpacing() + 4.0 * punto));
@@ -623,6 +649,7 @@ bool DibujaDocumento(QPagedPaintDevice& dispositivo, const Almanaque& a, const O
             DibujaMesCon(pintor, hoja, punto, a, meses[std::size_t(mes)], forma, textos, o, pagina,
                          paginas);
         }
+        pintor.restore();
     }
     if (progreso) progreso(paginas, paginas);
     return pintor.end();

@@ -13,6 +13,7 @@
 #include <QPageLayout>
 #include <QRectF>
 #include <QString>
+#include <QTransform>
 
 #include <chrono>
 #include <functional>
@@ -116,12 +117,32 @@ void DibujaMes(QPainter& pintor, const QRectF& hoja, double punto, const Almanaq
 bool EscribePdf(QIODevice& salida, const Almanaque& almanaque, const OpcionesDocumento& opciones,
                 const std::function<bool(int, int)>& progreso = {});
 
+// How a page of orientation `pagina` is drawn on a sheet whose printable
+// area, from its origin, is `hoja`: unchanged when the sheet has the page's
+// orientation; otherwise turned a quarter, as a printer turns a landscape
+// page onto a portrait sheet (a landscape page's top along the sheet's left
+// edge, read with the sheet turned clockwise; a portrait page's top along a
+// landscape sheet's right edge). The page's printable area is the sheet's
+// transposed, the margins being the same on every side.
+QTransform GiroDePagina(const QSizeF& hoja, QPageLayout::Orientation pagina);
+
+// How a device takes the pages' orientations.
+enum class Orientaciones {
+    PorPagina,  // each page its own (QPdfWriter, a QPrinter writing PDF)
+    UnaSola,    // one for the whole job (a printer, the print preview)
+};
+
 // The same pages on any paged device (a QPdfWriter, a QPrinter for the
 // print preview or the printer): its resolution sets the units, each page
 // gets its layout (the chart's landscape, the months' form) before it is
-// drawn. False as for EscribePdf.
+// drawn. A device of one orientation (`orientaciones`, or one that refuses
+// a new layout in the middle of the job) takes the months' orientation,
+// and a page of the other is drawn turned a quarter on it, as a printer
+// turns a landscape page: read with the sheet turned clockwise. False as
+// for EscribePdf.
 bool DibujaDocumento(QPagedPaintDevice& dispositivo, const Almanaque& almanaque,
                      const OpcionesDocumento& opciones,
-                     const std::function<bool(int, int)>& progreso = {});
+                     const std::function<bool(int, int)>& progreso = {},
+                     Orientaciones orientaciones = Orientaciones::PorPagina);
 
 }  // namespace Vespalba::Dibujo

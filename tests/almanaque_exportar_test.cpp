@@ -153,6 +153,28 @@ TEST(Exportar, CanceladoOFallidoDejaElArchivoComoEstaba) {
     EXPECT_EQ(Lee(ruta), QByteArray("lo de antes"));
 }
 
+// The window's message of a failed export: one sentence naming the file,
+// whatever the reason.
+TEST(Exportar, MensajeDeFallo) {
+    const QString ruta = QStringLiteral("/sin/permiso/mes.pdf");
+    const struct {
+        const char* motivo;
+        const char* mensaje;
+    } casos[] = {
+        {"no se pudo escribir «/sin/permiso/mes.pdf»: no se puede escribir en la carpeta "
+         "/sin/permiso; el archivo queda como estaba",
+         "No se pudo escribir «/sin/permiso/mes.pdf»: no se puede escribir en la carpeta "
+         "/sin/permiso; el archivo queda como estaba."},
+        {"no se pudo dibujar el formato png",
+         "No se pudo escribir «/sin/permiso/mes.pdf»: no se pudo dibujar el formato png; si el "
+         "archivo ya existía, queda como estaba."},
+    };
+    for (const auto& c : casos) {
+        EXPECT_EQ(Almanaque::MensajeDeFallo(ruta, QString::fromUtf8(c.motivo)),
+                  QString::fromUtf8(c.mensaje));
+    }
+}
+
 // The year's pages on a printer writing PDF, and in the preview.
 TEST(Imprimir, PaginasDelAnio) {
     QTemporaryDir dir;

@@ -763,6 +763,75 @@ TEST(Pdf, UnAnioEnTrecePaginas) {
     EXPECT_GT(m.captured(1).toDouble(), m.captured(2).toDouble());
 }
 
+// A device of one orientation for the whole job (a printer, which
+// refuses a new layout once the job has begun, as this writer does): the
+// job takes the months' orientation, and no page asks for another. The
+// months lie landscape, as the chart does: the same pages as written page
+// by page.
+TEST(Pdf, UnaSolaOrientacionParaTodoElTrabajo) {
+    class DeUnaOrientacion : public QPdfWriter {
+    public:
+        using QPdfWriter::QPdfWriter;
+        bool setPageLayout(const QPageLayout& diseno) override {
+            if (paintingActive()) {
+                ++rechazados;
+                return false;
+            }
+            return QPdfWriter::setPageLayout(diseno);
+        }
+        int rechazados = 0;
+    };
+    const Almanaque a =
+        AlmanaqueDe({"--lugar", "valparaiso", "--tz", "America/Santiago", "--anio", "2023"});
+    QTemporaryDir dir;
+    OpcionesDocumento o = Opciones();
+    o.grafico = true;
+    const QString porPagina = EscribeEnArchivo(dir, a, o);
+    const QString unaSola = dir.filePath(QStringLiteral("una-sola.pdf"));
+    {
+        DeUnaOrientacion escritor(unaSola);
+        ASSERT_TRUE(DibujaDocumento(escritor, a, o, {}, Orientaciones::UnaSola));
+        EXPECT_EQ(escritor.rechazados, 0);
+    }
+    auto info = [](const QString& ruta) {
+        return Ejecuta(QStringLiteral(VESPALBA_PDFINFO), {"-f", "1", "-l", "13", ruta})
+            .split('\n')
+            .filter(QRegularExpression(QStringLiteral("^(Pages|Page +\\d+ size):")));
+    };
+    EXPECT_EQ(info(unaSola), info(porPagina));
+    EXPECT_EQ(info(unaSola).size(), 14);
+    EXPECT_EQ(Ejecuta(QStringLiteral(VESPALBA_PDFTOTEXT), {"-layout", unaSola, "-"}),
+              Ejecuta(QStringLiteral(VESPALBA_PDFTOTEXT), {"-layout", porPagina, "-"}));
+}
+
+// A page on a sheet of the other orientation, turned a quarter: its
+// printable area lands exactly on the sheet's, a landscape page's top along
+// a portrait sheet's left edge and a portrait page's along a landscape
+// sheet's right edge; on a sheet of its own orientation, unchanged.
+TEST(Pdf, GiroDePagina) {
+    const QSizeF vertical(500, 800), apaisada(800, 500);
+    struct Caso {
+        QSizeF hoja;
+        QPageLayout::Orientation pagina;
+        QPointF arribaIzquierda, arribaDerecha;  // where the page's top corners land
+    };
+    const Caso casos[] = {
+        {vertical, QPageLayout::Landscape, {0, 800}, {0, 0}},
+        {apaisada, QPageLayout::Portrait, {800, 0}, {800, 500}},
+        {vertical, QPageLayout::Portrait, {0, 0}, {500, 0}},
+        {apaisada, QPageLayout::Landscape, {0, 0}, {800, 0}},
+    };
+    for (const Caso& c : casos) {
+        const QTransform t = GiroDePagina(c.hoja, c.pagina);
+        const bool girada =
+            (c.hoja.width() > c.hoja.height()) != (c.pagina == QPageLayout::Landscape);
+        const QSizeF pagina = girada ? c.hoja.transposed() : c.hoja;
+        EXPECT_EQ(t.mapRect(QRectF(QPointF(0, 0), pagina)), QRectF(QPointF(0, 0), c.hoja));
+        EXPECT_EQ(t.map(QPointF(0, 0)), c.arribaIzquierda);
+        EXPECT_EQ(t.map(QPointF(pagina.width(), 0)), c.arribaDerecha);
+    }
+}
+
 // Columns added after the text table's (the almanac's, here wider than
 // they will be) still fit each month on one page, on A4 and on Letter, at
 // eight points or more, the long words wrapped or the letters narrowed;

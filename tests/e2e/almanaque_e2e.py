@@ -33,41 +33,26 @@ import faulthandler
 import json
 import os
 import re
-import subprocess
 import sys
-import time
 
 import gi
 
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi, GLib  # noqa: E402
 
-# The helper beside this script, without leaving compiled files in the
+# The helpers beside this script, without leaving compiled files in the
 # source tree.
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import contraste_almanaque as contraste  # noqa: E402
+from atspi_comun import (anota, busca, caja, espera, estado, falla, fotografia,  # noqa: E402
+                         hijos, por_nombre, termina, teclas, texto, texto_propio)
+import atspi_comun  # noqa: E402
 
 LUGAR_ELEGIDO = "Concepción, Región del Biobío, Chile"
 LUGAR_DESCONOCIDO = "Xqzwvt"
 ZONA = "America/Santiago"
 MINIMO = 4.5  # WCAG 2, normal text
-
-inicio = time.monotonic()
-fallos = []
-
-
-def falla(mensaje):
-    """A step that cannot go on: the run ends here."""
-    print(f"FALLO: {mensaje}", file=sys.stderr, flush=True)
-    sys.exit(1)
-
-
-def anota(mensaje):
-    """A wrong reading: reported now, the run goes on and fails at its end."""
-    print(f"FALLO: {mensaje}", file=sys.stderr, flush=True)
-    fallos.append(mensaje)
-
 
 class Sucesos:
     """What the bus announces, as a screen reader hears it: the place
@@ -103,85 +88,10 @@ class Sucesos:
     @staticmethod
     def atiende():
         """Hands the events received so far to the listener."""
-        contexto = GLib.MainContext.default()
-        while contexto.pending():
-            contexto.iteration(False)
+        atspi_comun.atiende()
 
 
 sucesos = None
-
-
-def espera(condicion, que, plazo=20.0):
-    """Polls condicion() every 0.1 s, the bus's events heard in between,
-    until it returns a true value, which is returned; fails after plazo
-    seconds."""
-    fin = time.monotonic() + plazo
-    while True:
-        Sucesos.atiende()
-        try:
-            resultado = condicion()
-        except GLib.Error:
-            resultado = None  # an object went away while being read
-        if resultado:
-            return resultado
-        if time.monotonic() > fin:
-            falla(f"{que}: nada tras {plazo:.0f} s")
-        time.sleep(0.1)
-
-
-def teclas(*args):
-    """xdotool key/type, to the window that has the keyboard focus."""
-    subprocess.run(["xdotool", *args], check=True, timeout=30)
-
-
-def hijos(objeto):
-    for i in range(objeto.get_child_count()):
-        hijo = objeto.get_child_at_index(i)
-        if hijo is not None:
-            yield hijo
-
-
-def busca(raiz, condicion):
-    """The first object under raiz (depth first) for which condicion holds;
-    None when there is none. Tables and lists are not entered (the month's
-    hundreds of cells, the zone list's hundreds of zones): their cells are
-    read through the table interface."""
-    pila = [raiz]
-    while pila:
-        objeto = pila.pop()
-        if condicion(objeto):
-            return objeto
-        if objeto.get_role() not in (Atspi.Role.TABLE, Atspi.Role.LIST):
-            pila.extend(reversed(list(hijos(objeto))))
-    return None
-
-
-def por_nombre(nombre, *roles):
-    return lambda o: o.get_name() == nombre and (not roles or o.get_role() in roles)
-
-
-def estado(objeto, cual):
-    return objeto.get_state_set().contains(cual)
-
-
-def texto(objeto):
-    """All that a screen reader can read of the object: its name, its
-    description and its text, when it has one."""
-    partes = [objeto.get_name() or "", objeto.get_description() or ""]
-    if "Text" in objeto.get_interfaces():
-        partes.append(objeto.get_text(0, -1) or "")
-    return " | ".join(p for p in partes if p)
-
-
-def texto_propio(objeto):
-    """The text interface's text (an editable box's contents)."""
-    return objeto.get_text(0, -1) if "Text" in objeto.get_interfaces() else None
-
-
-def caja(objeto):
-    """(x, y, width, height) on the screen."""
-    e = objeto.get_extents(Atspi.CoordType.SCREEN)
-    return (e.x, e.y, e.width, e.height)
 
 
 def hora_de_tabla(texto_json):
@@ -204,19 +114,7 @@ class Ventana:
     """The program's objects on the bus, found once."""
 
     def __init__(self, pid):
-        # Under Qt's GTK 3 platform theme the process has two applications
-        # on the bus: GTK's own, empty, and Qt's.
-        def aplicacion():
-            escritorio = Atspi.get_desktop(0)
-            for app in hijos(escritorio):
-                if app.get_process_id() == pid and app.get_toolkit_name() == "Qt":
-                    return app
-            return None
-        self.app = espera(aplicacion, f"el programa (pid {pid}) en el bus", 30.0)
-        # Names and texts change under the reader: read them fresh every time.
-        self.app.set_cache_mask(Atspi.Cache.NONE)
-        print(f"aplicación «{self.app.get_name()}» en el bus tras "
-              f"{time.monotonic() - inicio:.1f} s", flush=True)
+        self.app = atspi_comun.aplicacion(pid)
         self.marco = espera(lambda: busca(self.app, lambda o: o.get_role() == Atspi.Role.FRAME
                                           and "Vespalba: almanaque" in o.get_name()),
                             "la ventana del almanaque")
@@ -512,14 +410,7 @@ def cajas_de_textos(v):
 
 
 def mide_contraste(v, tema, captura, png):
-    # The mouse away from every control (no tooltip, no hover); the last
-    # key press's repaint, a few milliseconds' work, done long before the
-    # picture.
-    teclas("mousemove", "0", "0")
-    time.sleep(1.0)
-    subprocess.run(["import", "-window", "root", "-depth", "8", f"ppm:{captura}"],
-                   check=True, timeout=60)
-    subprocess.run(["convert", f"ppm:{captura}", f"png:{png}"], check=True, timeout=60)
+    fotografia(captura, png)
     imagen = contraste.lee_ppm(captura)
     print(f"captura del tema {tema}: {png}", flush=True)
     for nombre, zona in cajas_de_textos(v):
@@ -571,12 +462,7 @@ def main():
     mide_contraste(v, a.tema, a.captura, a.png)
 
     teclas("key", "ctrl+q")
-    print(f"recorrido del tema {a.tema} en {time.monotonic() - inicio:.1f} s", flush=True)
-    if fallos:
-        print(f"FALLO: {len(fallos)} comprobaciones fallaron (tema {a.tema}):", file=sys.stderr)
-        for f in fallos:
-            print(f"  {f}", file=sys.stderr)
-        sys.exit(1)
+    termina(f"recorrido del tema {a.tema}")
 
 
 if __name__ == "__main__":
