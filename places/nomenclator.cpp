@@ -337,7 +337,7 @@ struct Nomenclator::Datos {
 
 void Nomenclator::Datos::Junta(const QString& ruta) {
     const QString sinEllos = QStringLiteral(
-        "los pueblos de 1000 habitantes o más no están (%1); se busca solo entre "
+        "los pueblos de 1000 habitantes o más no están: %1; se busca solo entre "
         "las ciudades de libgeonames");
     if (ruta.isEmpty()) {
         aviso = sinEllos.arg(QStringLiteral("no se encontró el archivo poblados.idx"));
