@@ -489,6 +489,13 @@ int Nomenclator::NumPobladosLibgeonames() const { return d_->numGeo; }
 
 const QString& Nomenclator::Aviso() const { return d_->aviso; }
 
+void Nomenclator::Prepara() const {
+    if (d_->poblados) {
+        d_->Ubicaciones();
+        d_->PobladoDe(d_->numGeo);
+    }
+}
+
 QString Poblado::NombreCompleto() const {
     QStringList partes;
     for (const QString* p : {&nombre, &region, &pais}) {

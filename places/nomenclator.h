@@ -76,6 +76,12 @@ public:
     // in the gazetteer (the file or the zones' index missing or damaged).
     const QString& Aviso() const;
 
+    // Does now, once, what the first search that gives a place of the file
+    // would otherwise do: gathers the names of their regions from
+    // libgeonames' towns and looks up a zone (the system's zone list read).
+    // For a program that searches as the user types, on a worker thread.
+    void Prepara() const;
+
     // A place as asked for by name: "Nombre", or narrowed as "Nombre,
     // Región", "Nombre, País" or "Nombre, Región, País", where each part
     // after the name must match the town's region or country, in Spanish
