@@ -283,13 +283,16 @@ LecturaLugar LeeLugar(const QString& textoDado) {
         for (const Poblado& t : mundo->Parecidos(texto, 6)) parecidos << t.NombreCompleto();
         parecidos.removeDuplicates();
         if (parecidos.size() > 6) parecidos = parecidos.mid(0, 6);
-        return {
-            std::nullopt,
-            QStringLiteral("Ningún lugar se llama «%1»%2")
-                .arg(dicho, parecidos.isEmpty()
-                                ? QStringLiteral("; escriba parte del nombre y elija en la lista")
-                                : QStringLiteral("; ¿quiso decir %1?")
-                                      .arg(parecidos.join(QStringLiteral(", "))))};
+        return {std::nullopt,
+                QStringLiteral("Ningún lugar se llama «%1»%2%3")
+                    .arg(dicho,
+                         parecidos.isEmpty()
+                             ? QStringLiteral("; escriba parte del nombre y elija en la lista")
+                             : QStringLiteral("; ¿quiso decir %1?")
+                                   .arg(parecidos.join(QStringLiteral(", "))),
+                         // Why the villages are missing, when they are.
+                         mundo->Aviso().isEmpty() ? QString()
+                                                  : QStringLiteral(" (%1)").arg(mundo->Aviso()))};
     }
     if (!e.completos && e.total > 1) {
         return {std::nullopt, QStringLiteral("«%1» es parte de %2 nombres; elija uno en la lista")

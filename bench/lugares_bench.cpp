@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of finding a place by name: one of the forty places (no gazetteer),
 // opening the world gazetteer (the library already loaded: its catalogue
-// read and its names reduced), and the gazetteer's searches.
+// read and its names reduced; then with the places file joined), and the
+// gazetteer's searches over both.
 // Run: build/bench/lugares_bench. The first opening in a process also
 // unpacks libgeonames' records and loads GIO: that is measured on whole
 // runs of vespalba-tabla by bench/lugares_proceso.sh.
@@ -10,6 +11,7 @@
 #include <QString>
 
 #include "places/nomenclator.h"
+#include "places/poblados.h"
 #include "tools/tabla/orden.h"
 
 namespace {
@@ -34,7 +36,8 @@ BENCHMARK_CAPTURE(LeeLugar, de_la_tabla, "Valparaíso")->Unit(benchmark::kMicros
 BENCHMARK_CAPTURE(LeeLugar, del_nomenclator, "Concepción")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(LeeLugar, desconocido, "Xqzwv")->Unit(benchmark::kMicrosecond);
 
-// The gazetteer opened again: the catalogue read and 24,000 names reduced.
+// The gazetteer opened again, libgeonames alone: the catalogue read and
+// 24,000 names reduced.
 void AbreNomenclator(benchmark::State& state) {
     Mundo();  // the library loaded and its records unpacked before timing
     for (auto _ : state) {
@@ -43,6 +46,28 @@ void AbreNomenclator(benchmark::State& state) {
     }
 }
 BENCHMARK(AbreNomenclator)->Unit(benchmark::kMillisecond);
+
+// The same with the places of 1,000 people or more joined: their file
+// mapped and checked, and libgeonames' towns found in it.
+void AbreNomenclatorConPoblados(benchmark::State& state) {
+    Mundo();
+    const QString ruta = Vespalba::ArchivoPoblados::RutaDelPrograma();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(Vespalba::Nomenclator::Abre(
+            Vespalba::BibliotecaGeonames, Vespalba::CatalogoGeonames, nullptr, ruta));
+    }
+}
+BENCHMARK(AbreNomenclatorConPoblados)->Unit(benchmark::kMillisecond);
+
+// The places file alone, mapped and checked (the pages already in the
+// page cache).
+void AbrePoblados(benchmark::State& state) {
+    const QString ruta = Vespalba::ArchivoPoblados::RutaDelPrograma();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(Vespalba::ArchivoPoblados::Abre(ruta, nullptr));
+    }
+}
+BENCHMARK(AbrePoblados)->Unit(benchmark::kMillisecond);
 
 void Busca(benchmark::State& state, const char* nombre) {
     const QString texto = QString::fromUtf8(nombre);

@@ -12,6 +12,7 @@
 #   (Spanish manual pages)
 #   <p>/share/doc/vespalba/copyright, changelog.gz (what Debian asks of a package)
 #   <p>/share/vespalba/zonas.idx (the time-zone boundaries' index, ODbL-1.0)
+#   <p>/share/vespalba/poblados.idx (GeoNames' places of 1,000 people or more, CC-BY-4.0)
 # `cpack -G DEB` in the build folder turns the same tree, rooted at /usr, into
 # vespalba_<version>_<arch>.deb (scripts/paquete does it all).
 
@@ -63,6 +64,10 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${_paquete_dir}/changelo
 # The time-zone boundaries' index, where places/zona_geo.cpp looks for it
 # from the program's folder.
 install(FILES ${PROJECT_SOURCE_DIR}/places/datos/zonas.idx
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/vespalba)
+# GeoNames' places of 1,000 people or more, where places/poblados.cpp looks
+# for them from the program's folder.
+install(FILES ${PROJECT_SOURCE_DIR}/places/datos/poblados.idx
         DESTINATION ${CMAKE_INSTALL_DATADIR}/vespalba)
 # The systemd user units of the README's example, to copy and adapt.
 install(FILES ${PROJECT_SOURCE_DIR}/docs/systemd/vespalba-ocaso.service

@@ -8,13 +8,17 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
 #include "places/catalogo_mo.h"
 #include "places/nombres.h"
+#include "places/poblados.h"
+#include "places/zona_geo.h"
 
 namespace Vespalba {
 
@@ -69,6 +73,43 @@ bool ContienePalabras(std::string_view nombre, std::string_view partes) {
 
 QString Utf8(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
+// The names of a block of reduced names, laid out as "\nname\nname\n"
+// (`inicios`: where each name starts), that hold `q`: f(k, completo) for
+// name k, once per name, `completo` when q is the whole name. With
+// `desdePalabra`, only names where q starts one of their words ("montt" in
+// "puerto montt", not "ontt"); otherwise anywhere. q holds no "\n", so an
+// occurrence never spans two names.
+template <class F>
+void Recorre(std::string_view bloque, const std::vector<std::uint32_t>& inicios, std::string_view q,
+             bool desdePalabra, F&& f) {
+    if (q.empty() || inicios.empty()) {
+        return;
+    }
+    const char* const base = bloque.data();
+    const char* const fin = base + bloque.size();
+    for (const char* p = base; p < fin;) {
+        const void* hallado = memmem(p, std::size_t(fin - p), q.data(), q.size());
+        if (hallado == nullptr) {
+            break;
+        }
+        const std::size_t pos = std::size_t(static_cast<const char*>(hallado) - base);
+        const auto it = std::upper_bound(inicios.begin(), inicios.end(), pos);
+        if (it == inicios.begin()) {  // before the first name: not a block
+            break;
+        }
+        const std::size_t k = std::size_t(it - inicios.begin()) - 1;
+        const std::size_t inicio = inicios[k];
+        const std::size_t final = it == inicios.end() ? bloque.size() - 1 : *it - 1;
+        if (!desdePalabra || pos == inicio || base[pos - 1] == ' ') {
+            // The leftmost occurrence is the whole name if any is.
+            f(k, pos == inicio && pos + q.size() == final);
+            p = base + final;
+        } else {
+            p = base + pos + 1;  // a later occurrence may start a word
+        }
+    }
+}
+
 }  // namespace
 
 struct Nomenclator::Datos {
@@ -76,14 +117,47 @@ struct Nomenclator::Datos {
     std::string catalogo;  // the .mo file's bytes, which `es` points into
     std::unordered_map<std::string_view, std::string_view> es;
 
-    // What the name searches read of each record, gathered once.
-    struct Registro {
-        std::string plegado;    // English name, reduced
-        std::string plegadoEs;  // Spanish name, reduced, when it differs; else empty
-    };
-    std::vector<Registro> registros;
+    // libgeonames' towns are records 0 to numGeo - 1. Their reduced names
+    // (the English one, and the Spanish one when it differs), gathered once
+    // in the layout of the places file's: "\nname\nname\n", name k starting
+    // at iniciosGeo[k] and belonging to town duenoGeo[k].
+    int numGeo = 0;
+    std::string plegadosGeo;
+    std::vector<std::uint32_t> iniciosGeo;
+    std::vector<int> duenoGeo;
+    std::vector<std::uint32_t> idsGeo;  // GeoNames' ids, in increasing order
 
-    // The whole of record i.
+    // The places of 1,000 people or more: record numGeo + j is the file's
+    // place j, unless libgeonames has it (repetidos[j]), when no record is.
+    std::unique_ptr<ArchivoPoblados> poblados;
+    std::vector<bool> repetidos;
+    int numRepetidos = 0;
+    QString aviso;  // why the file's places are missing; empty when they are there
+
+    // A town of libgeonames in each region ("CL.01") and country ("CL"),
+    // whose English names the file's places there take; gathered on first
+    // use, which only the file's places make.
+    mutable std::once_flag hayUbicaciones;
+    mutable std::unordered_map<std::string, int> regionGeo;
+    mutable std::unordered_map<std::string, int> paisGeo;
+    void Ubicaciones() const {
+        std::call_once(hayUbicaciones, [this] {
+            for (int i = 0; i < numGeo; ++i) {
+                GVariant* r = api.ciudad(i);
+                const std::string cc = Texto(r, CampoCodigoPais);
+                regionGeo.try_emplace(cc + '.' + Texto(r, CampoAdmin1), i);
+                paisGeo.try_emplace(cc, i);
+                api.libera(r);
+            }
+        });
+    }
+
+    int NumPoblados() const {
+        return numGeo + (poblados ? poblados->NumPoblados() - numRepetidos : 0);
+    }
+    bool DeLibgeonames(int i) const { return i < numGeo; }
+
+    // The whole of libgeonames' record i.
     struct Ficha {
         const char* id;
         const char* nombre;
@@ -121,7 +195,10 @@ struct Nomenclator::Datos {
         return f;
     }
 
-    unsigned HabitantesDe(int i) const {
+    unsigned Habitantes(int i) const {
+        if (!DeLibgeonames(i)) {
+            return poblados->Habitantes(i - numGeo);
+        }
         GVariant* r = api.ciudad(i);
         GVariant* v = g_variant_get_child_value(r, CampoHabitantes);
         const unsigned h = g_variant_get_uint32(v);
@@ -136,42 +213,86 @@ struct Nomenclator::Datos {
         return it == es.end() || it->second.empty() ? ingles : it->second;
     }
 
+    // Where a record lies: country and region codes, and the English names
+    // of the region and country (libgeonames' own for its towns; for the
+    // file's places, those of a libgeonames town of the same region or
+    // country, empty when it has none there).
+    struct Ubicacion {
+        std::string codigoPais;
+        std::string admin1;
+        std::string_view region;
+        std::string_view pais;
+    };
+    Ubicacion UbicacionDe(std::string_view codigoPais, std::string_view admin1) const {
+        Ubicacion u{std::string(codigoPais), std::string(admin1), {}, {}};
+        Ubicaciones();
+        if (const auto r = regionGeo.find(u.codigoPais + '.' + u.admin1); r != regionGeo.end()) {
+            u.region = Lee(r->second).region;
+        }
+        if (const auto p = paisGeo.find(u.codigoPais); p != paisGeo.end()) {
+            u.pais = Lee(p->second).pais;
+        }
+        return u;
+    }
+    Ubicacion UbicacionDe(int i) const {
+        if (DeLibgeonames(i)) {
+            const Ficha f = Lee(i);
+            return {f.codigoPais, f.admin1, f.region, f.pais};
+        }
+        const ArchivoPoblados::Registro r = poblados->Poblado(i - numGeo);
+        return UbicacionDe(r.codigoPais, r.region);
+    }
+
     Poblado PobladoDe(int i) const {
-        const Ficha f = Lee(i);
-        const std::string cc = f.codigoPais;
         Poblado p;
-        p.nombre = Utf8(Espanol(f.id, f.nombre));
-        p.nombreIngles = Utf8(f.nombre);
-        p.region = Utf8(Espanol(cc + '.' + f.admin1, f.region));
-        p.pais = Utf8(Espanol(cc, f.pais));
-        p.codigoPais = Utf8(cc);
-        // GeoNames' data predates tzdata 2025b, which gave the Aysén Region
-        // (admin1 02) its own zone.
-        p.zona = (cc == "CL" && std::strcmp(f.admin1, "02") == 0)
-                     ? QStringLiteral("America/Coyhaique")
-                     : Utf8(f.zona);
-        p.latitud = f.latitud;
-        p.longitud = f.longitud;
-        p.habitantes = f.habitantes;
+        if (DeLibgeonames(i)) {
+            const Ficha f = Lee(i);
+            const std::string cc = f.codigoPais;
+            p.nombre = Utf8(Espanol(f.id, f.nombre));
+            p.nombreIngles = Utf8(f.nombre);
+            p.region = Utf8(Espanol(cc + '.' + f.admin1, f.region));
+            p.pais = Utf8(Espanol(cc, f.pais));
+            p.codigoPais = Utf8(cc);
+            // GeoNames' data predates tzdata 2025b, which gave the Aysén
+            // Region (admin1 02) its own zone.
+            p.zona = (cc == "CL" && std::strcmp(f.admin1, "02") == 0)
+                         ? QStringLiteral("America/Coyhaique")
+                         : Utf8(f.zona);
+            p.latitud = f.latitud;
+            p.longitud = f.longitud;
+            p.habitantes = f.habitantes;
+            return p;
+        }
+        const ArchivoPoblados::Registro r = poblados->Poblado(i - numGeo);
+        const Ubicacion u = UbicacionDe(r.codigoPais, r.region);
+        p.nombre = Utf8(r.nombre);
+        p.nombreIngles = p.nombre;
+        p.region = Utf8(Espanol(u.codigoPais + '.' + u.admin1, u.region));
+        p.pais = Utf8(Espanol(u.codigoPais, u.pais.empty() ? r.codigoPais : u.pais));
+        p.codigoPais = Utf8(r.codigoPais);
+        // The zone of the point in the time-zone boundaries: the index was
+        // there when the places were joined, and their coordinates are in
+        // range.
+        if (const auto z = ZonaEn(r.latitud, r.longitud)) {
+            p.zona = z->zona;
+        }
+        p.latitud = r.latitud;
+        p.longitud = r.longitud;
+        p.habitantes = r.habitantes;
         return p;
     }
 
-    // Whether every narrowing part matches record i's region or country.
-    bool Cumple(int i, const std::vector<std::string>& calificadores) const {
-        if (calificadores.empty()) {
-            return true;
-        }
-        const Ficha f = Lee(i);
-        const std::string cc = f.codigoPais;
-        std::string codigo = cc;
+    // Whether every narrowing part matches the region or country of `u`.
+    bool Cumple(const Ubicacion& u, const std::vector<std::string>& calificadores) const {
+        std::string codigo = u.codigoPais;
         for (char& c : codigo) {
             c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
         }
         const std::string nombres[] = {
-            NombreComparable(std::string_view(f.region)),
-            NombreComparable(Espanol(cc + '.' + f.admin1, {})),
-            NombreComparable(std::string_view(f.pais)),
-            NombreComparable(Espanol(cc, {})),
+            NombreComparable(u.region),
+            NombreComparable(Espanol(u.codigoPais + '.' + u.admin1, {})),
+            NombreComparable(u.pais),
+            NombreComparable(Espanol(u.codigoPais, {})),
         };
         for (const std::string& c : calificadores) {
             const bool cumple = c == codigo || std::any_of(std::begin(nombres), std::end(nombres),
@@ -185,30 +306,71 @@ struct Nomenclator::Datos {
         return true;
     }
 
-    // Indices in the order given, then most populous first (stable).
-    void PorHabitantes(std::vector<int>& indices) const {
+    // The first `cuantos` of `indices` most populous first, then in record
+    // order (what a stable sort by population gives), at the front.
+    void PrimerosPorHabitantes(std::vector<int>& indices, std::size_t cuantos) const {
         std::vector<std::pair<unsigned, int>> h;
         h.reserve(indices.size());
         for (int i : indices) {
-            h.emplace_back(HabitantesDe(i), i);
+            h.emplace_back(Habitantes(i), i);
         }
-        std::stable_sort(h.begin(), h.end(),
-                         [](const auto& a, const auto& b) { return a.first > b.first; });
-        for (std::size_t k = 0; k < h.size(); ++k) {
+        const auto orden = [](const auto& a, const auto& b) {
+            return a.first != b.first ? a.first > b.first : a.second < b.second;
+        };
+        cuantos = std::min(cuantos, h.size());
+        std::partial_sort(h.begin(), h.begin() + std::ptrdiff_t(cuantos), h.end(), orden);
+        for (std::size_t k = 0; k < cuantos; ++k) {
             indices[k] = h[k].second;
         }
     }
 
-    Encontrados Resultado(const std::vector<int>& indices, int maximo, bool completos) const {
-        Encontrados e;
-        e.total = int(indices.size());
-        e.completos = completos;
-        for (int k = 0; k < e.total && k < maximo; ++k) {
-            e.poblados.push_back(PobladoDe(indices[std::size_t(k)]));
+    void Agrega(const std::vector<int>& indices, int maximo, Encontrados& e) const {
+        for (std::size_t k = 0; k < indices.size() && int(e.poblados.size()) < maximo; ++k) {
+            e.poblados.push_back(PobladoDe(indices[k]));
         }
-        return e;
     }
+
+    // Joins the places of the file at `ruta` that libgeonames lacks; when
+    // they cannot be had, says why in `aviso`.
+    void Junta(const QString& ruta);
 };
+
+void Nomenclator::Datos::Junta(const QString& ruta) {
+    const QString sinEllos = QStringLiteral(
+        "los pueblos de 1000 habitantes o más no están: %1; se busca solo entre "
+        "las ciudades de libgeonames");
+    if (ruta.isEmpty()) {
+        aviso = sinEllos.arg(QStringLiteral("no se encontró el archivo poblados.idx"));
+        return;
+    }
+    QString problema;
+    std::unique_ptr<ArchivoPoblados> archivo = ArchivoPoblados::Abre(ruta, &problema);
+    if (!archivo) {
+        aviso = sinEllos.arg(problema);
+        return;
+    }
+    // Their zones come from the boundaries' index.
+    if (IndiceZonas::DelPrograma(&problema) == nullptr) {
+        aviso = sinEllos.arg(problema);
+        return;
+    }
+    // libgeonames' towns win: the file's places with their ids are left out.
+    // Both lists in increasing order of id, walked together.
+    const int n = archivo->NumPoblados();
+    repetidos.assign(std::size_t(n), false);
+    std::size_t g = 0;
+    for (int j = 0; j < n && g < idsGeo.size(); ++j) {
+        const std::uint32_t id = archivo->Id(j);
+        while (g < idsGeo.size() && idsGeo[g] < id) {
+            ++g;
+        }
+        if (g < idsGeo.size() && idsGeo[g] == id) {
+            repetidos[std::size_t(j)] = true;
+            ++numRepetidos;
+        }
+    }
+    poblados = std::move(archivo);
+}
 
 Nomenclator::Nomenclator(std::unique_ptr<Datos> datos) : d_(std::move(datos)) {}
 
@@ -216,8 +378,13 @@ Nomenclator::~Nomenclator() = default;
 
 const Nomenclator* Nomenclator::Mundial(QString* problema) {
     static QString motivo;
-    static const std::unique_ptr<Nomenclator> mundial =
-        Abre(BibliotecaGeonames, CatalogoGeonames, &motivo);
+    static const std::unique_ptr<Nomenclator> mundial = [] {
+        std::unique_ptr<Nomenclator> n = Abre(BibliotecaGeonames, CatalogoGeonames, &motivo);
+        if (n) {
+            n->d_->Junta(ArchivoPoblados::RutaDelPrograma());
+        }
+        return n;
+    }();
     if (!mundial && problema != nullptr) {
         *problema = motivo;
     }
@@ -225,7 +392,7 @@ const Nomenclator* Nomenclator::Mundial(QString* problema) {
 }
 
 std::unique_ptr<Nomenclator> Nomenclator::Abre(const char* biblioteca, const char* catalogo,
-                                               QString* problema) {
+                                               QString* problema, const QString& poblados) {
     auto falla = [&](const QString& motivo) {
         if (problema != nullptr) {
             *problema = motivo;
@@ -278,25 +445,56 @@ std::unique_ptr<Nomenclator> Nomenclator::Abre(const char* biblioteca, const cha
         datos->es = LeeCatalogoMo(datos->catalogo);
     }
 
-    // The names, reduced once: the searches compare them many times.
-    datos->registros.resize(std::size_t(n));
+    // The names, reduced once: the searches compare them many times. The
+    // populations and ids, and a town of each region and country.
+    datos->numGeo = n;
+    datos->idsGeo.resize(std::size_t(n));
+    datos->plegadosGeo.reserve(std::size_t(n) * 12);
+    datos->plegadosGeo.push_back('\n');
+    auto agregaNombre = [&](int i, const std::string& plegado) {
+        datos->iniciosGeo.push_back(std::uint32_t(datos->plegadosGeo.size()));
+        datos->duenoGeo.push_back(i);
+        datos->plegadosGeo += plegado;
+        datos->plegadosGeo.push_back('\n');
+    };
     for (int i = 0; i < n; ++i) {
         GVariant* r = api.ciudad(i);
-        Datos::Registro& reg = datos->registros[std::size_t(i)];
-        reg.plegado = NombreComparable(std::string_view(Texto(r, CampoNombre)));
-        const auto es = datos->es.find(Texto(r, CampoId));
+        const char* id = Texto(r, CampoId);
+        const std::string plegado = NombreComparable(std::string_view(Texto(r, CampoNombre)));
+        // A reduced name is never empty in the layout: an empty one matches
+        // nothing anyway.
+        if (!plegado.empty()) {
+            agregaNombre(i, plegado);
+        }
+        const auto es = datos->es.find(id);
         if (es != datos->es.end() && !es->second.empty()) {
-            std::string plegadoEs = NombreComparable(es->second);
-            if (plegadoEs != reg.plegado) {
-                reg.plegadoEs = std::move(plegadoEs);
+            const std::string plegadoEs = NombreComparable(es->second);
+            if (!plegadoEs.empty() && plegadoEs != plegado) {
+                agregaNombre(i, plegadoEs);
             }
         }
+        datos->idsGeo[std::size_t(i)] = std::uint32_t(std::strtoul(id, nullptr, 10));
         api.libera(r);
+    }
+    std::sort(datos->idsGeo.begin(), datos->idsGeo.end());
+    if (!poblados.isEmpty()) {
+        datos->Junta(poblados);
     }
     return std::unique_ptr<Nomenclator>(new Nomenclator(std::move(datos)));
 }
 
-int Nomenclator::NumPoblados() const { return int(d_->registros.size()); }
+int Nomenclator::NumPoblados() const { return d_->NumPoblados(); }
+
+int Nomenclator::NumPobladosLibgeonames() const { return d_->numGeo; }
+
+const QString& Nomenclator::Aviso() const { return d_->aviso; }
+
+void Nomenclator::Prepara() const {
+    if (d_->poblados) {
+        d_->Ubicaciones();
+        d_->PobladoDe(d_->numGeo);
+    }
+}
 
 QString Poblado::NombreCompleto() const {
     QStringList partes;
@@ -314,39 +512,80 @@ void Nomenclator::Coincidencias(const QString& texto, bool desdePalabra,
     if (q.nombre.empty()) {
         return;
     }
-    auto contiene = [&](const std::string& nombre) {
-        return desdePalabra ? ContieneDesdePalabra(nombre, q.nombre)
-                            : nombre.find(q.nombre) != std::string::npos;
-    };
-    for (int i = 0; i < NumPoblados(); ++i) {
-        const Datos::Registro& r = d_->registros[std::size_t(i)];
-        if (r.plegado == q.nombre || r.plegadoEs == q.nombre) {
-            completos.push_back(i);
-        } else if (contiene(r.plegado) || contiene(r.plegadoEs)) {
-            parciales.push_back(i);
+    const Datos& d = *d_;
+    // libgeonames' towns: a town's two names are next to each other, so its
+    // matches come together; the whole name wins over a part.
+    int ultimo = -1;
+    Recorre(d.plegadosGeo, d.iniciosGeo, q.nombre, desdePalabra, [&](std::size_t k, bool completo) {
+        const int i = d.duenoGeo[k];
+        if (i == ultimo) {
+            if (completo && !parciales.empty() && parciales.back() == i) {
+                parciales.pop_back();
+                completos.push_back(i);
+            }
+            return;
+        }
+        ultimo = i;
+        (completo ? completos : parciales).push_back(i);
+    });
+    if (!q.calificadores.empty()) {
+        for (std::vector<int>* v : {&completos, &parciales}) {
+            std::erase_if(*v, [&](int i) { return !d.Cumple(d.UbicacionDe(i), q.calificadores); });
         }
     }
-    for (std::vector<int>* v : {&completos, &parciales}) {
-        std::erase_if(*v, [&](int i) { return !d_->Cumple(i, q.calificadores); });
-        d_->PorHabitantes(*v);
+    if (!d.poblados) {
+        return;
     }
+    // The file's places: one name each. Narrowed region by region, each
+    // region's names worked out once.
+    const ArchivoPoblados& a = *d.poblados;
+    std::vector<signed char> cumpleRegion(
+        q.calificadores.empty() ? 0 : std::size_t(a.NumRegiones()), -1);
+    auto cumple = [&](int j) {
+        if (q.calificadores.empty()) {
+            return true;
+        }
+        const int r = a.Poblado(j).indiceRegion;
+        signed char& c = cumpleRegion[std::size_t(r)];
+        if (c < 0) {
+            const ArchivoPoblados::Region region = a.RegionNumero(r);
+            c = d.Cumple(d.UbicacionDe(region.codigoPais, region.codigo), q.calificadores) ? 1 : 0;
+        }
+        return c == 1;
+    };
+    Recorre(a.Plegados(), a.Inicios(), q.nombre, desdePalabra, [&](std::size_t j, bool completo) {
+        if (!d.repetidos[j] && cumple(int(j))) {
+            (completo ? completos : parciales).push_back(d.numGeo + int(j));
+        }
+    });
 }
 
 Encontrados Nomenclator::Busca(const QString& texto, int maximo) const {
     std::vector<int> completos;
     std::vector<int> parciales;
     Coincidencias(texto, true, completos, parciales);
-    return completos.empty() ? d_->Resultado(parciales, maximo, false)
-                             : d_->Resultado(completos, maximo, true);
+    std::vector<int>& elegidos = completos.empty() ? parciales : completos;
+    Encontrados e;
+    e.total = int(elegidos.size());
+    e.completos = !completos.empty();
+    d_->PrimerosPorHabitantes(elegidos, std::size_t(std::max(maximo, 0)));
+    d_->Agrega(elegidos, maximo, e);
+    return e;
 }
 
 Encontrados Nomenclator::BuscaTexto(const QString& texto, int maximo) const {
     std::vector<int> completos;
     std::vector<int> parciales;
     Coincidencias(texto, false, completos, parciales);
-    const bool hayCompletos = !completos.empty();
-    completos.insert(completos.end(), parciales.begin(), parciales.end());
-    return d_->Resultado(completos, maximo, hayCompletos);
+    Encontrados e;
+    e.total = int(completos.size() + parciales.size());
+    e.completos = !completos.empty();
+    const std::size_t cuantos = std::size_t(std::max(maximo, 0));
+    d_->PrimerosPorHabitantes(completos, cuantos);
+    d_->PrimerosPorHabitantes(parciales, cuantos - std::min(cuantos, completos.size()));
+    d_->Agrega(completos, maximo, e);
+    d_->Agrega(parciales, maximo, e);
+    return e;
 }
 
 std::vector<Poblado> Nomenclator::Parecidos(const QString& texto, int maximo) const {
@@ -360,10 +599,7 @@ std::vector<Poblado> Nomenclator::Parecidos(const QString& texto, int maximo) co
     const int tolerancia = std::max<int>(1, int(q.size()) / 4);
     // Closeness of a reduced name: 0 the same, 1 contains it from the start
     // of a word, 2 + the edit distance when within the tolerance; -1 far.
-    auto cercania = [&](const std::string& n) {
-        if (n.empty()) {
-            return -1;
-        }
+    auto cercania = [&](std::string_view n) {
         if (n == q) {
             return 0;
         }
@@ -374,7 +610,7 @@ std::vector<Poblado> Nomenclator::Parecidos(const QString& texto, int maximo) co
         if (diferencia > tolerancia || -diferencia > tolerancia) {
             return -1;
         }
-        const int d = DistanciaEdicion(std::string_view(n), std::string_view(q));
+        const int d = DistanciaEdicion(n, std::string_view(q));
         return d <= tolerancia ? 2 + d : -1;
     };
     struct Candidato {
@@ -383,21 +619,49 @@ std::vector<Poblado> Nomenclator::Parecidos(const QString& texto, int maximo) co
         int indice;
     };
     std::vector<Candidato> candidatos;
-    for (int i = 0; i < NumPoblados(); ++i) {
-        const Datos::Registro& r = d_->registros[std::size_t(i)];
-        const int a = cercania(r.plegado);
-        const int b = cercania(r.plegadoEs);
-        const int c = a < 0 ? b : (b < 0 ? a : std::min(a, b));
-        if (c >= 0) {
-            candidatos.push_back({c, d_->HabitantesDe(i), i});
+    // Each name of a block of reduced names laid out as "\nname\nname\n",
+    // given its number.
+    auto recorre = [&](std::string_view bloque, const std::vector<std::uint32_t>& inicios,
+                       auto&& f) {
+        for (std::size_t k = 0; k < inicios.size(); ++k) {
+            const std::size_t fin = k + 1 < inicios.size() ? inicios[k + 1] - 1 : bloque.size() - 1;
+            f(k, bloque.substr(inicios[k], fin - inicios[k]));
         }
+    };
+    const Datos& d = *d_;
+    // A town's two names are next to each other: the closer counts.
+    recorre(d.plegadosGeo, d.iniciosGeo, [&](std::size_t k, std::string_view n) {
+        const int c = cercania(n);
+        if (c < 0) {
+            return;
+        }
+        const int i = d.duenoGeo[k];
+        if (!candidatos.empty() && candidatos.back().indice == i) {
+            candidatos.back().cercania = std::min(candidatos.back().cercania, c);
+        } else {
+            candidatos.push_back({c, d.Habitantes(i), i});
+        }
+    });
+    if (d.poblados) {
+        recorre(d.poblados->Plegados(), d.poblados->Inicios(),
+                [&](std::size_t j, std::string_view n) {
+                    if (!d.repetidos[j]) {
+                        if (const int c = cercania(n); c >= 0) {
+                            const int i = d.numGeo + int(j);
+                            candidatos.push_back({c, d.Habitantes(i), i});
+                        }
+                    }
+                });
     }
-    std::stable_sort(
-        candidatos.begin(), candidatos.end(), [](const Candidato& x, const Candidato& y) {
-            return x.cercania != y.cercania ? x.cercania < y.cercania : x.habitantes > y.habitantes;
-        });
-    for (std::size_t k = 0; k < candidatos.size() && int(k) < maximo; ++k) {
-        parecidos.push_back(d_->PobladoDe(candidatos[k].indice));
+    const std::size_t cuantos = std::min(std::size_t(std::max(maximo, 0)), candidatos.size());
+    std::partial_sort(candidatos.begin(), candidatos.begin() + std::ptrdiff_t(cuantos),
+                      candidatos.end(), [](const Candidato& x, const Candidato& y) {
+                          return x.cercania != y.cercania       ? x.cercania < y.cercania
+                                 : x.habitantes != y.habitantes ? x.habitantes > y.habitantes
+                                                                : x.indice < y.indice;
+                      });
+    for (std::size_t k = 0; k < cuantos; ++k) {
+        parecidos.push_back(d.PobladoDe(candidatos[k].indice));
     }
     return parecidos;
 }

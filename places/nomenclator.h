@@ -2,9 +2,14 @@
 // The world gazetteer: GeoNames' towns of 15,000 people or more and the
 // capitals (about 24,000), as Debian's libgeonames carries them, named in
 // Spanish from the library's own Spanish catalogue whatever the machine's
-// locale. The library is opened at run time on first use: a program that
-// never asks for a town does not load it (nor GIO, which it pulls in).
-// Nothing outside places/ sees GLib.
+// locale; joined by GeoNames' other places of 1,000 people or more (about
+// 111,000 more, from places/datos/poblados.idx, see poblados.h), with
+// GeoNames' own names, the region and country names of libgeonames' towns
+// with the same codes, and the zone of their point in the time-zone
+// boundaries (zona_geo.h). Where both have a place (the same GeoNames id),
+// libgeonames' town is the one kept. The library and the file are opened at
+// run time on first use: a program that never asks for a town loads neither
+// (nor GIO, which the library pulls in). Nothing outside places/ sees GLib.
 #pragma once
 
 #include <QString>
@@ -21,7 +26,7 @@ struct Poblado {
     QString region;        // first-level division, Spanish when translated ("Región de Los Lagos")
     QString pais;          // country, Spanish when translated ("Chile")
     QString codigoPais;    // ISO 3166 ("CL")
-    QString zona;          // IANA time zone ("America/Santiago")
+    QString zona;          // IANA time zone ("America/Santiago"), one the system's tzdata has
     double latitud = 0.0;  // degrees, north positive
     double longitud = 0.0;  // degrees, EAST positive
     unsigned habitantes = 0;
@@ -43,23 +48,39 @@ inline constexpr char CatalogoGeonames[] = "/usr/share/locale/es/LC_MESSAGES/geo
 
 class Nomenclator {
 public:
-    // The gazetteer of the installed libgeonames, opened on the first call
-    // and kept for the life of the process. Null when it cannot be opened,
-    // with the reason, in Spanish, in *problema.
+    // The gazetteer of the installed libgeonames and the program's places
+    // file (ArchivoPoblados::RutaDelPrograma), opened on the first call
+    // (thread-safe) and kept for the life of the process. Null when the
+    // library cannot be opened, with the reason, in Spanish, in *problema; a
+    // missing or damaged places file leaves libgeonames' towns alone, and
+    // Aviso() says why.
     static const Nomenclator* Mundial(QString* problema = nullptr);
 
     // A gazetteer from the given library (a name dlopen searches for, or a
     // path) and Spanish catalogue (a missing catalogue leaves the English
-    // names). Null, with the reason in *problema, when the library cannot
-    // be loaded or is not the expected one.
+    // names), joined by the places of the file `poblados` when given. Null,
+    // with the reason in *problema, when the library cannot be loaded or is
+    // not the expected one.
     static std::unique_ptr<Nomenclator> Abre(const char* biblioteca, const char* catalogo,
-                                             QString* problema);
+                                             QString* problema,
+                                             const QString& poblados = QString());
 
     ~Nomenclator();
     Nomenclator(const Nomenclator&) = delete;
     Nomenclator& operator=(const Nomenclator&) = delete;
 
     int NumPoblados() const;
+    // Of them, libgeonames' towns.
+    int NumPobladosLibgeonames() const;
+    // Spanish, empty when all is well: why the places file's places are not
+    // in the gazetteer (the file or the zones' index missing or damaged).
+    const QString& Aviso() const;
+
+    // Does now, once, what the first search that gives a place of the file
+    // would otherwise do: gathers the names of their regions from
+    // libgeonames' towns and looks up a zone (the system's zone list read).
+    // For a program that searches as the user types, on a worker thread.
+    void Prepara() const;
 
     // A place as asked for by name: "Nombre", or narrowed as "Nombre,
     // Región", "Nombre, País" or "Nombre, Región, País", where each part
@@ -89,7 +110,7 @@ private:
     // The records whose name (English or Spanish, reduced) is `texto`'s
     // whole name, and those that contain it (from a word's start when
     // `desdePalabra`, anywhere otherwise), each narrowed by its region and
-    // country parts and most populous first.
+    // country parts, in record order.
     void Coincidencias(const QString& texto, bool desdePalabra, std::vector<int>& completos,
                        std::vector<int>& parciales) const;
     std::unique_ptr<Datos> d_;

@@ -5,22 +5,38 @@
 // missing library or catalogue; and the reading of .mo catalogues.
 // Reference data: GeoNames' towns as libgeonames 0.3.0 carries them (the
 // four Concepción, the three Valparaíso, Puerto Montt's "Port Montt").
+// Then the places of 1,000 people or more joined to them (the program's
+// gazetteer, Nomenclator::Mundial): the same towns still chosen with the
+// same names, the new places with their regions and zones, libgeonames'
+// towns never twice, a damaged places file; and libgeonames' zones against
+// the boundaries' index.
+#include <dlfcn.h>
+#include <geonames.h>
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
 
+#include <cmath>
 #include <cstdint>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "places/catalogo_mo.h"
 #include "places/nombres.h"
 #include "places/nomenclator.h"
+#include "places/poblados.h"
+#include "places/zona_geo.h"
 
 using namespace Vespalba;
 
 namespace {
 
+// The program's gazetteer: libgeonames and the places file.
 const Nomenclator& Mundo() {
     QString problema;
     const Nomenclator* n = Nomenclator::Mundial(&problema);
@@ -28,6 +44,20 @@ const Nomenclator& Mundo() {
         ADD_FAILURE() << problema.toStdString();
         std::abort();
     }
+    return *n;
+}
+
+// libgeonames' towns alone.
+const Nomenclator& Geonames() {
+    static const std::unique_ptr<Nomenclator> n = [] {
+        QString problema;
+        auto g = Nomenclator::Abre(BibliotecaGeonames, CatalogoGeonames, &problema);
+        if (!g) {
+            ADD_FAILURE() << problema.toStdString();
+            std::abort();
+        }
+        return g;
+    }();
     return *n;
 }
 
@@ -46,7 +76,7 @@ class Busca : public testing::TestWithParam<CasoBusca> {};
 
 TEST_P(Busca, EligeElPobladoEsperado) {
     const CasoBusca& c = GetParam();
-    const Encontrados e = Mundo().Busca(QString::fromUtf8(c.texto), 10);
+    const Encontrados e = Geonames().Busca(QString::fromUtf8(c.texto), 10);
     ASSERT_EQ(e.total, c.total);
     ASSERT_EQ(int(e.poblados.size()), std::min(c.total, 10));
     EXPECT_EQ(e.completos, c.completos);
@@ -55,6 +85,28 @@ TEST_P(Busca, EligeElPobladoEsperado) {
     EXPECT_EQ(t.codigoPais, c.pais);
     EXPECT_EQ(t.zona, c.zona);
     // Most populous first.
+    for (std::size_t k = 1; k < e.poblados.size(); ++k) {
+        EXPECT_GE(e.poblados[k - 1].habitantes, e.poblados[k].habitantes);
+    }
+}
+
+// With the places of 1,000 people or more: the same town, with the same
+// names and zone, among at least as many.
+TEST_P(Busca, ConLosPobladosElMismo) {
+    const CasoBusca& c = GetParam();
+    const Encontrados g = Geonames().Busca(QString::fromUtf8(c.texto), 1);
+    const Encontrados e = Mundo().Busca(QString::fromUtf8(c.texto), 10);
+    ASSERT_FALSE(e.poblados.empty());
+    EXPECT_GE(e.total, c.total);
+    EXPECT_EQ(e.completos, c.completos);
+    const Poblado& t = e.poblados.front();
+    const Poblado& antes = g.poblados.front();
+    EXPECT_EQ(t.NombreCompleto(), antes.NombreCompleto());
+    EXPECT_EQ(t.nombreIngles, antes.nombreIngles);
+    EXPECT_EQ(t.zona, antes.zona);
+    EXPECT_EQ(t.latitud, antes.latitud);
+    EXPECT_EQ(t.longitud, antes.longitud);
+    EXPECT_EQ(t.habitantes, antes.habitantes);
     for (std::size_t k = 1; k < e.poblados.size(); ++k) {
         EXPECT_GE(e.poblados[k - 1].habitantes, e.poblados[k].habitantes);
     }
@@ -105,15 +157,15 @@ INSTANTIATE_TEST_SUITE_P(Nomenclator, Busca, testing::ValuesIn(casosBusca));
 TEST(Nomenclator, NadaQueBuscar) {
     for (const char* texto : {"Concepción, Perú", "Concepción, XX", "Valparaiso, Indianapolis",
                               "Xqzwv", "ontt", "", " , ", ", Chile"}) {
-        const Encontrados e = Mundo().Busca(QString::fromUtf8(texto), 10);
+        const Encontrados e = Geonames().Busca(QString::fromUtf8(texto), 10);
         EXPECT_EQ(e.total, 0) << texto;
         EXPECT_TRUE(e.poblados.empty()) << texto;
     }
 }
 
 TEST(Nomenclator, CamposDeUnPoblado) {
-    EXPECT_GT(Mundo().NumPoblados(), 20000);
-    const Encontrados e = Mundo().Busca(QStringLiteral("Puerto Montt"), 1);
+    EXPECT_GT(Geonames().NumPoblados(), 20000);
+    const Encontrados e = Geonames().Busca(QStringLiteral("Puerto Montt"), 1);
     ASSERT_EQ(e.total, 1);
     const Poblado& t = e.poblados.front();
     EXPECT_EQ(t.NombreCompleto(), QStringLiteral("Puerto Montt, Región de Los Lagos, Chile"));
@@ -122,14 +174,14 @@ TEST(Nomenclator, CamposDeUnPoblado) {
     EXPECT_NEAR(t.longitud, -72.94, 0.01);  // east positive
     EXPECT_GT(t.habitantes, 100000u);
     // Beyond the computation's latitudes: found; the caller refuses it.
-    const Encontrados polar = Mundo().Busca(QStringLiteral("Longyearbyen"), 1);
+    const Encontrados polar = Geonames().Busca(QStringLiteral("Longyearbyen"), 1);
     ASSERT_EQ(polar.total, 1);
     EXPECT_GT(polar.poblados.front().latitud, 75.0);
 }
 
 TEST(Nomenclator, ParecidosPrimeroElMismoNombre) {
     // The name ignoring its narrowing part first, most populous first.
-    const std::vector<Poblado> p = Mundo().Parecidos(QStringLiteral("Concepcion, Peru"), 8);
+    const std::vector<Poblado> p = Geonames().Parecidos(QStringLiteral("Concepcion, Peru"), 8);
     ASSERT_GE(p.size(), 4u);
     for (int k = 0; k < 4; ++k) {
         EXPECT_EQ(NombreComparable(p[std::size_t(k)].nombre), QStringLiteral("concepcion"))
@@ -137,30 +189,30 @@ TEST(Nomenclator, ParecidosPrimeroElMismoNombre) {
     }
     EXPECT_EQ(p[0].codigoPais, QStringLiteral("CL"));
     // One letter off.
-    const std::vector<Poblado> v = Mundo().Parecidos(QStringLiteral("Valparaizo"), 8);
+    const std::vector<Poblado> v = Geonames().Parecidos(QStringLiteral("Valparaizo"), 8);
     ASSERT_FALSE(v.empty());
     EXPECT_EQ(v[0].NombreCompleto(), QStringLiteral("Valparaíso, Región de Valparaíso, Chile"));
-    EXPECT_TRUE(Mundo().Parecidos(QStringLiteral("Xqzwv"), 8).empty());
-    EXPECT_TRUE(Mundo().Parecidos(QString(), 8).empty());
-    EXPECT_EQ(Mundo().Parecidos(QStringLiteral("San"), 3).size(), 3u);
+    EXPECT_TRUE(Geonames().Parecidos(QStringLiteral("Xqzwv"), 8).empty());
+    EXPECT_TRUE(Geonames().Parecidos(QString(), 8).empty());
+    EXPECT_EQ(Geonames().Parecidos(QStringLiteral("San"), 3).size(), 3u);
 }
 
 TEST(Nomenclator, BuscaTextoEnCualquierParteDelNombre) {
-    const Encontrados cepci = Mundo().BuscaTexto(QStringLiteral("cepci"), 50);
+    const Encontrados cepci = Geonames().BuscaTexto(QStringLiteral("cepci"), 50);
     EXPECT_FALSE(cepci.completos);
     EXPECT_GE(cepci.total, 8);
     EXPECT_EQ(cepci.poblados.front().NombreCompleto(),
               QStringLiteral("Concepción, Región del Biobío, Chile"));
     // Whole names first, then the rest, each most populous first.
-    const Encontrados valpa = Mundo().BuscaTexto(QStringLiteral("Valparaíso"), 50);
+    const Encontrados valpa = Geonames().BuscaTexto(QStringLiteral("Valparaíso"), 50);
     EXPECT_TRUE(valpa.completos);
     ASSERT_GE(valpa.total, 3);
     for (int k = 0; k < 3; ++k) {
         EXPECT_EQ(valpa.poblados[std::size_t(k)].nombre, QStringLiteral("Valparaíso"));
     }
-    EXPECT_EQ(Mundo().BuscaTexto(QStringLiteral("Valparaíso, Chile"), 50).total, 1);
+    EXPECT_EQ(Geonames().BuscaTexto(QStringLiteral("Valparaíso, Chile"), 50).total, 1);
     // The limit bounds the towns given, not the count.
-    const Encontrados san = Mundo().BuscaTexto(QStringLiteral("san"), 5);
+    const Encontrados san = Geonames().BuscaTexto(QStringLiteral("san"), 5);
     EXPECT_EQ(san.poblados.size(), 5u);
     EXPECT_GT(san.total, 500);
 }
@@ -186,6 +238,285 @@ TEST(Nomenclator, SinBibliotecaUnMotivoEnCastellano) {
     EXPECT_FALSE(Nomenclator::Abre("libz.so.1", CatalogoGeonames, &problema));
     EXPECT_TRUE(problema.contains("no es la biblioteca libgeonames esperada"))
         << problema.toStdString();
+}
+
+// ------------------------------------------- places of 1,000 people or more
+
+// What the searches found before the places joined, still found, and what
+// found nothing still finds nothing (but a place of the new ones).
+TEST(Pueblos, LoDeAntesSigueIgual) {
+    for (const char* texto :
+         {"Concepción, XX", "Valparaiso, Indianapolis", "Xqzwv", "ontt", "", " , ", ", Chile"}) {
+        EXPECT_EQ(Mundo().Busca(QString::fromUtf8(texto), 10).total, 0) << texto;
+    }
+    const Encontrados cepci = Mundo().BuscaTexto(QStringLiteral("cepci"), 50);
+    EXPECT_GE(cepci.total, Geonames().BuscaTexto(QStringLiteral("cepci"), 0).total);
+    EXPECT_EQ(cepci.poblados.front().NombreCompleto(),
+              QStringLiteral("Concepción, Región del Biobío, Chile"));
+    const std::vector<Poblado> v = Mundo().Parecidos(QStringLiteral("Valparaizo"), 8);
+    ASSERT_FALSE(v.empty());
+    EXPECT_EQ(v[0].NombreCompleto(), QStringLiteral("Valparaíso, Región de Valparaíso, Chile"));
+    EXPECT_TRUE(Mundo().Parecidos(QStringLiteral("Xqzwv"), 8).empty());
+    // Every name of libgeonames found as before: counts of whole names
+    // grow or stay, never shrink.
+    EXPECT_GT(Mundo().NumPoblados(), 130000);
+    EXPECT_EQ(Mundo().NumPobladosLibgeonames(), Geonames().NumPoblados());
+    EXPECT_TRUE(Mundo().Aviso().isEmpty()) << Mundo().Aviso().toStdString();
+}
+
+struct CasoPueblo {
+    const char* texto;
+    const char* completo;  // NombreCompleto() of the place chosen
+    const char* zona;
+    bool libgeonames;  // the town is libgeonames' (its Spanish names, its zone)
+};
+
+void PrintTo(const CasoPueblo& c, std::ostream* os) { *os << '"' << c.texto << '"'; }
+
+class Pueblo : public testing::TestWithParam<CasoPueblo> {};
+
+TEST_P(Pueblo, SeHallaConSuRegionYSuZona) {
+    const CasoPueblo& c = GetParam();
+    const Encontrados e = Mundo().Busca(QString::fromUtf8(c.texto), 10);
+    ASSERT_GE(e.total, 1);
+    EXPECT_TRUE(e.completos);
+    const Poblado& t = e.poblados.front();
+    EXPECT_EQ(t.NombreCompleto(), QString::fromUtf8(c.completo));
+    EXPECT_EQ(t.zona, c.zona);
+    // The new places only in the joined gazetteer.
+    EXPECT_EQ(Geonames().Busca(QString::fromUtf8(c.texto), 1).total > 0, c.libgeonames);
+    // The zone a new place takes is the index's for its point.
+    const std::optional<ZonaDeCoordenadas> z = ZonaEn(t.latitud, t.longitud);
+    ASSERT_TRUE(z);
+    if (!c.libgeonames) {
+        EXPECT_EQ(t.zona, z->zona);
+        EXPECT_EQ(t.nombre, t.nombreIngles);  // GeoNames' own name
+    }
+    for (std::size_t k = 1; k < e.poblados.size(); ++k) {
+        EXPECT_GE(e.poblados[k - 1].habitantes, e.poblados[k].habitantes);
+    }
+}
+
+const CasoPueblo casosPueblo[] = {
+    // Easter Island: the Valparaíso Region, but its own zone.
+    {"Hanga Roa", "Hanga Roa, Región de Valparaíso, Chile", "Pacific/Easter", false},
+    {"hanga roa, chile", "Hanga Roa, Región de Valparaíso, Chile", "Pacific/Easter", false},
+    {"Hanga Roa, Valparaíso", "Hanga Roa, Región de Valparaíso, Chile", "Pacific/Easter", false},
+    {"HANGA ROA, CL", "Hanga Roa, Región de Valparaíso, Chile", "Pacific/Easter", false},
+    // libgeonames' towns, with its names and zones (Aysén's own).
+    {"Quellón", "Quellón, Región de Los Lagos, Chile", "America/Santiago", true},
+    {"quellon", "Quellón, Región de Los Lagos, Chile", "America/Santiago", true},
+    {"Puerto Aysén", "Puerto Aysén, Región Aysén del General Carlos Ibáñez del Campo, Chile",
+     "America/Coyhaique", true},
+    // The other Aysén villages: the boundaries' zone.
+    {"Puerto Cisnes", "Puerto Cisnes, Región Aysén del General Carlos Ibáñez del Campo, Chile",
+     "America/Coyhaique", false},
+    {"Cochrane, Chile", "Cochrane, Región Aysén del General Carlos Ibáñez del Campo, Chile",
+     "America/Coyhaique", false},
+    {"Chile Chico", "Chile Chico, Región Aysén del General Carlos Ibáñez del Campo, Chile",
+     "America/Coyhaique", false},
+    // Magallanes.
+    {"Porvenir, Chile", "Porvenir, Región de Magallanes y de la Antártica Chilena, Chile",
+     "America/Punta_Arenas", false},
+    // Narrowed by country: found now, nothing before.
+    {"Concepción, Perú", "Concepción, Junín Region, Perú", "America/Lima", false},
+};
+INSTANTIATE_TEST_SUITE_P(Nomenclator, Pueblo, testing::ValuesIn(casosPueblo));
+
+// A place in both lists is there once, as libgeonames has it; the file's
+// namesakes follow it, most populous first.
+TEST(Pueblos, LibgeonamesGanaYNoSeRepite) {
+    const Encontrados g = Geonames().Busca(QStringLiteral("Valparaíso"), 50);
+    const Encontrados e = Mundo().Busca(QStringLiteral("Valparaíso"), 50);
+    ASSERT_GT(e.total, g.total);
+    ASSERT_EQ(int(e.poblados.size()), e.total);
+    // libgeonames' towns, all of 15,000 people or more, come first here.
+    for (int k = 0; k < g.total; ++k) {
+        EXPECT_EQ(e.poblados[std::size_t(k)].NombreCompleto(),
+                  g.poblados[std::size_t(k)].NombreCompleto());
+    }
+    std::set<std::pair<long, long>> vistos;
+    for (const Poblado& p : e.poblados) {
+        EXPECT_TRUE(
+            vistos.insert({std::lround(p.latitud * 100), std::lround(p.longitud * 100)}).second)
+            << p.NombreCompleto().toStdString();
+    }
+    // Narrowed by region: the file's places of Colombia's Antioquia
+    // (admin1 02), whose name libgeonames' towns there give.
+    const Encontrados antioquia = Mundo().Busca(QStringLiteral("Valparaíso, Antioquia"), 5);
+    ASSERT_EQ(antioquia.total, 1);
+    EXPECT_EQ(antioquia.poblados.front().codigoPais, QStringLiteral("CO"));
+    EXPECT_EQ(antioquia.poblados.front().zona, QStringLiteral("America/Bogota"));
+    EXPECT_EQ(Mundo().Busca(QStringLiteral("Valparaíso, Colombia"), 5).total, 2);
+    EXPECT_EQ(Mundo().Busca(QStringLiteral("Valparaíso, CO"), 5).total, 2);
+}
+
+// Many places share a name: ranked by population across both lists, whole
+// names first, the count given whole and the list cut at the limit.
+TEST(Pueblos, PorHabitantesEntreTodos) {
+    const Encontrados g = Geonames().BuscaTexto(QStringLiteral("san pedro"), 0);
+    const Encontrados e = Mundo().BuscaTexto(QStringLiteral("san pedro"), 1000);
+    EXPECT_GT(e.total, g.total + 100);
+    ASSERT_EQ(int(e.poblados.size()), e.total);
+    auto entero = [](const Poblado& p) {
+        return NombreComparable(p.nombre) == QStringLiteral("san pedro") ||
+               NombreComparable(p.nombreIngles) == QStringLiteral("san pedro");
+    };
+    ASSERT_TRUE(entero(e.poblados.front()));
+    int enteros = 0;
+    for (std::size_t k = 0; k < e.poblados.size(); ++k) {
+        const Poblado& p = e.poblados[k];
+        if (k > 0 && entero(p) == entero(e.poblados[k - 1])) {
+            EXPECT_GE(e.poblados[k - 1].habitantes, p.habitantes) << k;
+        }
+        if (entero(p)) {
+            EXPECT_EQ(int(k), enteros++) << "a whole name after a part";
+        }
+    }
+    EXPECT_GT(enteros, 20);
+    // A smaller limit gives the first of the same list.
+    const Encontrados diez = Mundo().BuscaTexto(QStringLiteral("san pedro"), 10);
+    EXPECT_EQ(diez.total, e.total);
+    ASSERT_EQ(diez.poblados.size(), 10u);
+    for (std::size_t k = 0; k < 10; ++k) {
+        EXPECT_EQ(diez.poblados[k].NombreCompleto(), e.poblados[k].NombreCompleto());
+    }
+    // Busca: the whole names alone, the same first ones.
+    const Encontrados busca = Mundo().Busca(QStringLiteral("san pedro"), 10);
+    EXPECT_EQ(busca.total, enteros);
+    for (std::size_t k = 0; k < 10; ++k) {
+        EXPECT_EQ(busca.poblados[k].NombreCompleto(), e.poblados[k].NombreCompleto());
+    }
+}
+
+// A damaged or missing places file: libgeonames' towns alone, and a reason.
+TEST(Pueblos, SinArchivoSanoSoloLibgeonames) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile original(QStringLiteral(VESPALBA_POBLADOS_IDX));
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray bytes = original.readAll();
+    const QString truncado = dir.filePath("truncado.idx");
+    const QString cambiado = dir.filePath("cambiado.idx");
+    {
+        QFile f(truncado);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes.left(bytes.size() / 3));
+        QFile g(cambiado);
+        ASSERT_TRUE(g.open(QIODevice::WriteOnly));
+        QByteArray b = bytes;
+        // The first place's latitude (after the 48-byte header and its id),
+        // far out of range.
+        b[52] = char(0xff);
+        b[53] = char(0xff);
+        b[54] = char(0xff);
+        b[55] = char(0x7f);
+        g.write(b);
+    }
+    for (const QString& ruta : {truncado, cambiado, dir.filePath("no-existe.idx")}) {
+        SCOPED_TRACE(ruta.toStdString());
+        QString problema;
+        const auto n = Nomenclator::Abre(BibliotecaGeonames, CatalogoGeonames, &problema, ruta);
+        ASSERT_TRUE(n) << problema.toStdString();
+        EXPECT_EQ(n->NumPoblados(), Geonames().NumPoblados());
+        EXPECT_TRUE(n->Aviso().contains(ruta)) << n->Aviso().toStdString();
+        EXPECT_TRUE(n->Aviso().contains("solo entre las ciudades de libgeonames"));
+        EXPECT_EQ(n->Busca(QStringLiteral("Hanga Roa"), 5).total, 0);
+        EXPECT_EQ(n->Busca(QStringLiteral("Concepción"), 5).total, 4);
+        EXPECT_EQ(n->BuscaTexto(QStringLiteral("san"), 5).total,
+                  Geonames().BuscaTexto(QStringLiteral("san"), 5).total);
+    }
+}
+
+// ------------------------------------- libgeonames' zones against the index
+
+// libgeonames' own records, read here with the library directly: the zone
+// GeoNames gives each town, before the gazetteer's correction for Aysén.
+struct Ciudad {
+    std::string id, nombre, admin1, pais, zona;
+    double latitud, longitud;
+};
+std::vector<Ciudad> CiudadesDeLibgeonames() {
+    void* so = dlopen(BibliotecaGeonames, RTLD_NOW | RTLD_LOCAL);
+    if (so == nullptr) {
+        ADD_FAILURE() << "no libgeonames";
+        return {};
+    }
+    const auto numero =
+        reinterpret_cast<decltype(&geonames_get_n_cities)>(dlsym(so, "geonames_get_n_cities"));
+    const auto ciudad =
+        reinterpret_cast<decltype(&geonames_get_city)>(dlsym(so, "geonames_get_city"));
+    const auto libera =
+        reinterpret_cast<decltype(&geonames_city_free)>(dlsym(so, "geonames_city_free"));
+    std::vector<Ciudad> ciudades;
+    for (int i = 0; i < numero(); ++i) {
+        GVariant* r = ciudad(i);
+        const gchar *id, *nombre, *admin1, *region, *cc, *pais, *zona;
+        guint32 habitantes;
+        double lat, lon;
+        g_variant_get(r, "(&s&s&s&s&s&s&sudd)", &id, &nombre, &admin1, &region, &cc, &pais, &zona,
+                      &habitantes, &lat, &lon);
+        ciudades.push_back({id, nombre, admin1, cc, zona, lat, lon});
+        libera(r);
+    }
+    return ciudades;
+}
+
+// Every libgeonames town whose zone GeoNames gives: the index gives the
+// same zone, but for the towns listed in tests/datos/zonas_libgeonames.txt
+// with the index's zone, each explained there (Aysén's towns, which GeoNames
+// puts in America/Santiago, predate America/Coyhaique; towns beside a
+// boundary; zones since renamed or split in tzdata). The gazetteer gives
+// the Aysén towns the index's zone too.
+TEST(ZonasDeLibgeonames, LasDelIndiceSalvoLasExplicadas) {
+    const std::vector<Ciudad> ciudades = CiudadesDeLibgeonames();
+    ASSERT_GT(ciudades.size(), 20000u);
+    std::map<std::string, std::string> distintas;  // "id nombre cc zona" -> zona del índice
+    int conZona = 0;
+    for (const Ciudad& c : ciudades) {
+        if (c.zona.empty()) {
+            continue;
+        }
+        ++conZona;
+        const std::optional<ZonaDeCoordenadas> z = ZonaEn(c.latitud, c.longitud);
+        ASSERT_TRUE(z) << c.nombre;
+        if (z->zona.toStdString() != c.zona) {
+            distintas[c.id + ' ' + c.pais + '.' + c.admin1 + ' ' + c.zona + ' ' + c.nombre] =
+                z->zona.toStdString();
+        }
+        if (c.pais == "CL" && c.admin1 == "02") {
+            EXPECT_EQ(z->zona, QStringLiteral("America/Coyhaique")) << c.nombre;
+            EXPECT_EQ(
+                Mundo().Busca(QString::fromStdString(c.nombre + ", CL"), 1).poblados.at(0).zona,
+                z->zona)
+                << c.nombre;
+        }
+    }
+    EXPECT_GT(conZona, 20000);
+    // The expected differences: "id CC.admin1 zone name -> index's zone",
+    // after comments (#) and blank lines.
+    QFile f(QStringLiteral(VESPALBA_DATOS "/zonas_libgeonames.txt"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly | QIODevice::Text));
+    std::map<std::string, std::string> esperadas;
+    QTextStream in(&f);
+    while (!in.atEnd()) {
+        const QString linea = in.readLine();
+        if (linea.trimmed().isEmpty() || linea.startsWith('#')) {
+            continue;
+        }
+        const qsizetype flecha = linea.lastIndexOf(QStringLiteral(" -> "));
+        ASSERT_GT(flecha, 0) << linea.toStdString();
+        esperadas[linea.left(flecha).toStdString()] = linea.mid(flecha + 4).toStdString();
+    }
+    for (const auto& [ciudad, zona] : distintas) {
+        const auto it = esperadas.find(ciudad);
+        EXPECT_TRUE(it != esperadas.end() && it->second == zona)
+            << "unexplained: " << ciudad << " -> " << zona;
+    }
+    for (const auto& [ciudad, zona] : esperadas) {
+        EXPECT_TRUE(distintas.count(ciudad) == 1) << "no longer differs: " << ciudad;
+    }
+    EXPECT_EQ(distintas.size(), esperadas.size());
 }
 
 // ---------------------------------------------------------- .mo catalogues

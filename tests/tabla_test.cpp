@@ -3,6 +3,8 @@
 // program itself, run as a user runs it, for each output format, the four
 // worked days, a leap-year month and every kind of bad input.
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <QDate>
 #include <QDateTime>
@@ -1112,8 +1114,12 @@ const Malo malos[] = {
     {lugar + QStringList{"--hoy", "--formato", "xml"},
      "--formato «xml»: formato desconocido; se acepta texto, csv, json, ics, pdf, svg o png"},
     // Unknown places, with the close ones listed.
+    {{"--lugar", "valpraiso", "--zona", "-4", "--hoy"},
+     "--lugar «valpraiso»: lugar desconocido; parecidos: Valparaíso (vea --lugares)"},
+    // Part of a few villages' names: which one cannot be told.
     {{"--lugar", "valpo", "--zona", "-4", "--hoy"},
-     "--lugar «valpo»: lugar desconocido; parecidos: Valparaíso"},
+     "--lugar «valpo»: lugar ambiguo, 4 nombres del nomenclátor lo contienen; parecidos: "
+     "Valparaíso (vea --lugares); en el nomenclátor: «Sant'Ambrogio di Valpollicella, Italia»"},
     {{"--lugar", "puerto", "--zona", "-4", "--hoy"},
      "parecidos: Puerto Montt, Puerto Chacabuco, Puerto Williams, Puerto Soberanía"},
     // Control characters typed into a value are shown escaped, on one line.
@@ -1122,9 +1128,10 @@ const Malo malos[] = {
     {{"--lugar", "Xqzwv", "--zona", "-5", "--hoy"},
      "--lugar «Xqzwv»: lugar desconocido; se acepta uno de los 40 lugares (vea --lugares) o un "
      "pueblo o ciudad del nomenclátor mundial"},
-    {{"--lugar", "Concepcion, Peru", "--zona", "-5", "--hoy"},
-     "--lugar «Concepcion, Peru»: lugar desconocido; parecidos en el nomenclátor: «Concepción, "
-     "Chile», «Concepcion, Filipinas», «Concepción, Paraguay», «Concepción, Venezuela»"},
+    {{"--lugar", "Concepcion, Uruguay", "--zona", "-5", "--hoy"},
+     "--lugar «Concepcion, Uruguay»: lugar desconocido; parecidos en el nomenclátor: «Concepción, "
+     "Chile», «Concepcion, Luzón Central, Filipinas», «Concepción, Paraguay», «Concepción, "
+     "Venezuela»"},
     {{"--lugar", "valparaizo", "--zona", "-4", "--hoy"},
      "parecidos: Valparaíso (vea --lugares); en el nomenclátor: «Valparaíso, Chile», "
      "«Valparaíso, Estados Unidos», «Valparaíso, Brasil»"},
@@ -1234,10 +1241,14 @@ TEST(Programa, PuebloDelNomenclatorConAviso) {
     EXPECT_EQ(LineasJson(e.salida).size(), 1);
     const QString aviso = QString::fromUtf8(e.errores);
     EXPECT_EQ(aviso.count('\n'), 1);
-    for (const char* parte : {"vespalba-tabla: --lugar «Concepción»: se usó Concepción, Región "
-                              "del Biobío, Chile (215413 habitantes)",
-                              "el más poblado de los 4", "hay 3 más"}) {
-        EXPECT_TRUE(aviso.contains(QString::fromUtf8(parte))) << aviso.toStdString();
+    const int todos = Vespalba::Nomenclator::Mundial()->Busca("Concepción", 1).total;
+    EXPECT_GT(todos, 4);  // libgeonames' four and the villages of the places file
+    for (const QString& parte : {QStringLiteral("vespalba-tabla: --lugar «Concepción»: se usó "
+                                                "Concepción, Región del Biobío, Chile (215413 "
+                                                "habitantes)"),
+                                 QStringLiteral("el más poblado de los %1").arg(todos),
+                                 QStringLiteral("hay %1 más").arg(todos - 1)}) {
+        EXPECT_TRUE(aviso.contains(parte)) << aviso.toStdString();
     }
     const Ejecucion chile = Ejecuta(QStringList{"--lugar", "concepcion, chile"} + resto);
     EXPECT_EQ(chile.estado, 0);
@@ -1315,6 +1326,118 @@ TEST(Programa, UnLugarDeLaTablaNoCargaElNomenclator) {
     const Ejecucion pueblo = Ejecuta(QStringList{"--lugar", "Coyhaique"} + resto, registro);
     EXPECT_EQ(pueblo.estado, 0);
     EXPECT_TRUE(pueblo.errores.contains("libgeonames.so.0"));
+}
+
+// Whether a run of the program opens `archivo`: inotify reports every open
+// of the file, by any process, until the run ends.
+bool AbreElArchivo(const QString& archivo, const QStringList& argumentos,
+                   const QProcessEnvironment& entorno, Ejecucion& e) {
+    const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd < 0 || inotify_add_watch(fd, QFile::encodeName(archivo).constData(), IN_OPEN) < 0) {
+        ADD_FAILURE() << "inotify: " << archivo.toStdString();
+        return false;
+    }
+    e = Ejecuta(argumentos, entorno);
+    alignas(inotify_event) char eventos[4096];
+    const ssize_t leidos = read(fd, eventos, sizeof eventos);
+    close(fd);
+    return leidos > 0;
+}
+
+// Nor the file of the places of 1,000 people or more: a run at one of the
+// forty places or at coordinates never opens it; a village does.
+TEST(Programa, UnLugarDeLaTablaNoAbreLosPueblos) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString copia = dir.filePath("poblados.idx");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VESPALBA_POBLADOS_IDX), copia));
+    const QProcessEnvironment entorno = Entorno({{"VESPALBA_POBLADOS", copia}});
+    const QStringList fecha = {"--fecha", "2026-01-01"};
+    Ejecucion e;
+    EXPECT_FALSE(AbreElArchivo(copia, QStringList{"--lugar", "Valparaíso", "--zona", "-4"} + fecha,
+                               entorno, e));
+    EXPECT_EQ(e.estado, 0);
+    EXPECT_FALSE(AbreElArchivo(copia, QStringList{"--lat", "-27.15", "--lon", "-109.42"} + fecha,
+                               entorno, e));
+    EXPECT_EQ(e.estado, 0);
+    EXPECT_TRUE(AbreElArchivo(copia, QStringList{"--lugar", "Hanga Roa"} + fecha, entorno, e));
+    EXPECT_EQ(e.estado, 0) << e.errores.toStdString();
+    EXPECT_TRUE(e.errores.isEmpty()) << e.errores.toStdString();
+}
+
+// A village of the places file: its full name, the zone of its point, the
+// same days as its coordinates in that zone.
+TEST(Programa, PuebloDeMilHabitantes) {
+    const Ejecucion e = Ejecuta({"--lugar", "Hanga Roa", "--fecha", "2026-04-04"});
+    ASSERT_EQ(e.estado, 0) << e.errores.toStdString();
+    EXPECT_TRUE(e.errores.isEmpty()) << e.errores.toStdString();
+    const QStringList lineas = QString::fromUtf8(e.salida).split('\n');
+    ASSERT_GT(lineas.size(), 3);
+    EXPECT_TRUE(lineas[0].startsWith("Lugar: Hanga Roa, Región de Valparaíso, Chile (27° 9."))
+        << lineas[0].toStdString();
+    EXPECT_TRUE(lineas[1].startsWith("Zona horaria: Pacific/Easter, hora civil"))
+        << lineas[1].toStdString();
+    const Vespalba::Poblado p =
+        Vespalba::Nomenclator::Mundial()->Busca("Hanga Roa", 1).poblados.at(0);
+    const Ejecucion coordenadas = Ejecuta({"--lat", QString::number(p.latitud, 'f', 6), "--lon",
+                                           QString::number(p.longitud, 'f', 6), "--tz",
+                                           "Pacific/Easter", "--fecha", "2026-04-04"});
+    ASSERT_EQ(coordenadas.estado, 0) << coordenadas.errores.toStdString();
+    EXPECT_EQ(QString::fromUtf8(coordenadas.salida).split('\n').mid(1), lineas.mid(1));
+
+    const Ejecucion lista = Ejecuta({"--buscar", "hanga roa"});
+    ASSERT_EQ(lista.estado, 0) << lista.errores.toStdString();
+    const QStringList filas = QString::fromUtf8(lista.salida).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(filas.size(), 2);
+    EXPECT_EQ(filas[1].split(QRegularExpression("  +")),
+              (QStringList{"Hanga Roa", "Región de Valparaíso", "Chile", "-27.1525", "-109.4244",
+                           "Pacific/Easter", QString::number(p.habitantes)}));
+}
+
+// A damaged places file: libgeonames' towns as before, with a note on the
+// error output; a village refused with the reason.
+TEST(Programa, PueblosDanadosSoloLibgeonames) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString danado = dir.filePath("poblados.idx");
+    {
+        QFile original(QStringLiteral(VESPALBA_POBLADOS_IDX));
+        ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+        QFile f(danado);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(original.read(original.size() / 2));
+    }
+    const QProcessEnvironment entorno = Entorno({{"VESPALBA_POBLADOS", danado}});
+    const QString motivo = danado + ": archivo de poblados truncado";
+    const QStringList resto = {"--zona", "-4", "--fecha", "2026-01-01"};
+
+    const Ejecucion pueblo = Ejecuta(QStringList{"--lugar", "Hanga Roa"} + resto, entorno);
+    EXPECT_EQ(pueblo.estado, 2);
+    EXPECT_TRUE(pueblo.salida.isEmpty());
+    const QString error = QString::fromUtf8(pueblo.errores);
+    EXPECT_EQ(error.count('\n'), 1) << error.toStdString();
+    EXPECT_TRUE(error.contains("--lugar «Hanga Roa»: lugar desconocido")) << error.toStdString();
+    EXPECT_TRUE(error.contains(motivo)) << error.toStdString();
+
+    const Ejecucion ciudad = Ejecuta(QStringList{"--lugar", "Concepción, CL"} + resto, entorno);
+    EXPECT_EQ(ciudad.estado, 0);
+    EXPECT_EQ(ciudad.salida, Ejecuta(QStringList{"--lugar", "Concepción, CL"} + resto).salida);
+    const QString nota = QString::fromUtf8(ciudad.errores);
+    EXPECT_EQ(nota.count('\n'), 1) << nota.toStdString();
+    EXPECT_TRUE(
+        nota.startsWith("vespalba-tabla: --lugar «Concepción, CL»: los pueblos de 1000 "
+                        "habitantes o más no están: " +
+                        motivo))
+        << nota.toStdString();
+
+    const Ejecucion lista = Ejecuta({"--buscar", "quell"}, entorno);
+    EXPECT_EQ(lista.estado, 0);
+    EXPECT_TRUE(lista.salida.contains("Quellón")) << lista.salida.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(lista.errores).contains(motivo)) << lista.errores.toStdString();
+    // The forty places need no file at all.
+    const Ejecucion tabla = Ejecuta(QStringList{"--lugar", "Valparaíso"} + resto, entorno);
+    EXPECT_EQ(tabla.estado, 0);
+    EXPECT_TRUE(tabla.errores.isEmpty()) << tabla.errores.toStdString();
 }
 
 // Without libgeonames: the forty places as ever; any other name, and

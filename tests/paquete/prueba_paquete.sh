@@ -88,6 +88,7 @@ esperados="./usr/bin/vespalba
 ./usr/share/man/es/man1/vespalba-almanaque.1.gz
 ./usr/share/man/es/man1/vespalba-tabla.1.gz
 ./usr/share/man/es/man1/vespalba.1.gz
+./usr/share/vespalba/poblados.idx
 ./usr/share/vespalba/zonas.idx"
 hay=$(cd "$raiz" && find . -type f -o -type l | LC_ALL=C sort)
 if [ "$hay" = "$esperados" ]; then
@@ -189,6 +190,14 @@ if salida=$("$tabla" $args) && [ "$salida" = "$("$tabla_ref" $args)" ] \
     bien "vespalba-tabla $args: $(head -n 1 <<<"$salida")"
 else
     falla "vespalba-tabla $args: «$(head -n 1 <<<"$salida")», o difiere de $tabla_ref"
+fi
+# A village of the places file, with the zone of its point.
+if salida=$("$tabla" --lugar "Hanga Roa" --fecha 2026-04-04) \
+    && grep -q '^Lugar: Hanga Roa, Región de Valparaíso, Chile' <<<"$salida" \
+    && grep -q 'Pacific/Easter' <<<"$salida"; then
+    bien "vespalba-tabla --lugar 'Hanga Roa': $(head -n 1 <<<"$salida")"
+else
+    falla "vespalba-tabla --lugar 'Hanga Roa': «$(head -n 2 <<<"$salida")»"
 fi
 
 # The drawings, through the installed module, with no display: a year's PDF

@@ -44,7 +44,7 @@ QByteArray ListaDeLugares() {
 Busqueda BuscaLugares(const QString& texto) {
     auto rechazo = [&](const QString& problema, const QString& pista) {
         return Busqueda{
-            {}, UnaLinea(QStringLiteral("--buscar «%1»: %2; %3").arg(texto, problema, pista))};
+            {}, UnaLinea(QStringLiteral("--buscar «%1»: %2; %3").arg(texto, problema, pista)), {}};
     };
     QString motivo;
     const Nomenclator* mundo = Nomenclator::Mundial(&motivo);
@@ -68,16 +68,20 @@ Busqueda BuscaLugares(const QString& texto) {
     const Encontrados e = mundo->BuscaTexto(
         texto, MaximoBuscados - int(std::min<std::size_t>(filas.size(), MaximoBuscados)));
     for (const Poblado& t : e.poblados) {
+        // GeoNames gives no population for some places (seats of small
+        // districts): left blank, as for the forty places.
         filas.push_back({t.nombre, t.region, t.pais, QString::number(t.latitud, 'f', 4),
                          QString::number(t.longitud, 'f', 4), t.zona,
-                         QString::number(t.habitantes)});
+                         t.habitantes > 0 ? QString::number(t.habitantes) : QString()});
     }
     const int total = int(deLaTabla.size()) + e.total;
     if (total == 0) {
         const QString pista = PistaDeLugar(texto);
         return rechazo(
             QStringLiteral("ningún lugar lo contiene, ni de los 40 de --lugares ni "
-                           "del nomenclátor mundial"),
+                           "del nomenclátor mundial%1")
+                .arg(mundo->Aviso().isEmpty() ? QString()
+                                              : QStringLiteral(" (%1)").arg(mundo->Aviso())),
             pista.isEmpty() ? QStringLiteral("busque parte de un nombre, como «concep»") : pista);
     }
 
@@ -115,7 +119,10 @@ Busqueda BuscaLugares(const QString& texto) {
         salida += QStringLiteral("y %1 más; precise con «Nombre, Región» o «Nombre, País»\n")
                       .arg(total - int(filas.size()));
     }
-    return {salida.toUtf8(), {}};
+    return {salida.toUtf8(),
+            {},
+            mundo->Aviso().isEmpty() ? QString()
+                                     : UnaLinea(QStringLiteral("--buscar: ") + mundo->Aviso())};
 }
 
 }  // namespace Vespalba::Tabla

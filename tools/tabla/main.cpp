@@ -194,6 +194,7 @@ int main(int argc, char** argv) {
                 Dice(b.problema);
                 return SalidaDatoInvalido;
             }
+            if (!b.aviso.isEmpty()) Dice(b.aviso);
             return Imprime(b.salida);
         }
         case Vespalba::Tabla::Accion::GuardarLugar:

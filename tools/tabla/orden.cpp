@@ -425,9 +425,12 @@ QString LeeNombreDeLugar(const QString& nombre, Peticion& p, QString& aviso) {
             QStringLiteral("para buscarlo entre los pueblos y ciudades del mundo: ") + motivo);
     }
     const Encontrados e = mundo->Busca(nombre, MaximoParecidos);
+    // Why the places of 1,000 people or more are missing, when they are.
+    const QString sinPueblos =
+        mundo->Aviso().isEmpty() ? QString() : QStringLiteral(" (%1)").arg(mundo->Aviso());
     if (e.total == 0) {
         const QString pista = PistaDeLugar(nombre);
-        return Rechazo(opcion, nombre, QStringLiteral("lugar desconocido"),
+        return Rechazo(opcion, nombre, QStringLiteral("lugar desconocido") + sinPueblos,
                        pista.isEmpty() ? rangoLugar : pista);
     }
     if (!e.completos && e.total > 1) {
@@ -460,6 +463,11 @@ QString LeeNombreDeLugar(const QString& nombre, Peticion& p, QString& aviso) {
     } else if (!e.completos) {
         aviso = QStringLiteral("--lugar «%1»: se usó %2, el único cuyo nombre lo contiene")
                     .arg(nombre, t.NombreCompleto());
+    }
+    if (!mundo->Aviso().isEmpty()) {
+        aviso = (aviso.isEmpty() ? QStringLiteral("--lugar «%1»: ").arg(nombre)
+                                 : aviso + QStringLiteral("; ")) +
+                mundo->Aviso();
     }
     return {};
 }
@@ -1290,7 +1298,8 @@ QString TextoAyuda() {
         "Lugar (uno de los dos):\n"
         "  --lugar NOMBRE        uno de los 40 lugares de --lugares; da igual mayúsculas,\n"
         "                        acentos y blancos finales (\"valparaiso\", \"punta arenas\");\n"
-        "                        si no, un pueblo o ciudad del nomenclátor mundial, en\n"
+        "                        si no, un pueblo o ciudad de 1000 habitantes o más del\n"
+        "                        nomenclátor mundial (datos de GeoNames, CC-BY-4.0), en\n"
         "                        castellano o en inglés (\"Concepción\", \"Tokyo\"), que se\n"
         "                        precisa con la región o el país (\"Valparaiso, Indiana\",\n"
         "                        \"Valparaíso, Chile\", \"Concepción, CL\"); de varios con el\n"

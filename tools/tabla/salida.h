@@ -88,6 +88,7 @@ inline constexpr int MaximoBuscados = 20;
 struct Busqueda {
     QByteArray salida;
     QString problema;
+    QString aviso;  // a note for the error output besides the list, or empty
 };
 Busqueda BuscaLugares(const QString& texto);
 
