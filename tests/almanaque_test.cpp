@@ -24,6 +24,7 @@
 #include "astro/almanaque.h"
 #include "astro/solluna.h"
 #include "astro/tiempo.h"
+#include "tabla_referencia.h"
 
 using namespace Vespalba::ModuloVespalba;
 
@@ -49,36 +50,10 @@ std::string CarpetaReferencias() {
     return (env && *env) ? std::string(env) : std::string(VESPALBA_DATOS);
 }
 
-// Rows of numbers of a reference file of `carpeta`: '#' lines and the
-// column header are skipped; "nan" reads as NaN.
+// A reference table of tests/datos, or of $VESPALBA_REFERENCIAS when set.
 std::vector<std::vector<double>> LeeTabla(const std::string& nombre,
                                           const std::string& carpeta = CarpetaReferencias()) {
-    const std::string ruta = carpeta + "/" + nombre;
-    std::ifstream f(ruta);
-    std::vector<std::vector<double>> filas;
-    if (!f) {
-        ADD_FAILURE() << "no se puede leer " << ruta;
-        return filas;
-    }
-    std::string linea;
-    bool cabecera = true;
-    while (std::getline(f, linea)) {
-        if (linea.empty() || linea[0] == '#') {
-            continue;
-        }
-        if (cabecera) {
-            cabecera = false;
-            continue;
-        }
-        std::vector<double> fila;
-        std::stringstream ss(linea);
-        std::string campo;
-        while (std::getline(ss, campo, ',')) {
-            fila.push_back(campo == "nan" ? NAN : std::stod(campo));
-        }
-        filas.push_back(std::move(fila));
-    }
-    return filas;
+    return PruebasReferencia::LeeTabla(nombre, carpeta);
 }
 
 // Signed difference a - b of two angles, degrees, in [-180, 180).

@@ -13,13 +13,14 @@
 
 namespace PruebasReferencia {
 
-// Rows of numbers of tests/datos/`nombre`, a comma-separated file: '#' lines
-// and the column header are skipped. A file that cannot be read fails the
-// test and gives no rows.
-inline std::vector<std::vector<double>> LeeTabla(const std::string& nombre) {
+// Rows of numbers of `carpeta`/`nombre` (tests/datos/ unless told), a
+// comma-separated file: '#' lines and the column header are skipped; "nan"
+// reads as NaN. A file that cannot be read fails the test and gives no rows.
+inline std::vector<std::vector<double>> LeeTabla(const std::string& nombre,
+                                                 const std::string& carpeta = VESPALBA_DATOS) {
     // Appended piece by piece: g++ 12 warns falsely (-Warray-bounds) on
     // std::string(...) + "/" + nombre when it inlines the concatenation.
-    std::string ruta = VESPALBA_DATOS;
+    std::string ruta = carpeta;
     ruta += '/';
     ruta += nombre;
     std::ifstream f(ruta);

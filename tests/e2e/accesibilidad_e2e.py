@@ -13,13 +13,21 @@ Run by accesibilidad_e2e.sh, which starts the buses, the X server and the
 program. Needs Debian's python3-gi and gir1.2-atspi-2.0.
 """
 
+import os
 import sys
 import time
 
 import gi
 
 gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi, GLib  # noqa: E402
+from gi.repository import Atspi  # noqa: E402
+
+# The helpers beside this script, without leaving compiled files in the
+# source tree.
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import atspi_comun  # noqa: E402
+from atspi_comun import espera, falla, hijos, inicio, texto_propio as texto  # noqa: E402
 
 NOMBRE_APLICACION = "Vespalba"
 MENSAJE_DIA = "Verifique Ingreso del Día, (entre 1 y 31."
@@ -28,54 +36,12 @@ ORTO_SOL = " 7: 50"
 LUNA_PRIMERA = ("Orto Luna", " 10: 15")  # upper box: the rise comes first
 LUNA_SEGUNDA = ("Ocaso Luna", " 20: 41")
 
-inicio = time.monotonic()
-
-
-def falla(mensaje):
-    print(f"FALLO: {mensaje}", file=sys.stderr)
-    sys.exit(1)
-
-
-def espera(condicion, que, plazo=20.0):
-    """Polls condicion() every 0.1 s until it returns a true value, which is
-    returned; fails after plazo seconds."""
-    fin = time.monotonic() + plazo
-    while True:
-        try:
-            resultado = condicion()
-        except GLib.Error:
-            resultado = None  # an object went away while being read
-        if resultado:
-            return resultado
-        if time.monotonic() > fin:
-            falla(f"{que}: nada tras {plazo:.0f} s")
-        time.sleep(0.1)
-
-
-def hijos(objeto):
-    for i in range(objeto.get_child_count()):
-        hijo = objeto.get_child_at_index(i)
-        if hijo is not None:
-            yield hijo
-
 
 def busca(raiz, nombre, roles=None):
     """The first object under raiz (depth first) with that accessible name
-    and, when roles is given, one of those roles; None when there is none.
-    The place list's forty entries are not entered."""
-    pila = [raiz]
-    while pila:
-        objeto = pila.pop()
-        papel = objeto.get_role()
-        if objeto.get_name() == nombre and (roles is None or papel in roles):
-            return objeto
-        if papel != Atspi.Role.LIST:
-            pila.extend(reversed(list(hijos(objeto))))
-    return None
-
-
-def texto(objeto):
-    return objeto.get_text(0, -1)
+    and, when roles is given, one of those roles; None when there is none."""
+    return atspi_comun.busca(raiz, lambda o: o.get_name() == nombre
+                             and (roles is None or o.get_role() in roles))
 
 
 def acciona(objeto, que):

@@ -56,12 +56,6 @@ for fecha in 2026-09-06 2026-10-06; do
     fi
 done
 
-falso=$(dpkg -L libfaketime | grep -m 1 '/libfaketime\.so\.1$' || true)
-if [ -z "$falso" ] || [ ! -e "$falso" ]; then
-    echo "FALLO: falta libfaketime (scripts/deps instala faketime)" >&2
-    exit 1
-fi
-
 # Nothing from the caller's desktop: this test's own display, buses, runtime
 # folder, home and settings only.
 unset AT_SPI_BUS_ADDRESS NO_AT_BRIDGE WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
@@ -99,31 +93,8 @@ geometria=
 CONF
     rm -f "$XDG_CONFIG_HOME/vespalba/vespalba.conf"
 
-    # libfaketime preloaded into the program itself: its wall clock starts
-    # at 15:00 on 2026-09-06 in Chile and runs on; its monotonic clock, which
-    # Qt's timers use, is left alone.
-    env TZ=America/Santiago LD_PRELOAD="$falso" FAKETIME='@2026-09-06 15:00:00' \
-        FAKETIME_DONT_FAKE_MONOTONIC=1 QT_QPA_PLATFORM=xcb \
-        QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 "$@" \
-        "$programa" >"$dir/programa-$tema.log" 2>&1 &
-    local pid=$!
-    pids+=("$pid")
-
-    local ventana
-    ventana=$(timeout 40 xdotool search --sync --onlyvisible --pid "$pid" \
-        --name 'Vespalba: almanaque' | head -n 1 || true)
-    if [ -z "$ventana" ]; then
-        echo "FALLO ($tema): no apareció la ventana" >&2
-        cat "$dir/programa-$tema.log" >&2
-        exit 1
-    fi
-    # The window manager has framed it once it publishes the frame's size.
-    for _ in $(seq 100); do
-        xprop -id "$ventana" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '=' && break
-        sleep 0.1
-    done
-    xdotool windowactivate --sync "$ventana" >/dev/null 2>&1 || true
-    xdotool mousemove 0 0
+    local pid ventana
+    abre_almanaque "$programa" "$dir/programa-$tema.log" "$@"
 
     # In the background, so that a signal to this script reaches the trap at
     # once and the reader too is ended by its pid.

@@ -160,3 +160,40 @@ buses_accesibles() {
     fi
     pids+=("$pid_registro")
 }
+
+# abre_almanaque PROGRAMA REGISTRO [VAR=VALUE...]: the almanac PROGRAMA on
+# the test desktop with those variables, its output to REGISTRO, its clock
+# starting at 15:00 on 2026-09-06 in Chile (libfaketime preloaded into the
+# program itself; its monotonic clock, which Qt's timers use, left alone)
+# and Qt's accessibility bridge on. Waits for its window, framed by the
+# window manager and active; sets `pid` and `ventana`, and records the pid
+# in `pids`. Ends the script with status 1 when no window shows.
+abre_almanaque() {
+    local programa=$1 registro=$2 falso
+    shift 2
+    falso=$(dpkg -L libfaketime 2>/dev/null | grep -m 1 '/libfaketime\.so\.1$' || true)
+    if [ -z "$falso" ] || [ ! -e "$falso" ]; then
+        echo "FALLO: falta libfaketime (scripts/deps instala faketime)" >&2
+        exit 1
+    fi
+    env TZ=America/Santiago LD_PRELOAD="$falso" FAKETIME='@2026-09-06 15:00:00' \
+        FAKETIME_DONT_FAKE_MONOTONIC=1 QT_QPA_PLATFORM=xcb \
+        QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 "$@" \
+        "$programa" >"$registro" 2>&1 &
+    pid=$!
+    pids+=("$pid")
+    ventana=$(timeout 40 xdotool search --sync --onlyvisible --pid "$pid" \
+        --name 'Vespalba: almanaque' | head -n 1 || true)
+    if [ -z "$ventana" ]; then
+        echo "FALLO: no apareció la ventana del almanaque" >&2
+        cat "$registro" >&2
+        exit 1
+    fi
+    # The window manager has framed it once it publishes the frame's size.
+    for _ in $(seq 100); do
+        xprop -id "$ventana" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '=' && break
+        sleep 0.1
+    done
+    xdotool windowactivate --sync "$ventana" >/dev/null 2>&1 || true
+    xdotool mousemove 0 0
+}

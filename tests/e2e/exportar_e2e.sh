@@ -47,7 +47,6 @@ if [ "${1:-}" = "--escritorio" ]; then
     gestor_de_ventanas
     buses_accesibles
 
-    falso=$(dpkg -L libfaketime | grep -m 1 '/libfaketime\.so\.1$' || true)
     fallidos=()
     # una_vez TEMA [VAR=VALUE...]: the program under that theme, from
     # Valparaíso on 2026-09-06 15:00 in Chile (libfaketime), driven and
@@ -69,25 +68,8 @@ zona=America/Santiago
 [ventana]
 geometria=
 CONF
-        env TZ=America/Santiago LD_PRELOAD="$falso" FAKETIME='@2026-09-06 15:00:00' \
-            FAKETIME_DONT_FAKE_MONOTONIC=1 QT_QPA_PLATFORM=xcb \
-            QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 "$@" \
-            "$raiz/bin/vespalba-almanaque" >"$dir/programa-$tema.log" 2>&1 &
-        local pid=$!
-        pids+=("$pid")
-        local ventana
-        ventana=$(timeout 40 xdotool search --sync --onlyvisible --pid "$pid" \
-            --name 'Vespalba: almanaque' | head -n 1 || true)
-        if [ -z "$ventana" ]; then
-            echo "FALLO ($tema): no apareció la ventana" >&2
-            cat "$dir/programa-$tema.log" >&2
-            exit 1
-        fi
-        for _ in $(seq 100); do
-            xprop -id "$ventana" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '=' && break
-            sleep 0.1
-        done
-        xdotool windowactivate --sync "$ventana" >/dev/null 2>&1 || true
+        local pid ventana
+        abre_almanaque "$raiz/bin/vespalba-almanaque" "$dir/programa-$tema.log" "$@"
 
         local exportar=()
         # The exports under the light theme only: under the GTK theme the
@@ -152,10 +134,6 @@ fi
 if [ -n "${LSAN_OPTIONS:-}" ]; then
     cp "$(dirname "$0")/../lsan.supp" "$dir/lsan.supp"
     export LSAN_OPTIONS="suppressions=$dir/lsan.supp:print_suppressions=0"
-fi
-if [ -z "$(dpkg -L libfaketime 2>/dev/null | grep -m 1 '/libfaketime\.so\.1$' || true)" ]; then
-    echo "FALLO: falta libfaketime (scripts/deps instala faketime)" >&2
-    exit 1
 fi
 
 # The references, by vespalba-tabla: September 2026 and the year 2026 as

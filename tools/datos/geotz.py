@@ -18,12 +18,11 @@ Shared by tools/datos/zonas_geo.py (the index) and
 tests/datos/genera_zonas_geo.py (the test oracle).
 """
 
-import hashlib
 import json
-import os
 import struct
-import subprocess
 import tarfile
+
+import npm  # this folder's, beside this script
 
 PAQUETE = "geo-tz"
 VERSION = "8.1.10"
@@ -37,20 +36,9 @@ OESTE, SUR, ESTE, NORTE = -179.9999, -89.9999, 179.9999, 89.9999
 
 
 def descarga(carpeta):
-    """The package's tarball in `carpeta` (downloaded with curl when absent),
-    checked against SHA256."""
-    os.makedirs(carpeta, exist_ok=True)
-    ruta = os.path.join(carpeta, os.path.basename(URL))
-    if not os.path.exists(ruta):
-        subprocess.run(["curl", "-fsSL", "-o", ruta + ".descarga", URL], check=True)
-        os.replace(ruta + ".descarga", ruta)
-    h = hashlib.sha256()
-    with open(ruta, "rb") as f:
-        for trozo in iter(lambda: f.read(1 << 20), b""):
-            h.update(trozo)
-    if h.hexdigest() != SHA256:
-        raise SystemExit(f"{ruta}: sha256 {h.hexdigest()}, se esperaba {SHA256}")
-    return ruta
+    """The package's tarball in `carpeta` (downloaded when absent), checked
+    against SHA256."""
+    return npm.descarga(carpeta, URL, SHA256)
 
 
 def lee_paquete(ruta):

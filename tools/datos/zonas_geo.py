@@ -59,7 +59,7 @@ import os
 import struct
 import sys
 
-from shapely.geometry import MultiPolygon, Polygon, box
+from shapely.geometry import MultiPolygon, Polygon
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import geotz  # noqa: E402
