@@ -58,15 +58,8 @@ Tabla::Peticion PeticionDe(const Dias::Consulta& consulta, QDate desde, QDate ha
     return p;
 }
 
-QString MensajeDeFallo(const QString& ruta, const QString& motivo) {
-    // The destination's reasons already read "no se pudo escribir «ruta»:
-    // ...; el archivo queda como estaba"; the others do not name the file.
-    QString texto = motivo.contains(ruta)
-                        ? motivo
-                        : QStringLiteral(
-                              "no se pudo escribir «%1»: %2; si el archivo ya existía, "
-                              "queda como estaba")
-                              .arg(ruta, motivo);
+QString MensajeDeFallo(const QString& motivo) {
+    QString texto = motivo;
     if (!texto.isEmpty()) texto[0] = texto[0].toUpper();
     return texto + QLatin1Char('.');
 }

@@ -31,9 +31,9 @@ QString NombreDelPrograma();
 Tabla::Peticion PeticionDe(const Dias::Consulta& consulta, QDate desde, QDate hasta,
                            const char* formato);
 
-// The message of an export that failed, from Tabla::Exporta's reason: one
-// sentence that names the file and says that an existing one is kept.
-QString MensajeDeFallo(const QString& ruta, const QString& motivo);
+// The message of an export that failed, from Tabla::Exporta's reason (which
+// names the file and says that an existing one is kept): as a sentence.
+QString MensajeDeFallo(const QString& motivo);
 
 // Draws the request's pages on `impresora` (the preview's or the real one),
 // on A4 or Letter as the printer's paper is. False when nothing was drawn.

@@ -495,8 +495,7 @@ bool VentanaAlmanaque::ExportaA(const Tabla::Peticion& peticion, const QString& 
         return true;
     }
     if (!resultado.cancelado) {
-        QMessageBox::warning(this, QStringLiteral("Exportar"),
-                             MensajeDeFallo(ruta, resultado.motivo));
+        QMessageBox::warning(this, QStringLiteral("Exportar"), MensajeDeFallo(resultado.motivo));
     }
     return false;
 }

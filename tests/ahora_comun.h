@@ -3,8 +3,6 @@
 // times, the command line read at an instant, and the places they ask at.
 #pragma once
 
-#include <QByteArray>
-#include <QProcess>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -12,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "programa_tabla.h"
 #include "tools/tabla/orden.h"
 
 namespace PruebasAhora {
@@ -35,32 +34,7 @@ inline const QStringList Polar749 = {"--lat", "74.9", "--lon", "20", "--zona", "
 inline const qint64 Diciembre2026 =
     Segundos(std::chrono::sys_days{std::chrono::year{2026} / 12 / 11}, 2, 0, 0.0);
 
-// What the real program did: its exit status and its two outputs.
-struct Ejecucion {
-    int estado = -1;
-    QByteArray salida, errores;
-};
-
-// Runs the vespalba-tabla the test was built with (VESPALBA_TABLA); a
-// program that does not end within two minutes, or ends by a signal, is a
-// failure.
-inline Ejecucion Ejecuta(
-    const QStringList& argumentos,
-    const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment()) {
-    QProcess p;
-    p.setProcessEnvironment(entorno);
-    p.start(QStringLiteral(VESPALBA_TABLA), argumentos);
-    Ejecucion e;
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit) {
-        ADD_FAILURE() << "vespalba-tabla no terminó: " << argumentos.join(' ').toStdString();
-        p.kill();
-        p.waitForFinished();
-        return e;
-    }
-    e.estado = p.exitCode();
-    e.salida = p.readAllStandardOutput();
-    e.errores = p.readAllStandardError();
-    return e;
-}
+using PruebasTabla::Ejecucion;
+using PruebasTabla::Ejecuta;
 
 }  // namespace PruebasAhora

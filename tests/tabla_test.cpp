@@ -30,6 +30,7 @@
 #include "places/lugares.h"
 #include "places/nombres.h"
 #include "places/nomenclator.h"
+#include "programa_tabla.h"
 #include "tools/tabla/orden.h"
 #include "tools/tabla/salida.h"
 
@@ -384,28 +385,8 @@ TEST(LeeOrden, ZonaYNombreCompletoDelLugar) {
 
 // ------------------------------------------------------ the built program
 
-struct Ejecucion {
-    int estado = -1;
-    QByteArray salida;
-    QByteArray errores;
-};
-
-Ejecucion Ejecuta(const QStringList& argumentos,
-                  const QProcessEnvironment& entorno = QProcessEnvironment::systemEnvironment()) {
-    QProcess p;
-    p.setProcessEnvironment(entorno);
-    p.start(QStringLiteral(VESPALBA_TABLA), argumentos);
-    Ejecucion e;
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit) {
-        ADD_FAILURE() << "vespalba-tabla did not end normally: "
-                      << argumentos.join(' ').toStdString();
-        return e;
-    }
-    e.estado = p.exitCode();
-    e.salida = p.readAllStandardOutput();
-    e.errores = p.readAllStandardError();
-    return e;
-}
+using PruebasTabla::Ejecucion;
+using PruebasTabla::Ejecuta;
 
 QList<QJsonObject> LineasJson(const QByteArray& salida) {
     QList<QJsonObject> objetos;

@@ -197,3 +197,23 @@ abre_almanaque() {
     xdotool windowactivate --sync "$ventana" >/dev/null 2>&1 || true
     xdotool mousemove 0 0
 }
+
+# escritorio_accesible ANCHOxALTO: a test desktop with nothing of the
+# caller's (its display, buses, theme, scale, runtime folder, home and
+# settings all its own, under `dir`; the C.UTF-8 locale): the
+# virtual screen, openbox and the accessibility buses. Exports HOME,
+# XDG_CONFIG_HOME (with its vespalba/ folder) and XDG_RUNTIME_DIR.
+escritorio_accesible() {
+    unset AT_SPI_BUS_ADDRESS NO_AT_BRIDGE WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
+    unset QT_QPA_PLATFORMTHEME GTK_THEME QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
+    unset QT_AUTO_SCREEN_SCALE_FACTOR QT_ENABLE_HIGHDPI_SCALING QT_STYLE_OVERRIDE QT_FONT_DPI
+    export XDG_RUNTIME_DIR="$dir/run"
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    export HOME="$dir/casa"
+    export XDG_CONFIG_HOME="$HOME/.config"
+    mkdir -p "$XDG_CONFIG_HOME/vespalba"
+    export LANG=C.UTF-8 LC_ALL=C.UTF-8
+    pantalla_virtual "$1"
+    gestor_de_ventanas
+    buses_accesibles
+}

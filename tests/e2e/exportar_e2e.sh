@@ -33,19 +33,7 @@ if [ "${1:-}" = "--escritorio" ]; then
     trap termina EXIT
     trap 'exit 124' TERM INT HUP
 
-    unset AT_SPI_BUS_ADDRESS NO_AT_BRIDGE WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
-    unset QT_QPA_PLATFORMTHEME GTK_THEME QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
-    unset QT_AUTO_SCREEN_SCALE_FACTOR QT_ENABLE_HIGHDPI_SCALING QT_STYLE_OVERRIDE QT_FONT_DPI
-    export XDG_RUNTIME_DIR="$dir/run"
-    mkdir -m 700 "$XDG_RUNTIME_DIR"
-    export HOME="$dir/casa"
-    export XDG_CONFIG_HOME="$HOME/.config"
-    mkdir -p "$XDG_CONFIG_HOME/vespalba"
-    export LANG=C.UTF-8 LC_ALL=C.UTF-8
-
-    pantalla_virtual 1280x1024
-    gestor_de_ventanas
-    buses_accesibles
+    escritorio_accesible 1280x1024
 
     fallidos=()
     # una_vez TEMA [VAR=VALUE...]: the program under that theme, from

@@ -49,8 +49,10 @@ Exportacion Exporta(const Peticion& peticion, const QString& ruta, const QString
         if (escrito) escrito = destino.Escribe(bytes);
         if (!escrito && !r.cancelado && destino.Motivo().isEmpty()) {
             destino.Termina(false);
-            r.motivo = QStringLiteral("no se pudo dibujar el formato %1")
-                           .arg(QLatin1String(peticion.formato->nombre));
+            r.motivo = QStringLiteral(
+                           "no se pudo escribir «%1»: no se pudo dibujar el formato %2; el "
+                           "archivo queda como estaba")
+                           .arg(ruta, QLatin1String(peticion.formato->nombre));
             return r;
         }
     }

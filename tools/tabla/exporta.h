@@ -22,7 +22,10 @@ using Progreso = std::function<bool(qint64 hecho, qint64 total)>;
 struct Exportacion {
     bool escrito = false;
     bool cancelado = false;
-    QString motivo;  // why it was not written (Spanish, one line), empty when written
+    // Why it was not written, in Spanish, one line: "cancelado", or as
+    // Destino says it, naming the file ("no se pudo escribir «ruta»: ...; el
+    // archivo queda como estaba"). Empty when written.
+    QString motivo;
 };
 
 // Writes the request's days in peticion.formato to `ruta` (see Destino);
