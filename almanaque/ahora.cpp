@@ -15,8 +15,7 @@
 #include "almanaque/modelo.h"
 #include "dias/celdas.h"
 #include "dias/presente.h"
-#include "places/zonas.h"
-#include "tools/tabla/ahora.h"
+#include "lugares/zonas.h"
 
 namespace Vespalba::Almanaque {
 
@@ -34,7 +33,7 @@ QString Grados(double v) { return Espanol().toString(v, 'f', 1) + QStringLiteral
 ResumenAhora ResumeAhora(const Dias::Consulta& consulta, qint64 segundos) {
     const Dias::Presente p = Dias::CalculaPresente(consulta, segundos);
     ResumenAhora r;
-    r.hora = QStringLiteral("%1 (%2)").arg(Tabla::HoraDeInstante(p.instante),
+    r.hora = QStringLiteral("%1 (%2)").arg(Dias::HoraDeInstante(p.instante),
                                            TextoDesfaseIso(p.instante.desfase));
     r.parte = Dias::TextoMomento(p.momento);
     r.sol = QStringLiteral("Sol: altura %1, azimut %2")
@@ -55,8 +54,8 @@ ResumenAhora ResumeAhora(const Dias::Consulta& consulta, qint64 segundos) {
     } else {
         const Dias::Instante& e = *primero->proximo.instante;
         r.proximo = QStringLiteral("%1 a las %2, %3")
-                        .arg(Dias::EtiquetaSuceso(primero->tipo), Tabla::HoraDeInstante(e),
-                             Tabla::TiempoQueFalta(e.segundos - segundos));
+                        .arg(Dias::EtiquetaSuceso(primero->tipo), Dias::HoraDeInstante(e),
+                             Dias::TiempoQueFalta(e.segundos - segundos));
         if (Dias::FechaCivil(e) != p.hoy) r.proximo += QStringLiteral(" (mañana)");
     }
     return r;

@@ -24,9 +24,9 @@
 #include "almanaque/modelo.h"
 #include "astro/dominio.h"
 #include "dibujo/paginas.h"
-#include "places/nombres.h"
-#include "tools/tabla/dibujo.h"
-#include "tools/tabla/formatos.h"
+#include "lugares/nombres.h"
+#include "salidas/dibujo.h"
+#include "salidas/formatos.h"
 
 namespace Vespalba::Almanaque {
 
@@ -34,20 +34,20 @@ namespace {
 
 using namespace std::chrono;
 
-const Tabla::FormatoSalida* FormatoDe(const char* nombre) {
-    for (const Tabla::FormatoSalida& f : Tabla::Formatos()) {
+const Salidas::FormatoSalida* FormatoDe(const char* nombre) {
+    for (const Salidas::FormatoSalida& f : Salidas::Formatos()) {
         if (qstrcmp(f.nombre, nombre) == 0) return &f;
     }
-    return &Tabla::Formatos().front();
+    return &Salidas::Formatos().front();
 }
 
 }  // namespace
 
 QString NombreDelPrograma() { return QStringLiteral("vespalba-almanaque " VESPALBA_VERSION); }
 
-Tabla::Peticion PeticionDe(const Dias::Consulta& consulta, QDate desde, QDate hasta,
-                           const char* formato) {
-    Tabla::Peticion p;
+Salidas::Peticion PeticionDe(const Dias::Consulta& consulta, QDate desde, QDate hasta,
+                             const char* formato) {
+    Salidas::Peticion p;
     static_cast<Dias::Consulta&>(p) = consulta;
     p.desde = DiaDe(desde);
     p.hasta = DiaDe(std::max(desde, hasta));
@@ -64,19 +64,19 @@ QString MensajeDeFallo(const QString& motivo) {
     return texto + QLatin1Char('.');
 }
 
-bool PintaPaginas(QPrinter& impresora, const Tabla::Peticion& peticion) {
-    Tabla::Peticion p = peticion;
-    p.papel = impresora.pageLayout().pageSize().id() == QPageSize::Letter ? Tabla::Papel::Carta
-                                                                          : Tabla::Papel::A4;
-    const std::vector<Dias::DiaCalculado> dias = Dias::CalculaDias(Tabla::ConsultaDeDias(p));
+bool PintaPaginas(QPrinter& impresora, const Salidas::Peticion& peticion) {
+    Salidas::Peticion p = peticion;
+    p.papel = impresora.pageLayout().pageSize().id() == QPageSize::Letter ? Salidas::Papel::Carta
+                                                                          : Salidas::Papel::A4;
+    const std::vector<Dias::DiaCalculado> dias = Dias::CalculaDias(Salidas::ConsultaDeDias(p));
     // A printer and its preview keep one orientation for the whole job
     // (the preview even when the printer would write PDF).
-    return Dibujo::DibujaDocumento(impresora, Tabla::AlmanaqueDe(p, dias),
-                                   Tabla::DocumentoDe(p, NombreDelPrograma()), {},
+    return Dibujo::DibujaDocumento(impresora, Salidas::AlmanaqueDe(p, dias),
+                                   Salidas::DocumentoDe(p, NombreDelPrograma()), {},
                                    Dibujo::Orientaciones::UnaSola);
 }
 
-void MuestraImpresion(QWidget* padre, const Tabla::Peticion& peticion) {
+void MuestraImpresion(QWidget* padre, const Salidas::Peticion& peticion) {
     QPrinter impresora(QPrinter::HighResolution);
     impresora.setDocName(QStringLiteral("Vespalba"));
     QPrintPreviewDialog vista(&impresora, padre);
@@ -149,8 +149,8 @@ DialogoExportar::DialogoExportar(const Dias::Consulta& consulta, QDate fecha, QW
 
     eventos_ = new QGroupBox(QStringLiteral("Sucesos del calendario"));
     auto* cajas = new QHBoxLayout(eventos_);
-    const unsigned porOmision = Tabla::Peticion().eventos;
-    for (const Tabla::NombreEventoCalendario& e : Tabla::EventosCalendario) {
+    const unsigned porOmision = Salidas::Peticion().eventos;
+    for (const Salidas::NombreEventoCalendario& e : Salidas::EventosCalendario) {
         auto* c = new QCheckBox(QString::fromLatin1(e.nombre));
         c->setProperty("bit", e.bit);
         c->setChecked((porOmision & e.bit) != 0);
@@ -161,10 +161,10 @@ DialogoExportar::DialogoExportar(const Dias::Consulta& consulta, QDate fecha, QW
     auto* filaGrafico = new QHBoxLayout(grafico_);
     ancho_ = new QSpinBox;
     alto_ = new QSpinBox;
-    ancho_->setRange(Tabla::TamanoMinimo.width(), Tabla::TamanoMaximo.width());
-    alto_->setRange(Tabla::TamanoMinimo.height(), Tabla::TamanoMaximo.height());
-    ancho_->setValue(Tabla::TamanoPorDefecto.width());
-    alto_->setValue(Tabla::TamanoPorDefecto.height());
+    ancho_->setRange(Salidas::TamanoMinimo.width(), Salidas::TamanoMaximo.width());
+    alto_->setRange(Salidas::TamanoMinimo.height(), Salidas::TamanoMaximo.height());
+    ancho_->setValue(Salidas::TamanoPorDefecto.width());
+    alto_->setValue(Salidas::TamanoPorDefecto.height());
     ancho_->setSuffix(QStringLiteral(" px"));
     alto_->setSuffix(QStringLiteral(" px"));
     filaGrafico->addWidget(new QLabel(QStringLiteral("Tamaño:")));
@@ -212,7 +212,7 @@ void DialogoExportar::Actualiza() {
     hasta_->setEnabled(rango_->isChecked());
 }
 
-Tabla::Peticion DialogoExportar::Peticion() const {
+Salidas::Peticion DialogoExportar::Peticion() const {
     QDate desde(fecha_.year(), fecha_.month(), 1), hasta = desde.addMonths(1).addDays(-1);
     if (anio_->isChecked()) {
         desde = QDate(fecha_.year(), 1, 1);
@@ -222,21 +222,21 @@ Tabla::Peticion DialogoExportar::Peticion() const {
         hasta = std::max(desde, hasta_->date());
     }
     const QByteArray formato = formato_->currentData().toString().toLatin1();
-    Tabla::Peticion p = PeticionDe(consulta_, desde, hasta, formato.constData());
+    Salidas::Peticion p = PeticionDe(consulta_, desde, hasta, formato.constData());
     p.eventos = 0;
     for (QCheckBox* c : cajasEventos_) {
         if (c->isChecked()) p.eventos |= c->property("bit").toUInt();
     }
-    if (p.eventos == 0) p.eventos = Tabla::Peticion().eventos;
+    if (p.eventos == 0) p.eventos = Salidas::Peticion().eventos;
     p.tamano = QSize(ancho_->value(), alto_->value());
     p.luna = luna_->isChecked();
     p.dorada = dorada_->isChecked();
-    p.papel = papel_->currentIndex() == 1 ? Tabla::Papel::Carta : Tabla::Papel::A4;
+    p.papel = papel_->currentIndex() == 1 ? Salidas::Papel::Carta : Salidas::Papel::A4;
     return p;
 }
 
 QString DialogoExportar::NombreSugerido() const {
-    const Tabla::Peticion p = Peticion();
+    const Salidas::Peticion p = Peticion();
     QString lugar = NombreComparable(consulta_.lugar.trimmed());
     lugar.replace(QLatin1Char(' '), QLatin1Char('-'));
     if (lugar.isEmpty()) lugar = QStringLiteral("vespalba");

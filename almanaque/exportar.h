@@ -11,7 +11,7 @@
 #include <QDialog>
 
 #include "dias/consulta.h"
-#include "tools/tabla/orden.h"
+#include "salidas/peticion.h"
 
 class QCheckBox;
 class QComboBox;
@@ -28,19 +28,19 @@ QString NombreDelPrograma();
 
 // The request of the shown place and zone for the days from `desde` to
 // `hasta`, in `formato` (a name of vespalba-tabla's --formato).
-Tabla::Peticion PeticionDe(const Dias::Consulta& consulta, QDate desde, QDate hasta,
-                           const char* formato);
+Salidas::Peticion PeticionDe(const Dias::Consulta& consulta, QDate desde, QDate hasta,
+                             const char* formato);
 
-// The message of an export that failed, from Tabla::Exporta's reason (which
+// The message of an export that failed, from Salidas::Exporta's reason (which
 // names the file and says that an existing one is kept): as a sentence.
 QString MensajeDeFallo(const QString& motivo);
 
 // Draws the request's pages on `impresora` (the preview's or the real one),
 // on A4 or Letter as the printer's paper is. False when nothing was drawn.
-bool PintaPaginas(QPrinter& impresora, const Tabla::Peticion& peticion);
+bool PintaPaginas(QPrinter& impresora, const Salidas::Peticion& peticion);
 
 // Shows the print preview of the request's pages over `padre`.
-void MuestraImpresion(QWidget* padre, const Tabla::Peticion& peticion);
+void MuestraImpresion(QWidget* padre, const Salidas::Peticion& peticion);
 
 // What to export: the format, the days, the calendar's events, the
 // chart's size and bands, the paper.
@@ -51,7 +51,7 @@ public:
     DialogoExportar(const Dias::Consulta& consulta, QDate fecha, QWidget* padre = nullptr);
 
     // The request as chosen; valid after exec() accepted.
-    Tabla::Peticion Peticion() const;
+    Salidas::Peticion Peticion() const;
     // A file name to offer: "valparaiso-2026-12.csv".
     QString NombreSugerido() const;
 

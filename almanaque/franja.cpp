@@ -17,7 +17,7 @@
 #include <utility>
 
 #include "dias/celdas.h"
-#include "places/zonas.h"
+#include "lugares/zonas.h"
 
 namespace Vespalba::Almanaque {
 

@@ -10,12 +10,12 @@
 
 #include "astro/almanaque.h"
 #include "dias/celdas.h"
-#include "places/lugares.h"
-#include "places/nombres.h"
-#include "places/nomenclator.h"
-#include "places/zona_geo.h"
-#include "places/zonas.h"
-#include "tools/tabla/orden.h"
+#include "lugares/lectura.h"
+#include "lugares/lugares.h"
+#include "lugares/nombres.h"
+#include "lugares/nomenclator.h"
+#include "lugares/zona_geo.h"
+#include "lugares/zonas.h"
 
 namespace Vespalba::Almanaque {
 
@@ -147,7 +147,7 @@ LecturaZona LeeZona(const QString& textoDado) {
     n.replace(QLatin1Char(','), QLatin1Char('.'));
     n.replace(QChar(0x2212), QLatin1Char('-'));  // the minus sign
     if (!n.isEmpty() && n.size() <= 12 && n.contains(QRegularExpression(QStringLiteral("\\d")))) {
-        const Tabla::Lectura l = Tabla::LeeZona(n);
+        const Vespalba::Lectura l = Vespalba::LeeDesfase(n);
         if (l.valor) {
             EleccionZona z;
             z.tipo = EleccionZona::Tipo::Fija;
@@ -157,12 +157,12 @@ LecturaZona LeeZona(const QString& textoDado) {
         return {std::nullopt,
                 QStringLiteral("«%1»: %2; se acepta un desfase de -12 a +14 horas en cuartos de "
                                "hora (-4, +5,75) o una zona como America/Santiago")
-                    .arg(Tabla::UnaLinea(texto.left(40)), l.problema)};
+                    .arg(Vespalba::UnaLinea(texto.left(40)), l.problema)};
     }
     const QStringList parecidas = ZonasParecidas(texto.left(60), 3);
     return {std::nullopt,
             QStringLiteral("«%1» no es una zona horaria%2")
-                .arg(Tabla::UnaLinea(texto.left(40)),
+                .arg(Vespalba::UnaLinea(texto.left(40)),
                      parecidas.isEmpty()
                          ? QStringLiteral(
                                "; escriba un nombre como America/Santiago o un desfase como -4")
@@ -199,8 +199,8 @@ LecturaLugar LeeCoordenadas(const QString& textoDado) {
     if (partes.size() != 2) {
         return {std::nullopt, QStringLiteral("no son coordenadas; ") + formas};
     }
-    const Tabla::Lectura lat = Tabla::LeeLatitud(partes[0]);
-    const Tabla::Lectura lon = Tabla::LeeLongitud(partes[1]);
+    const Vespalba::Lectura lat = Vespalba::LeeLatitud(partes[0]);
+    const Vespalba::Lectura lon = Vespalba::LeeLongitud(partes[1]);
     if (!lat.valor) {
         return {std::nullopt,
                 QStringLiteral("latitud «%1»: %2; se acepta de 75° S a 75° N sin llegar a ellos, "
@@ -264,46 +264,49 @@ LecturaLugar LeeLugar(const QString& textoDado) {
     if (const LecturaLugar c = LeeCoordenadas(texto); c.sitio || !c.problema.isEmpty()) {
         return c;
     }
-    if (const std::optional<int> i = BuscaLugar(texto)) {
-        return {SitioDeLaTabla(*i), {}};
-    }
-    const QString dicho = Tabla::UnaLinea(texto.left(60));
-    QString motivo;
-    const Nomenclator* mundo = Nomenclator::Mundial(&motivo);
-    if (mundo == nullptr) {
-        return {std::nullopt,
-                QStringLiteral("«%1» no es uno de los 40 puertos, y los pueblos del mundo no "
-                               "están: %2")
-                    .arg(dicho, motivo)};
-    }
-    const Encontrados e = mundo->Busca(texto, 8);
-    if (e.total == 0) {
-        QStringList parecidos;
-        for (int j : LugaresParecidos(texto)) parecidos << SitioDeLaTabla(j).nombreCompleto;
-        for (const Poblado& t : mundo->Parecidos(texto, 6)) parecidos << t.NombreCompleto();
-        parecidos.removeDuplicates();
-        if (parecidos.size() > 6) parecidos = parecidos.mid(0, 6);
-        return {std::nullopt,
-                QStringLiteral("Ningún lugar se llama «%1»%2%3")
-                    .arg(dicho,
-                         parecidos.isEmpty()
-                             ? QStringLiteral("; escriba parte del nombre y elija en la lista")
-                             : QStringLiteral("; ¿quiso decir %1?")
-                                   .arg(parecidos.join(QStringLiteral(", "))),
-                         // Why the villages are missing, when they are.
-                         mundo->Aviso().isEmpty() ? QString()
-                                                  : QStringLiteral(" (%1)").arg(mundo->Aviso()))};
-    }
-    if (!e.completos && e.total > 1) {
-        return {std::nullopt, QStringLiteral("«%1» es parte de %2 nombres; elija uno en la lista")
-                                  .arg(dicho)
-                                  .arg(e.total)};
+    const QString dicho = Vespalba::UnaLinea(texto.left(60));
+    const LugarPorNombre hallado = BuscaPorNombre(texto, 8);
+    const Encontrados& e = hallado.encontrados;
+    switch (hallado.resultado) {
+        case LugarPorNombre::Resultado::DeLaTabla: return {SitioDeLaTabla(hallado.tabla), {}};
+        case LugarPorNombre::Resultado::SinNomenclator:
+            return {std::nullopt,
+                    QStringLiteral("«%1» no es uno de los 40 puertos, y los pueblos del mundo no "
+                                   "están: %2")
+                        .arg(dicho, hallado.motivo)};
+        case LugarPorNombre::Resultado::Desconocido: {
+            QStringList parecidos;
+            for (int j : LugaresParecidos(texto)) parecidos << SitioDeLaTabla(j).nombreCompleto;
+            if (const Nomenclator* mundo = Nomenclator::Mundial()) {
+                for (const Poblado& t : mundo->Parecidos(texto, 6)) parecidos << t.NombreCompleto();
+            }
+            parecidos.removeDuplicates();
+            if (parecidos.size() > 6) parecidos = parecidos.mid(0, 6);
+            return {std::nullopt,
+                    QStringLiteral("Ningún lugar se llama «%1»%2%3")
+                        .arg(dicho,
+                             parecidos.isEmpty()
+                                 ? QStringLiteral("; escriba parte del nombre y elija en la lista")
+                                 : QStringLiteral("; ¿quiso decir %1?")
+                                       .arg(parecidos.join(QStringLiteral(", "))),
+                             // Why the villages are missing, when they are.
+                             hallado.avisoNomenclator.isEmpty()
+                                 ? QString()
+                                 : QStringLiteral(" (%1)").arg(hallado.avisoNomenclator))};
+        }
+        case LugarPorNombre::Resultado::Ambiguo:
+            return {std::nullopt,
+                    QStringLiteral("«%1» es parte de %2 nombres; elija uno en la lista")
+                        .arg(dicho)
+                        .arg(e.total)};
+        case LugarPorNombre::Resultado::FueraDeRango:
+        case LugarPorNombre::Resultado::DelNomenclator: break;
     }
     // The whole name (the most populous of several), or the one name that
     // holds the text.
     const Poblado& t = e.poblados.front();
     Sitio s = SitioDe(t);
-    if (!SitioValido(s)) {
+    if (hallado.resultado == LugarPorNombre::Resultado::FueraDeRango || !SitioValido(s)) {
         return {std::nullopt,
                 QStringLiteral("%1 está a %2° de latitud; el almanaque llega hasta los 75°")
                     .arg(t.NombreCompleto(), Espanol().toString(t.latitud, 'f', 1))};

@@ -7,8 +7,8 @@
 
 #include <cmath>
 
-#include "places/guardado.h"
-#include "places/zonas.h"
+#include "lugares/guardado.h"
+#include "lugares/zonas.h"
 
 namespace Vespalba::Almanaque {
 

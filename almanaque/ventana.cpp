@@ -57,10 +57,10 @@
 #include "almanaque/luna.h"
 #include "almanaque/mes.h"
 #include "dias/presente.h"
-#include "places/nomenclator.h"
-#include "places/zonas.h"
-#include "tools/tabla/dibujo.h"
-#include "tools/tabla/exporta.h"
+#include "lugares/nomenclator.h"
+#include "lugares/zonas.h"
+#include "salidas/dibujo.h"
+#include "salidas/exporta.h"
 
 namespace Vespalba::Almanaque {
 
@@ -436,7 +436,7 @@ bool MismaConsulta(const Dias::Consulta& a, const Dias::Consulta& b) {
 void VentanaAlmanaque::Imprime(bool anio) {
     const QDate desde = anio ? QDate(fecha_.year(), 1, 1) : QDate(fecha_.year(), fecha_.month(), 1);
     const QDate hasta = anio ? QDate(fecha_.year(), 12, 31) : desde.addMonths(1).addDays(-1);
-    Tabla::Peticion p = PeticionDe(consulta_, desde, hasta, "pdf");
+    Salidas::Peticion p = PeticionDe(consulta_, desde, hasta, "pdf");
     p.luna = lunaAnio_->isChecked();
     p.dorada = doradaAnio_->isChecked();
     MuestraImpresion(this, p);
@@ -456,14 +456,14 @@ void VentanaAlmanaque::Exporta() {
     ExportaA(dialogo.Peticion(), ruta);
 }
 
-bool VentanaAlmanaque::ExportaA(const Tabla::Peticion& peticion, const QString& ruta) {
+bool VentanaAlmanaque::ExportaA(const Salidas::Peticion& peticion, const QString& ruta) {
     // Off the GUI thread: a year of pages or 1980-2040 takes seconds, and
     // the window keeps answering; the progress is read every 50 ms.
     std::atomic<qint64> hecho = 0, total = 0;
     std::atomic<bool> cancelar = false;
-    Tabla::Exportacion resultado;
+    Salidas::Exportacion resultado;
     std::unique_ptr<QThread> hilo(QThread::create([&] {
-        resultado = Tabla::Exporta(peticion, ruta, NombreDelPrograma(), [&](qint64 h, qint64 t) {
+        resultado = Salidas::Exporta(peticion, ruta, NombreDelPrograma(), [&](qint64 h, qint64 t) {
             hecho = h;
             total = t;
             return !cancelar.load();
@@ -541,7 +541,7 @@ void VentanaAlmanaque::ActualizaAnio() {
     consultaAnio_ = c;
     lunaAnioMostrada_ = lunaAnio_->isChecked();
     hoyAnio_ = fechaHoy;
-    Tabla::Peticion p;
+    Salidas::Peticion p;
     static_cast<Dias::Consulta&>(p) = c;
     Dibujo::OpcionesGrafico opciones;
     opciones.luna = lunaAnio_->isChecked();
@@ -551,7 +551,8 @@ void VentanaAlmanaque::ActualizaAnio() {
     // The present on the zone's clock, hours after its 0 h.
     const qint64 local = t + Dias::DesfaseEn(c, t);
     const double hora = double((local % 86400 + 86400) % 86400) / 3600.0;
-    graficoAnio_->Muestra(Tabla::AlmanaqueDe(p, Dias::CalculaDias(c)), opciones, fecha_, hoy, hora);
+    graficoAnio_->Muestra(Salidas::AlmanaqueDe(p, Dias::CalculaDias(c)), opciones, fecha_, hoy,
+                          hora);
 }
 
 QWidget* VentanaAlmanaque::ConstruyeMes() {

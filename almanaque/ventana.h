@@ -16,7 +16,7 @@
 
 #include "almanaque/modelo.h"
 #include "almanaque/preferencias.h"
-#include "tools/tabla/orden.h"
+#include "salidas/peticion.h"
 
 class QAction;
 class QCheckBox;
@@ -46,7 +46,7 @@ public:
     // Writes the request to `ruta` off the GUI thread, with a progress
     // dialog that can cancel; a failure gets a message box with the reason.
     // True when written. (Exporta's last step, public for the tests.)
-    bool ExportaA(const Tabla::Peticion& peticion, const QString& ruta);
+    bool ExportaA(const Salidas::Peticion& peticion, const QString& ruta);
 
     // The settings to read and keep (the user's, or a test's); `ahora`
     // gives the present instant, seconds since 1970 UT (a test's clock).

@@ -160,7 +160,7 @@ QApplication& Aplicacion() {
         static char nombre[] = "almanaque_bench";
         static char* argv[] = {nombre, nullptr};
         aplicacion = std::make_unique<QApplication>(argc, argv);
-        // As app/almanaque.cpp names the program.
+        // As almanaque/main.cpp names the program.
         QApplication::setApplicationName(QStringLiteral("vespalba-almanaque"));
         QApplication::setApplicationDisplayName(QStringLiteral("Vespalba: almanaque"));
         QApplication::setOrganizationName(QStringLiteral("vespalba"));
@@ -667,7 +667,8 @@ void Exportar(benchmark::State& state, QDate desde, QDate hasta) {
     v.EligeSitio(Valparaiso());
     Reposa();
     QTemporaryDir dir;
-    const Vespalba::Tabla::Peticion peticion = PeticionDe(v.ConsultaActual(), desde, hasta, "pdf");
+    const Vespalba::Salidas::Peticion peticion =
+        PeticionDe(v.ConsultaActual(), desde, hasta, "pdf");
     std::vector<double> ms, tarde;
     double heap = 0;
     int i = 0;

@@ -30,8 +30,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 corridas=${2:-30}
-almanaque="$build/app/vespalba-almanaque"
-calculadora="$build/app/vespalba"
+almanaque="$build/almanaque/vespalba-almanaque"
+calculadora="$build/calculadora/vespalba"
 for programa in "$almanaque" "$calculadora"; do
     if [ ! -x "$programa" ]; then
         echo "almanaque_proceso.sh: no está $programa; compile antes (scripts/build $build)" >&2

@@ -10,7 +10,7 @@
 build=${1:-build}
 # shellcheck disable=SC2034 # used by the scripts that source this one
 corridas=${2:-20}
-tabla="$build/tools/vespalba-tabla"
+tabla="$build/tabla/vespalba-tabla"
 if [ ! -x "$tabla" ]; then
     echo "$guion: no está $tabla; compile antes (scripts/build $build)" >&2
     exit 1

@@ -74,7 +74,7 @@ void CalculoAnio(benchmark::State& state) {
     const Vespalba::Tabla::Peticion peticion = Vespalba::Pruebas::PeticionDe(anio);
     for (auto _ : state) {
         Almanaque a =
-            Vespalba::Pruebas::AlmanaqueDe(peticion, Vespalba::Tabla::CalculaDias(peticion));
+            Vespalba::Pruebas::AlmanaqueDe(peticion, Vespalba::Dias::CalculaDias(peticion));
         benchmark::DoNotOptimize(a.dias.data());
     }
 }

@@ -10,9 +10,9 @@
 
 #include <QString>
 
-#include "places/nomenclator.h"
-#include "places/poblados.h"
-#include "tools/tabla/orden.h"
+#include "lugares/nomenclator.h"
+#include "lugares/poblados.h"
+#include "tabla/orden.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #   bench/lugares_proceso.sh [vespalba-tabla] [another vespalba-tabla]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tabla=${1:-build/tools/vespalba-tabla}
+tabla=${1:-build/tabla/vespalba-tabla}
 otra=${2:-}
 anio=(--zona -4 --anio 2026)
 comandos=(

@@ -30,10 +30,10 @@
 #include "astro/eventos.h"
 #include "astro/tiempo.h"
 #include "astro/vectorial.h"
-#include "results/area_resultados.h"
-#include "window/FormVespalbaCivilNautico.h"
-#include "window/aplicacion.h"
-#include "window/validacion.h"
+#include "calculadora/FormVespalbaCivilNautico.h"
+#include "calculadora/aplicacion.h"
+#include "calculadora/validacion.h"
+#include "resultados/area_resultados.h"
 
 namespace MV = Vespalba::ModuloVespalba;
 

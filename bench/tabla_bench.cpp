@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "astro/eventos.h"
-#include "places/lugares.h"
-#include "results/resultados.h"
-#include "tools/tabla/salida.h"
+#include "lugares/lugares.h"
+#include "resultados/resultados.h"
+#include "salidas/salida.h"
 
 using namespace std::chrono;
 
@@ -100,20 +100,20 @@ BENCHMARK(AnioCuarentaLugaresSoloTextos)
 // Wall-clock time, since the blocks run on other threads.
 void RangoEnFormato(benchmark::State& state, const char* formato, sys_days desde, sys_days hasta,
                     bool unHilo) {
-    Vespalba::Tabla::Peticion p;
+    Vespalba::Salidas::Peticion p;
     p.lugar = QStringLiteral("Valparaíso        ");
     p.latitud = -(33 + 16 / 60.0);
     p.longitud = 71 + 34 / 60.0;
     p.zona = -4;
     p.desde = desde;
     p.hasta = hasta;
-    p.formato = Vespalba::Tabla::BuscaFormato(QString::fromLatin1(formato));
-    Vespalba::Tabla::Reparto reparto;
+    p.formato = Vespalba::Salidas::BuscaFormato(QString::fromLatin1(formato));
+    Vespalba::Salidas::Reparto reparto;
     if (unHilo) {
         reparto.diasEnUnHilo = std::numeric_limits<int>::max();
     }
     for (auto _ : state) {
-        const QByteArray salida = Vespalba::Tabla::Escribe(p, reparto);
+        const QByteArray salida = Vespalba::Salidas::Escribe(p, reparto);
         benchmark::DoNotOptimize(salida.constData());
     }
     state.SetItemsProcessed(state.iterations() * ((hasta - desde).count() + 1));
@@ -150,7 +150,7 @@ const bool rangosRegistrados = [] {
 // (--tz) against the fixed offset -4 (--zona): the zone adds the description
 // of each civil day and, on its two change days, the interval search.
 void AnioConZona(benchmark::State& state, bool civil) {
-    Vespalba::Tabla::Peticion p;
+    Vespalba::Salidas::Peticion p;
     p.latitud = -(33 + 16 / 60.0);
     p.longitud = 71 + 34 / 60.0;
     p.zona = -4;
@@ -158,7 +158,7 @@ void AnioConZona(benchmark::State& state, bool civil) {
     p.desde = sys_days{2026y / January / 1};
     p.hasta = sys_days{2026y / December / 31};
     for (auto _ : state) {
-        const auto dias = Vespalba::Tabla::CalculaDias(p);
+        const auto dias = Vespalba::Dias::CalculaDias(p);
         benchmark::DoNotOptimize(dias.data());
     }
     state.SetItemsProcessed(state.iterations() * 365);
@@ -171,15 +171,15 @@ BENCHMARK_CAPTURE(AnioConZona, tz, true)->Unit(benchmark::kMillisecond);
 // them after computing them. Its output is made afresh each time, in memory
 // the allocator has already handed out, as from the second block on.
 void EscrituraDeBloque(benchmark::State& state, const char* formato) {
-    Vespalba::Tabla::Peticion p;
+    Vespalba::Salidas::Peticion p;
     p.lugar = QStringLiteral("Valparaíso        ");
     p.latitud = -(33 + 16 / 60.0);
     p.longitud = 71 + 34 / 60.0;
     p.zona = -4;
     p.desde = sys_days{2026y / March / 1};
     p.hasta = p.desde + days{45};
-    p.formato = Vespalba::Tabla::BuscaFormato(QString::fromLatin1(formato));
-    const std::vector<Vespalba::Tabla::DiaCalculado> dias = Vespalba::Tabla::CalculaDias(p);
+    p.formato = Vespalba::Salidas::BuscaFormato(QString::fromLatin1(formato));
+    const std::vector<Vespalba::Dias::DiaCalculado> dias = Vespalba::Dias::CalculaDias(p);
     for (auto _ : state) {
         const QByteArray salida = p.formato->escribe(p, dias);
         benchmark::DoNotOptimize(salida.constData());

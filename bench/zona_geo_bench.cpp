@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Cost of the zone of coordinates (places/zona_geo.h): opening and mapping
-// the index (places/datos/zonas.idx), and lookups at random points of the
+// Cost of the zone of coordinates (lugares/zona_geo.h): opening and mapping
+// the index (lugares/datos/zonas.idx), and lookups at random points of the
 // globe (mostly sea: a walk down the quadtree), of land, and in cells a
 // boundary crosses (the ray test over the cell's polygons), the zones' ids
 // already checked against tzdata.
@@ -13,7 +13,7 @@
 #include <random>
 #include <vector>
 
-#include "places/zona_geo.h"
+#include "lugares/zona_geo.h"
 
 namespace {
 

@@ -33,10 +33,10 @@ install(TARGETS vespalba-tabla-dibujo LIBRARY DESTINATION ${VESPALBA_MODULO_DIR}
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/vespalba.desktop
               ${PROJECT_SOURCE_DIR}/packaging/vespalba-almanaque.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/window/iconos/vespalba.svg
+install(FILES ${PROJECT_SOURCE_DIR}/calculadora/iconos/vespalba.svg
               ${PROJECT_SOURCE_DIR}/almanaque/iconos/vespalba-almanaque.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES ${PROJECT_SOURCE_DIR}/window/iconos/vespalba.png
+install(FILES ${PROJECT_SOURCE_DIR}/calculadora/iconos/vespalba.png
               ${PROJECT_SOURCE_DIR}/almanaque/iconos/vespalba-almanaque.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps)
 
@@ -61,13 +61,13 @@ install(FILES ${_paquete_dir}/vespalba.1.gz ${_paquete_dir}/vespalba-tabla.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/es/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${_paquete_dir}/changelog.gz
         DESTINATION ${VESPALBA_DOC_DIR})
-# The time-zone boundaries' index, where places/zona_geo.cpp looks for it
+# The time-zone boundaries' index, where lugares/zona_geo.cpp looks for it
 # from the program's folder.
-install(FILES ${PROJECT_SOURCE_DIR}/places/datos/zonas.idx
+install(FILES ${PROJECT_SOURCE_DIR}/lugares/datos/zonas.idx
         DESTINATION ${CMAKE_INSTALL_DATADIR}/vespalba)
-# GeoNames' places of 1,000 people or more, where places/poblados.cpp looks
+# GeoNames' places of 1,000 people or more, where lugares/poblados.cpp looks
 # for them from the program's folder.
-install(FILES ${PROJECT_SOURCE_DIR}/places/datos/poblados.idx
+install(FILES ${PROJECT_SOURCE_DIR}/lugares/datos/poblados.idx
         DESTINATION ${CMAKE_INSTALL_DATADIR}/vespalba)
 # The systemd user units of the README's example, to copy and adapt.
 install(FILES ${PROJECT_SOURCE_DIR}/docs/systemd/vespalba-ocaso.service

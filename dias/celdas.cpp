@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "astro/formato.h"
-#include "places/zonas.h"
+#include "lugares/zonas.h"
 
 namespace Vespalba::Dias {
 

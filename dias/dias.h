@@ -19,8 +19,8 @@
 #include "astro/eventos.h"
 #include "astro/posicion.h"
 #include "dias/consulta.h"
-#include "places/zonas.h"
-#include "results/resultados.h"
+#include "lugares/zonas.h"
+#include "resultados/resultados.h"
 
 namespace Vespalba::Dias {
 

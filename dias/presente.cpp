@@ -5,7 +5,11 @@
 #include <QTimeZone>
 
 #include <cmath>
+#include <cstdlib>
 #include <optional>
+
+#include "astro/dominio.h"
+#include "dias/celdas.h"
 
 namespace Vespalba::Dias {
 
@@ -112,6 +116,61 @@ Presente CalculaPresente(const Consulta& consulta, qint64 segundos) {
     }
     p.siguientes.push_back(*fase);
     return p;
+}
+
+QString DescripcionSuceso(const Suceso& s) {
+    if (s.tipo == TipoSuceso::SolSube || s.tipo == TipoSuceso::SolBaja) {
+        return QStringLiteral("%1 --altura %2")
+            .arg(NombreSuceso(s.tipo), QString::number(s.altura));
+    }
+    return NombreSuceso(s.tipo);
+}
+
+QString SinSuceso(EstadoProximo estado, sys_days ultimo) {
+    if (estado == EstadoProximo::FinDelDominio) {
+        return QStringLiteral(
+                   "no ocurre hasta el 31 de diciembre de %1; el próximo sería después del 31 "
+                   "de diciembre de %1, fuera de lo que calcula")
+            .arg(ModuloVespalba::AnioMaximo);
+    }
+    return QStringLiteral("no ocurre en los %1 días que siguen a hoy (hasta el %2)")
+        .arg(DiasDeBusqueda)
+        .arg(FechaIso(year_month_day{ultimo}));
+}
+
+QString FueraDeLoQueCalcula() {
+    return QStringLiteral(
+               "la fecha de hoy o el lugar quedan fuera de lo que se calcula (años %1 a %2, "
+               "latitud menor que %3 grados)")
+        .arg(ModuloVespalba::AnioMinimo)
+        .arg(ModuloVespalba::AnioMaximo)
+        .arg(ModuloVespalba::LatitudLimite);
+}
+
+QString InstanteIso(const Instante& t) {
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(t.segundos + t.desfase, Qt::UTC);
+    const int minutos = std::abs(t.desfase) / 60;
+    return local.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+           QStringLiteral("%1%2:%3")
+               .arg(t.desfase < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+               .arg(minutos / 60, 2, 10, QLatin1Char('0'))
+               .arg(minutos % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString HoraDeInstante(const Instante& t) {
+    // Seconds since the civil date's 0 h; half a second more keeps the
+    // truncation of the minutes clear of rounding in the division.
+    const qint64 delDia = ((t.segundos + t.desfase) % 86400 + 86400) % 86400;
+    return HoraDeReloj((double(delDia) + 0.5) / 3600.0);
+}
+
+QString TiempoQueFalta(qint64 segundos) {
+    if (segundos < 60) return QStringLiteral("en menos de 1 min");
+    const qint64 minutos = segundos / 60;
+    const qint64 d = minutos / 1440, h = minutos / 60 % 24, min = minutos % 60;
+    if (d > 0) return QStringLiteral("en %1 d %2 h %3 min").arg(d).arg(h).arg(min);
+    if (h > 0) return QStringLiteral("en %1 h %2 min").arg(h).arg(min);
+    return QStringLiteral("en %1 min").arg(min);
 }
 
 }  // namespace Vespalba::Dias

@@ -53,4 +53,27 @@ QString EtiquetaSuceso(TipoSuceso tipo);
 // "crepúsculo civil, de tarde; hora azul".
 QString TextoMomento(const ModuloVespalba::MomentoDelDia& m);
 
+// The event as it was asked for: "ocaso", "sube --altura 40".
+QString DescripcionSuceso(const Suceso& s);
+
+// Why a search found nothing: FinDelDominio, or none in the year searched,
+// up to `ultimo`.
+QString SinSuceso(EstadoProximo estado, std::chrono::sys_days ultimo);
+
+// The refusal of a search whose date or place the computation does not
+// take.
+QString FueraDeLoQueCalcula();
+
+// The instant in ISO 8601 with its offset: "2026-12-11T20:46:03-03:00"
+// ("+00:00" for universal time).
+QString InstanteIso(const Instante& t);
+
+// The clock time of an instant as the text table writes times: "7:04",
+// "20:46" (minutes truncated).
+QString HoraDeInstante(const Instante& t);
+
+// The time left until an event, seconds, truncated to the minute: "en 3 h
+// 12 min", "en 45 min", "en 2 d 3 h 0 min", "en menos de 1 min".
+QString TiempoQueFalta(qint64 segundos);
+
 }  // namespace Vespalba::Dias

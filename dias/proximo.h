@@ -19,7 +19,7 @@
 #include "astro/eventos.h"
 #include "dias/consulta.h"
 #include "dias/dias.h"
-#include "places/zonas.h"
+#include "lugares/zonas.h"
 
 namespace Vespalba::Dias {
 

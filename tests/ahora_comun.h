@@ -11,7 +11,7 @@
 #include <cmath>
 
 #include "programa_tabla.h"
-#include "tools/tabla/orden.h"
+#include "tabla/orden.h"
 
 namespace PruebasAhora {
 

@@ -23,14 +23,16 @@
 
 #include "ahora_comun.h"
 #include "astro/posicion.h"
+#include "dias/presente.h"
 #include "dias/proximo.h"
-#include "tools/tabla/ahora.h"
-#include "tools/tabla/orden.h"
+#include "tabla/ahora.h"
+#include "tabla/orden.h"
 
 namespace {
 
 using namespace std::chrono;
 using namespace Vespalba::Tabla;
+using namespace Vespalba::Dias;
 using Vespalba::Dias::BuscaProximo;
 using Vespalba::Dias::EstadoProximo;
 using Vespalba::Dias::Instante;

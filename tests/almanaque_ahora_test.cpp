@@ -22,8 +22,8 @@
 #include "almanaque/preferencias.h"
 #include "almanaque/ventana.h"
 #include "almanaque_comun.h"
+#include "dias/presente.h"
 #include "dias/proximo.h"
-#include "tools/tabla/ahora.h"
 
 namespace {
 
@@ -52,8 +52,8 @@ TEST(AhoraAlmanaque, TextosDelMomento) {
     ASSERT_TRUE(ocaso.instante);
     EXPECT_EQ(r.proximo,
               QStringLiteral("Ocaso a las %1, %2")
-                  .arg(Vespalba::Tabla::HoraDeInstante(*ocaso.instante),
-                       Vespalba::Tabla::TiempoQueFalta(ocaso.instante->segundos - Tarde)));
+                  .arg(Vespalba::Dias::HoraDeInstante(*ocaso.instante),
+                       Vespalba::Dias::TiempoQueFalta(ocaso.instante->segundos - Tarde)));
     // An hour later: night is coming, the next event is the end of civil
     // twilight or later, and it is the blue hour or past it.
     const ResumenAhora noche = ResumeAhora(c, Tarde + 3 * 3600);

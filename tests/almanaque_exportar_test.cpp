@@ -27,8 +27,8 @@
 #include "almanaque/ventana.h"
 #include "almanaque_comun.h"
 #include "programa_tabla.h"
-#include "tools/tabla/exporta.h"
-#include "tools/tabla/orden.h"
+#include "salidas/exporta.h"
+#include "tabla/orden.h"
 
 namespace {
 
@@ -86,7 +86,7 @@ TEST(Exportar, LosMismosBytesQueVespalbaTabla) {
                  << "800x450";
         const QString nuestra = dir.filePath(QStringLiteral("a.") + formato);
         const QString suya = dir.filePath(QStringLiteral("b.") + formato);
-        const Tabla::Exportacion e = Tabla::Exporta(Peticion(args), nuestra, Programa);
+        const Salidas::Exportacion e = Salidas::Exporta(Peticion(args), nuestra, Programa);
         ASSERT_TRUE(e.escrito) << e.motivo.toStdString();
         QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
         entorno.insert("SOURCE_DATE_EPOCH", "1797031800");
@@ -118,7 +118,7 @@ TEST(Exportar, CanceladoOFallidoDejaElArchivoComoEstaba) {
         Peticion({"--lugar", "valparaiso", "--anio", "2026", "--formato", "pdf"});
     // Cancelled at the third page.
     qint64 visto = 0;
-    const Tabla::Exportacion c = Tabla::Exporta(anio, ruta, Programa, [&](qint64 h, qint64 t) {
+    const Salidas::Exportacion c = Salidas::Exporta(anio, ruta, Programa, [&](qint64 h, qint64 t) {
         visto = t;
         return h < 3;
     });
@@ -128,8 +128,8 @@ TEST(Exportar, CanceladoOFallidoDejaElArchivoComoEstaba) {
     EXPECT_EQ(Lee(ruta), QByteArray("lo de antes"));
     const Tabla::Peticion csv =
         Peticion({"--lugar", "valparaiso", "--anio", "2026", "--formato", "csv"});
-    const Tabla::Exportacion c2 =
-        Tabla::Exporta(csv, ruta, Programa, [](qint64, qint64) { return false; });
+    const Salidas::Exportacion c2 =
+        Salidas::Exporta(csv, ruta, Programa, [](qint64, qint64) { return false; });
     EXPECT_TRUE(c2.cancelado);
     EXPECT_EQ(Lee(ruta), QByteArray("lo de antes"));
 
@@ -144,7 +144,7 @@ TEST(Exportar, CanceladoOFallidoDejaElArchivoComoEstaba) {
         {QStringLiteral("/dev/full"), "espacio", false},
     };
     for (const auto& f : fallos) {
-        const Tabla::Exportacion e = Tabla::Exporta(csv, f.ruta, Programa);
+        const Salidas::Exportacion e = Salidas::Exporta(csv, f.ruta, Programa);
         EXPECT_FALSE(e.escrito) << f.ruta.toStdString();
         EXPECT_FALSE(e.cancelado);
         EXPECT_FALSE(e.motivo.isEmpty()) << f.ruta.toStdString();
@@ -199,7 +199,7 @@ TEST(Exportar, DesdeLaVentana) {
     Almanaque::DialogoExportar d(v.ConsultaActual(), v.FechaActual(), &v);
     EXPECT_TRUE(d.NombreSugerido().endsWith(QStringLiteral("-2026-12.pdf")))
         << d.NombreSugerido().toStdString();
-    const Tabla::Peticion pedida = d.Peticion();
+    const Salidas::Peticion pedida = d.Peticion();
     EXPECT_EQ(pedida.hasta - pedida.desde, std::chrono::days{30});
     const QString ruta = dir.filePath(QStringLiteral("mes.pdf"));
     ASSERT_TRUE(v.ExportaA(pedida, ruta));

@@ -8,9 +8,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "results/colores.h"
+#include "calculadora/aplicacion.h"
+#include "resultados/colores.h"
 #include "ventana_fixture.h"
-#include "window/aplicacion.h"
 
 namespace {
 

@@ -21,8 +21,8 @@
 #include <string>
 
 #include "astro/eventos.h"
-#include "places/lugares.h"
-#include "results/resultados.h"
+#include "lugares/lugares.h"
+#include "resultados/resultados.h"
 
 using namespace Vespalba::ModuloVespalba;
 using Vespalba::PantallaResultados;

@@ -14,18 +14,19 @@
 #include <string>
 #include <vector>
 
-#include "tools/tabla/formatos.h"
-#include "tools/tabla/orden.h"
-#include "tools/tabla/salida.h"
+#include "salidas/formatos.h"
+#include "salidas/salida.h"
+#include "tabla/orden.h"
 
 using namespace Vespalba::Tabla;
+using namespace Vespalba::Salidas;
 
 namespace {
 
-Peticion PeticionDe(const QStringList& argumentos, const FormatoSalida& formato) {
+Vespalba::Tabla::Peticion PeticionDe(const QStringList& argumentos, const FormatoSalida& formato) {
     const Orden o = LeeOrden(QStringList{"vespalba-tabla"} + argumentos, {});
     EXPECT_EQ(o.accion, Accion::Calcular) << o.mensaje.toStdString();
-    Peticion p = o.peticion;
+    Vespalba::Tabla::Peticion p = o.peticion;
     p.formato = &formato;
     return p;
 }
@@ -33,7 +34,7 @@ Peticion PeticionDe(const QStringList& argumentos, const FormatoSalida& formato)
 // The whole range on the calling thread, with the format's own writer.
 // The days computed as the program computes them for the format (with the
 // golden and blue hours where it shows them), on one thread.
-QByteArray UnHilo(const Peticion& p) {
+QByteArray UnHilo(const Vespalba::Tabla::Peticion& p) {
     return p.formato->escribe(p, CalculaDias(ConsultaDeDias(p)));
 }
 
@@ -86,7 +87,7 @@ TEST_P(PorBloques, IgualQueEnUnHiloEnCadaFormato) {
         for (const FormatoSalida& f : Formatos()) {
             if (!EsTexto(f)) continue;  // drawings are not written block by block
             SCOPED_TRACE(std::string(r.que) + ", " + f.nombre);
-            const Peticion p = PeticionDe(r.argumentos, f);
+            const Vespalba::Tabla::Peticion p = PeticionDe(r.argumentos, f);
             const QByteArray esperado = UnHilo(p);
             ASSERT_GE(esperado.count('\n'), r.dias);
             std::vector<QByteArray> piezas;
@@ -120,7 +121,7 @@ TEST(PorBloques, UnaPiezaRechazadaTerminaElCalculo) {
     for (const FormatoSalida& f : Formatos()) {
         if (!EsTexto(f)) continue;
         SCOPED_TRACE(f.nombre);
-        const Peticion p = PeticionDe(rangos[0].argumentos, f);
+        const Vespalba::Tabla::Peticion p = PeticionDe(rangos[0].argumentos, f);
         int recibidas = 0;
         const bool escrito = EscribePorPartes(
             p,
@@ -138,7 +139,7 @@ TEST(PorBloques, UnaPiezaRechazadaTerminaElCalculo) {
 // reaches the caller (a thread left with it would end the program); the
 // blocks before it are still handed over in date order, none after it.
 TEST(PorBloques, UnaExcepcionLlegaAlQueLlama) {
-    const Peticion p = PeticionDe(rangos[1].argumentos, Formatos()[0]);
+    const Vespalba::Tabla::Peticion p = PeticionDe(rangos[1].argumentos, Formatos()[0]);
     const Bloques bloques(p, Reparto{0, 2, 30});
     std::vector<std::chrono::sys_days> recibidos;
     EXPECT_THROW(bloques.EnOrden(

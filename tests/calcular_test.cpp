@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "calculadora/aplicacion.h"
 #include "calculo_fixture.h"
-#include "results/colores.h"
-#include "window/aplicacion.h"
+#include "resultados/colores.h"
 
 namespace {
 

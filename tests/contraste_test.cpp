@@ -27,8 +27,8 @@
 #include <memory>
 #include <string>
 
-#include "results/colores.h"
-#include "window/FormVespalbaCivilNautico.h"
+#include "calculadora/FormVespalbaCivilNautico.h"
+#include "resultados/colores.h"
 
 namespace {
 

@@ -25,13 +25,13 @@
 #include <string>
 #include <thread>
 
-#include "tools/tabla/destino.h"
+#include "salidas/destino.h"
 
 namespace {
 
-using Vespalba::Tabla::Destino;
-using Vespalba::Tabla::FormaDe;
-using Vespalba::Tabla::FormaDestino;
+using Vespalba::Salidas::Destino;
+using Vespalba::Salidas::FormaDe;
+using Vespalba::Salidas::FormaDestino;
 
 QByteArray Nativa(const QString& ruta) { return QFile::encodeName(ruta); }
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "astro/eventos.h"
-#include "results/resultados.h"
+#include "resultados/resultados.h"
 
 namespace DiasTrabajados {
 

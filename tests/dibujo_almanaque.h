@@ -2,7 +2,7 @@
 // An Almanaque filled from vespalba-tabla's real computation, for the tests
 // and benchmarks of the drawings: the request read from a command line as
 // the program reads it, its days computed by CalculaDias and turned into an
-// Almanaque by the program's own adapter (tools/tabla/dibujo.h).
+// Almanaque by the program's own adapter (salidas/dibujo.h).
 #pragma once
 
 #include <QStringList>
@@ -10,9 +10,9 @@
 #include <stdexcept>
 
 #include "dibujo/almanaque.h"
-#include "tools/tabla/dibujo.h"
-#include "tools/tabla/orden.h"
-#include "tools/tabla/salida.h"
+#include "salidas/dibujo.h"
+#include "salidas/salida.h"
+#include "tabla/orden.h"
 
 namespace Vespalba::Pruebas {
 
@@ -37,13 +37,13 @@ inline QString FechaIso(std::chrono::year_month_day f) {
 // The Almanaque of a command line.
 inline Dibujo::Almanaque AlmanaqueDe(const QStringList& argumentos) {
     const Tabla::Peticion peticion = PeticionDe(argumentos);
-    return Tabla::AlmanaqueDe(peticion, Tabla::CalculaDias(peticion));
+    return Salidas::AlmanaqueDe(peticion, Dias::CalculaDias(peticion));
 }
 
 // The program's own adapter, under the name the tests have used.
 inline Dibujo::Almanaque AlmanaqueDe(const Tabla::Peticion& peticion,
-                                     const std::vector<Tabla::DiaCalculado>& dias) {
-    return Tabla::AlmanaqueDe(peticion, dias);
+                                     const std::vector<Dias::DiaCalculado>& dias) {
+    return Salidas::AlmanaqueDe(peticion, dias);
 }
 
 }  // namespace Vespalba::Pruebas

@@ -36,16 +36,18 @@
 #include "ahora_comun.h"
 #include "astro/eventos.h"
 #include "dias/dias.h"
+#include "dias/lectura.h"
+#include "dias/objetivo.h"
 #include "dias/proximo.h"
-#include "places/guardado.h"
-#include "tools/tabla/espera.h"
-#include "tools/tabla/objetivo.h"
-#include "tools/tabla/orden.h"
+#include "lugares/guardado.h"
+#include "tabla/espera.h"
+#include "tabla/orden.h"
 
 namespace {
 
 using namespace std::chrono;
 using namespace Vespalba::Tabla;
+using namespace Vespalba::Dias;
 using Vespalba::Dias::EstadoProximo;
 using Vespalba::Dias::TipoSuceso;
 

@@ -24,8 +24,8 @@
 
 #include "astro/eventos.h"
 #include "astro/vectorial.h"
+#include "calculadora/validacion.h"
 #include "ventana_fixture.h"
-#include "window/validacion.h"
 
 namespace MV = Vespalba::ModuloVespalba;
 

@@ -6,7 +6,7 @@
 
 #include <QApplication>
 
-#include "window/aplicacion.h"
+#include "calculadora/aplicacion.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

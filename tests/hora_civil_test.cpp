@@ -14,20 +14,20 @@
 
 #include "astro/almanaque.h"
 #include "astro/eventos.h"
-#include "places/zonas.h"
-#include "tools/tabla/orden.h"
-#include "tools/tabla/salida.h"
+#include "lugares/zonas.h"
+#include "salidas/salida.h"
+#include "tabla/orden.h"
 
 namespace {
 
 using namespace std::chrono;
 using Vespalba::DescribeDia;
 using Vespalba::DiaCivil;
+using Vespalba::Dias::CalculaDia;
+using Vespalba::Dias::CalculaDias;
+using Vespalba::Dias::DiaCalculado;
 using Vespalba::ModuloVespalba::EventoClase;
 using Vespalba::ModuloVespalba::NumClases;
-using Vespalba::Tabla::CalculaDia;
-using Vespalba::Tabla::CalculaDias;
-using Vespalba::Tabla::DiaCalculado;
 using Vespalba::Tabla::Peticion;
 
 sys_days Dia(int a, int m, int d) {
@@ -122,7 +122,7 @@ TEST(DiaCivil, FilasDeLosDiasDeCambio) {
             Peticion texto = p;
             texto.desde = texto.hasta = Dia(c.anio, c.mes, c.dia);
             const QString cabecera =
-                QString::fromUtf8(Vespalba::Tabla::Escribe(texto)).section('\n', 1, 1);
+                QString::fromUtf8(Vespalba::Salidas::Escribe(texto)).section('\n', 1, 1);
             const QString nota = QString::fromUtf8(c.nota);
             const QStringList delCambio = {nota.section(", ", 1).section(" → ", 0, 0),
                                            nota.section(" → ", -1)};
@@ -149,7 +149,7 @@ TEST(DiaCivil, FilasDeLosDiasDeCambio) {
         // day, read on the clock in force then, its hour that clock's.
         const DiaCivil civil =
             DescribeDia(QTimeZone(QByteArray(c.zona)), QDate(c.anio, c.mes, c.dia));
-        const Vespalba::Tabla::AlmanaqueDia& a = d.almanaque;
+        const Vespalba::Dias::AlmanaqueDia& a = d.almanaque;
         ASSERT_TRUE(a.horaMediodia.has_value());
         EXPECT_GE(a.mediodia.segundos, civil.inicio.toSecsSinceEpoch());
         EXPECT_LT(a.mediodia.segundos, civil.inicio.toSecsSinceEpoch() + civil.Segundos());
@@ -215,7 +215,7 @@ TEST(Almanaque, CambioDeLuzSinSaltoEnLosCambiosDeHora) {
         for (std::size_t i = 1; i < dias.size(); ++i) {
             ASSERT_TRUE(dias[i].almanaque.cambioLuz && dias[i - 1].almanaque.cambioLuz);
             EXPECT_LE(std::abs(*dias[i].almanaque.cambioLuz - *dias[i - 1].almanaque.cambioLuz), 6)
-                << Vespalba::Tabla::FilaTexto(p, dias[i]).front().texto.toStdString();
+                << Vespalba::Dias::FilaTexto(p, dias[i]).front().texto.toStdString();
         }
     }
 }
@@ -280,8 +280,8 @@ TEST(DiaCivil, FechaSaltadaEnCadaFormato) {
     p.zonaHoraria = QStringLiteral("Pacific/Apia");
     p.desde = Dia(2011, 12, 29);
     p.hasta = Dia(2011, 12, 31);
-    p.formato = Vespalba::Tabla::BuscaFormato(QStringLiteral("csv"));
-    const QList<QByteArray> filas = Vespalba::Tabla::Escribe(p).trimmed().split('\n');
+    p.formato = Vespalba::Salidas::BuscaFormato(QStringLiteral("csv"));
+    const QList<QByteArray> filas = Vespalba::Salidas::Escribe(p).trimmed().split('\n');
     ASSERT_EQ(filas.size(), 4);
     auto campos = [](const QByteArray& fila) {
         int n = 1;
@@ -297,14 +297,14 @@ TEST(DiaCivil, FechaSaltadaEnCadaFormato) {
     EXPECT_TRUE(filas[2].startsWith("2011-12-30,")) << filas[2].constData();
     EXPECT_TRUE(filas[2].contains(",false,"));
 
-    p.formato = Vespalba::Tabla::BuscaFormato(QStringLiteral("texto"));
-    const QString texto = QString::fromUtf8(Vespalba::Tabla::Escribe(p));
+    p.formato = Vespalba::Salidas::BuscaFormato(QStringLiteral("texto"));
+    const QString texto = QString::fromUtf8(Vespalba::Salidas::Escribe(p));
     const QString fila = texto.split('\n').filter("2011-12-30").value(0);
     EXPECT_TRUE(fila.endsWith("no existe en la zona")) << fila.toStdString();
     EXPECT_LE(fila.size(), 160);
 
-    p.formato = Vespalba::Tabla::BuscaFormato(QStringLiteral("json"));
-    const QByteArray json = Vespalba::Tabla::Escribe(p).split('\n').value(1);
+    p.formato = Vespalba::Salidas::BuscaFormato(QStringLiteral("json"));
+    const QByteArray json = Vespalba::Salidas::Escribe(p).split('\n').value(1);
     EXPECT_TRUE(json.contains("\"existe\":false")) << json.constData();
     EXPECT_TRUE(json.contains("\"clases\":null")) << json.constData();
 }

@@ -13,9 +13,9 @@
 #include <functional>
 #include <string>
 
+#include "calculadora/eleccion_lista.h"
 #include "calculo_fixture.h"
-#include "places/lugares.h"
-#include "window/eleccion_lista.h"
+#include "lugares/lugares.h"
 
 namespace {
 

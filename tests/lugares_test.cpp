@@ -15,8 +15,8 @@
 #include <string>
 #include <variant>
 
-#include "places/lugares.h"
-#include "window/validacion.h"
+#include "calculadora/validacion.h"
+#include "lugares/lugares.h"
 
 using namespace Vespalba;
 

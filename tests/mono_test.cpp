@@ -37,11 +37,11 @@
 #include <variant>
 
 #include "astro/eventos.h"
-#include "places/lugares.h"
-#include "results/area_resultados.h"
-#include "results/resultados.h"
+#include "calculadora/validacion.h"
+#include "lugares/lugares.h"
+#include "resultados/area_resultados.h"
+#include "resultados/resultados.h"
 #include "ventana_fixture.h"
-#include "window/validacion.h"
 
 namespace {
 

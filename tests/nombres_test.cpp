@@ -6,8 +6,8 @@
 
 #include <QString>
 
-#include "places/lugares.h"
-#include "places/nombres.h"
+#include "lugares/lugares.h"
+#include "lugares/nombres.h"
 
 using namespace Vespalba;
 

@@ -26,11 +26,11 @@
 #include <string>
 #include <vector>
 
-#include "places/catalogo_mo.h"
-#include "places/nombres.h"
-#include "places/nomenclator.h"
-#include "places/poblados.h"
-#include "places/zona_geo.h"
+#include "lugares/catalogo_mo.h"
+#include "lugares/nombres.h"
+#include "lugares/nomenclator.h"
+#include "lugares/poblados.h"
+#include "lugares/zona_geo.h"
 
 using namespace Vespalba;
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "calculo_fixture.h"
-#include "results/colores.h"
+#include "resultados/colores.h"
 
 namespace {
 

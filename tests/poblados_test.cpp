@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The file of GeoNames' places of 1,000 people or more
-// (places/datos/poblados.idx): its places as tools/datos/poblados.py wrote
+// (lugares/datos/poblados.idx): its places as lugares/datos/poblados.py wrote
 // them, every reduced name as NombreComparable reduces the name, and
 // damaged files refused whole with a reason, never read past their end.
 #include <gtest/gtest.h>
@@ -13,8 +13,8 @@
 #include <functional>
 #include <string>
 
-#include "places/nombres.h"
-#include "places/poblados.h"
+#include "lugares/nombres.h"
+#include "lugares/poblados.h"
 
 using namespace Vespalba;
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "dias_trabajados.h"
-#include "results/resultados.h"
+#include "resultados/resultados.h"
 
 using namespace Vespalba;
 using DiasTrabajados::PantallaEsperada;

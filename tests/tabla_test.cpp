@@ -27,14 +27,27 @@
 
 #include "dias/proximo.h"
 #include "dias_trabajados.h"
-#include "places/lugares.h"
-#include "places/nombres.h"
-#include "places/nomenclator.h"
+#include "lugares/lectura.h"
+#include "lugares/lugares.h"
+#include "lugares/nombres.h"
+#include "lugares/nomenclator.h"
 #include "programa_tabla.h"
-#include "tools/tabla/orden.h"
-#include "tools/tabla/salida.h"
+#include "salidas/salida.h"
+#include "tabla/lugares.h"
+#include "tabla/orden.h"
 
 using namespace Vespalba::Tabla;
+using namespace Vespalba::Dias;
+using Vespalba::Lectura;
+using Vespalba::LeeDesfase;
+using Vespalba::LeeLatitud;
+using Vespalba::LeeLongitud;
+using Vespalba::Salidas::BuscaFormato;
+using Vespalba::Salidas::Decimal;
+using Vespalba::Salidas::Formatos;
+using Vespalba::Salidas::FormatoSalida;
+using Vespalba::Salidas::Lamina;
+using Vespalba::Salidas::Papel;
 
 namespace {
 
@@ -113,7 +126,7 @@ TEST(LeeLongitud, DosFormas) {
 
 // A fixed zone from -12 (the date line's west side) to +14 (the Line
 // Islands; Auckland's summer is +13), in quarter hours.
-TEST(LeeZona, DeMenosDoceAMasCatorceEnCuartos) {
+TEST(LeeDesfase, DeMenosDoceAMasCatorceEnCuartos) {
     const CasoCoordenada casos[] = {
         {"-4", -4.0},   {"5.5", 5.5},  {"5.75", 5.75},   {"12", 12.0},  {"-12", -12.0},
         {"+3", 3.0},    {"-0", 0.0},   {"12.25", 12.25}, {"13", 13.0},  {"14", 14.0},
@@ -121,7 +134,7 @@ TEST(LeeZona, DeMenosDoceAMasCatorceEnCuartos) {
         {"5.333", {}},  {"abc", {}},   {"4W", {}},       {"", {}},
     };
     for (const CasoCoordenada& c : casos) {
-        const Lectura l = LeeZona(QString::fromUtf8(c.texto));
+        const Lectura l = LeeDesfase(QString::fromUtf8(c.texto));
         ASSERT_EQ(l.valor.has_value(), c.valor.has_value()) << c.texto;
         if (c.valor) {
             EXPECT_EQ(*l.valor, *c.valor) << c.texto;

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "astro/tiempo.h"
-#include "window/lectura.h"
-#include "window/validacion.h"
+#include "calculadora/lectura.h"
+#include "calculadora/validacion.h"
 
 using namespace Vespalba;
 using Vespalba::ModuloVespalba::BuscaEventos;

@@ -13,7 +13,7 @@
 #include <memory>
 #include <ostream>
 
-#include "window/FormVespalbaCivilNautico.h"
+#include "calculadora/FormVespalbaCivilNautico.h"
 
 // Lets GoogleTest print a QString as text in its failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

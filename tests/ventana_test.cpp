@@ -20,7 +20,7 @@
 #include <QStyleOption>
 #include <vector>
 
-#include "results/colores.h"
+#include "resultados/colores.h"
 #include "ventana_fixture.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The zone of any coordinates (places/zona_geo.h): the nautical zones of the
+// The zone of any coordinates (lugares/zona_geo.h): the nautical zones of the
 // longitude; places whose zone is known (islands, the Chilean sea, the
 // overlap in Xinjiang); and the index against the exact answer of the
 // boundaries, computed by tests/datos/genera_zonas_geo.py with shapely on the
@@ -23,8 +23,8 @@
 #include <thread>
 #include <vector>
 
-#include "places/zona_geo.h"
-#include "places/zonas.h"
+#include "lugares/zona_geo.h"
+#include "lugares/zonas.h"
 
 using namespace Vespalba;
 

@@ -2,12 +2,13 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The project's checks from a tree without git: the last commit unpacked as
 # git archive makes it (as release tarballs and distribution source
-# packages are made), with this checkout's scripts/archivos, formato and
-# guiones laid over it, and git out of reach on PATH. scripts/archivos must
-# list there exactly what git ls-files lists for the commit, in its order,
+# packages are made), with this checkout's scripts/archivos, formato,
+# guiones and arquitectura (and the README whose map it reads) laid over
+# it, and git out of reach on PATH. scripts/archivos must list there
+# exactly what git ls-files lists for the commit, in its order,
 # with and without the patterns scripts/formato and scripts/guiones pass,
 # before and after a build folder is configured in the tree; then
-# scripts/formato and scripts/guiones must pass there.
+# scripts/formato, scripts/guiones and scripts/arquitectura must pass there.
 #   tests/archivos/archivos_test.sh CARPETA_DEL_PROYECTO
 # Exits 77 (skipped) when that folder is not a git checkout, as in a tree
 # unpacked from an archive: there is no commit to compare with.
@@ -29,7 +30,7 @@ trap 'rm -rf "$temporal"' EXIT
 arbol=$temporal/arbol
 mkdir "$arbol"
 git -C "$fuente" archive HEAD | tar -x -C "$arbol"
-propios=(scripts/archivos scripts/formato scripts/guiones)
+propios=(scripts/archivos scripts/formato scripts/guiones scripts/arquitectura README.md)
 for f in "${propios[@]}"; do
     cp -p "$fuente/$f" "$arbol/$f"
 done
@@ -115,7 +116,7 @@ fi
 comprueba "después de configurar build/"
 
 # The README's checks, run in the tree without git.
-for orden in scripts/guiones scripts/formato; do
+for orden in scripts/guiones scripts/formato scripts/arquitectura; do
     if ! (cd "$arbol" && PATH=$sin_git "$orden" >/dev/null); then
         echo "archivos_test: $orden falla sin git" >&2
         fallos=$((fallos + 1))

@@ -3,8 +3,8 @@
 """The oracle for zona_geo_test: points with the zone the timezone-boundary-
 builder polygons give them, computed with shapely (Debian's python3-shapely,
 GEOS) on the full-precision polygons of the same geo-tz package that
-tools/datos/zonas_geo.py reduces to places/datos/zonas.idx (see
-tools/datos/geotz.py for the package, its version and sha256). It shares no
+lugares/datos/zonas_geo.py reduces to lugares/datos/zonas.idx (see
+lugares/datos/geotz.py for the package, its version and sha256). It shares no
 code with the index: neither its simplification nor its quantization nor the
 C++ reader's ray test.
 
@@ -47,7 +47,7 @@ from shapely.prepared import prep
 from shapely.geometry import Point
 
 AQUI = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(AQUI, "..", "..", "tools", "datos"))
+sys.path.insert(0, os.path.join(AQUI, "..", "..", "lugares", "datos"))
 import geotz  # noqa: E402
 
 TIERRA = 100000
@@ -167,7 +167,7 @@ def escribe(ruta, titulo, oraculo, puntos):
         f.write(f"# Oracle: tests/datos/genera_zonas_geo.py (shapely {shapely_version()}) on "
                 f"{geotz.PAQUETE} {geotz.VERSION}, {geotz.URL}, sha256 {geotz.SHA256}.\n")
         f.write("# The boundaries: timezone-boundary-builder (OpenStreetMap contributors), "
-                "ODbL-1.0; see places/datos/ZONAS-PROCEDENCIA.md.\n")
+                "ODbL-1.0; see lugares/datos/ZONAS-PROCEDENCIA.md.\n")
         f.write("Z 0 mar\n")
         for z in usadas:
             if z:

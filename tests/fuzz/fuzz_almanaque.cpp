@@ -18,7 +18,7 @@
 
 #include "almanaque/modelo.h"
 #include "almanaque/preferencias.h"
-#include "places/zonas.h"
+#include "lugares/zonas.h"
 
 namespace {
 

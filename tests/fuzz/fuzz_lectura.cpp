@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <variant>
 
-#include "window/lectura.h"
-#include "window/validacion.h"
+#include "calculadora/lectura.h"
+#include "calculadora/validacion.h"
 
 namespace {
 

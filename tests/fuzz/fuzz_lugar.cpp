@@ -13,11 +13,11 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "places/catalogo_mo.h"
-#include "places/lugares.h"
-#include "places/nombres.h"
-#include "places/nomenclator.h"
-#include "tools/tabla/orden.h"
+#include "lugares/catalogo_mo.h"
+#include "lugares/lugares.h"
+#include "lugares/nombres.h"
+#include "lugares/nomenclator.h"
+#include "tabla/orden.h"
 
 namespace {
 
@@ -74,9 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tam
     if (problema.isEmpty()) {
         Exige(std::fabs(p.latitud) < 75.0 && std::fabs(p.longitud) <= 180.0);
         Exige(!p.zonaDelLugar.isEmpty() && !p.nombreCompleto.isEmpty() && !p.lugar.isEmpty());
-        Exige(!Vespalba::Tabla::UnaLinea(aviso).contains(QLatin1Char('\n')));
+        Exige(!Vespalba::UnaLinea(aviso).contains(QLatin1Char('\n')));
     } else {
-        Exige(!Vespalba::Tabla::UnaLinea(problema).contains(QLatin1Char('\n')));
+        Exige(!Vespalba::UnaLinea(problema).contains(QLatin1Char('\n')));
     }
     return 0;
 }

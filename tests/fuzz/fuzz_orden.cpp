@@ -13,10 +13,10 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "places/zonas.h"
-#include "tools/tabla/formatos.h"
-#include "tools/tabla/orden.h"
-#include "tools/tabla/salida.h"
+#include "lugares/zonas.h"
+#include "salidas/formatos.h"
+#include "salidas/salida.h"
+#include "tabla/orden.h"
 
 namespace {
 
@@ -59,11 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tam
     Vespalba::Tabla::Peticion p = orden.peticion;
     // A few days are enough to exercise the writers.
     if (p.hasta - p.desde > std::chrono::days{3}) p.hasta = p.desde + std::chrono::days{3};
-    for (const Vespalba::Tabla::FormatoSalida& f : Vespalba::Tabla::Formatos()) {
+    for (const Vespalba::Salidas::FormatoSalida& f : Vespalba::Salidas::Formatos()) {
         // The text writers; the drawings need a platform (tabla_dibujo_test).
-        if (!Vespalba::Tabla::EsTexto(f)) continue;
+        if (!Vespalba::Salidas::EsTexto(f)) continue;
         p.formato = &f;
-        const QString salida = QString::fromUtf8(Vespalba::Tabla::Escribe(p));
+        const QString salida = QString::fromUtf8(Vespalba::Salidas::Escribe(p));
         Exige(!salida.isEmpty());
         // A number that is not one, as Qt or the C library would write it.
         static const QRegularExpression noNumero(QStringLiteral("\\b(nan|inf|infinity)\\b"),

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// libFuzzer target: arbitrary bytes as a places file (places/poblados.h).
+// libFuzzer target: arbitrary bytes as a places file (lugares/poblados.h).
 // A file is refused with a reason, or every one of its places reads inside
 // the bytes: names, regions and reduced names within the data, coordinates
 // in range, each id found again; never a crash, a read past the end or a
@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "places/poblados.h"
+#include "lugares/poblados.h"
 
 namespace {
 

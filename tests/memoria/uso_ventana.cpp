@@ -14,8 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "window/FormVespalbaCivilNautico.h"
-#include "window/aplicacion.h"
+#include "calculadora/FormVespalbaCivilNautico.h"
+#include "calculadora/aplicacion.h"
 
 namespace {
 

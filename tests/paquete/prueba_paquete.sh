@@ -15,7 +15,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 referencia=${1:-build}
-tabla_ref=$referencia/tools/vespalba-tabla
+tabla_ref=$referencia/tabla/vespalba-tabla
 cierra=$referencia/tests/cierra_ventana
 for f in "$tabla_ref" "$cierra"; do
     [ -x "$f" ] || { echo "prueba_paquete: falta $f (compile antes $referencia/)" >&2; exit 1; }
@@ -98,7 +98,7 @@ else
 fi
 
 # --- Desktop entries: their programs and icons are the installed ones -------
-for entrada in vespalba:window/iconos:Vespalba "vespalba-almanaque:almanaque/iconos:Vespalba almanaque"; do
+for entrada in vespalba:calculadora/iconos:Vespalba "vespalba-almanaque:almanaque/iconos:Vespalba almanaque"; do
     IFS=: read -r nombre carpeta titulo <<<"$entrada"
     escritorio=$raiz/usr/share/applications/$nombre.desktop
     desktop-file-validate "$escritorio" || falla "desktop-file-validate $nombre.desktop"
