@@ -12,6 +12,7 @@
 
 #include "lugares/nomenclator.h"
 #include "lugares/poblados.h"
+#include "tabla/lugares.h"
 #include "tabla/orden.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "lugares/lugares.h"
 #include "lugares/nombres.h"
 #include "lugares/nomenclator.h"
+#include "rechazos.h"
 #include "salidas/salida.h"
 #include "tabla/lugares.h"
 #include "tabla/orden.h"
@@ -128,6 +129,132 @@ Busqueda BuscaLugares(const QString& texto) {
             {},
             mundo->Aviso().isEmpty() ? QString()
                                      : UnaLinea(QStringLiteral("--buscar: ") + mundo->Aviso())};
+}
+
+// ------------------------------------------------------------------ places
+
+namespace {
+
+// Towns named in a list: "Nombre, País", or "Nombre, Región, País" for those
+// whose name and country the list repeats.
+QStringList NombresDistinguibles(const std::vector<Poblado>& poblados) {
+    QStringList cortos;
+    for (const Poblado& t : poblados) {
+        cortos << QStringList{t.nombre, t.pais}.join(QStringLiteral(", "));
+    }
+    QStringList nombres;
+    for (std::size_t k = 0; k < poblados.size(); ++k) {
+        nombres << QStringLiteral("«%1»").arg(cortos.count(cortos[qsizetype(k)]) > 1
+                                                  ? poblados[k].NombreCompleto()
+                                                  : cortos[qsizetype(k)]);
+    }
+    return nombres;
+}
+
+// The close names of both sources, for a refusal: "parecidos: Valparaíso
+// (vea --lugares); en el nomenclátor: «Valparaíso, Chile», ... (vea
+// --buscar)". `delNomenclator` and `mas` (how many more towns there are)
+// come from the caller. Empty when there are none.
+QString Pista(const QString& nombre, const std::vector<Poblado>& delNomenclator, int mas) {
+    QStringList deLaTabla;
+    for (int j : LugaresParecidos(nombre)) {
+        deLaTabla << NombreLugar(j).trimmed();
+    }
+    QStringList partes;
+    if (!deLaTabla.isEmpty()) {
+        partes << QStringLiteral("parecidos: %1 (vea --lugares)").arg(deLaTabla.join(", "));
+    }
+    if (!delNomenclator.empty()) {
+        partes << QStringLiteral("%1: %2%3 (vea --buscar)")
+                      .arg(deLaTabla.isEmpty() ? QStringLiteral("parecidos en el nomenclátor")
+                                               : QStringLiteral("en el nomenclátor"),
+                           NombresDistinguibles(delNomenclator).join(QStringLiteral(", ")),
+                           mas > 0 ? QStringLiteral(" y %1 más").arg(mas) : QString());
+    }
+    return partes.join(QStringLiteral("; "));
+}
+
+// Close names listed in a refusal, from the gazetteer.
+constexpr int MaximoParecidos = 8;
+
+}  // namespace
+
+QString PistaDeLugar(const QString& nombre) {
+    const Nomenclator* mundo = Nomenclator::Mundial();
+    return Pista(nombre, mundo ? mundo->Parecidos(nombre, MaximoParecidos) : std::vector<Poblado>{},
+                 0);
+}
+
+QString LeeNombreDeLugar(const QString& nombre, Peticion& p, QString& aviso) {
+    const QString opcion = QStringLiteral("--lugar");
+    const LugarPorNombre hallado = BuscaPorNombre(nombre, MaximoParecidos);
+    const Encontrados& e = hallado.encontrados;
+    // Why the places of 1,000 people or more are missing, when they are.
+    const QString sinPueblos = hallado.avisoNomenclator.isEmpty()
+                                   ? QString()
+                                   : QStringLiteral(" (%1)").arg(hallado.avisoNomenclator);
+    switch (hallado.resultado) {
+        case LugarPorNombre::Resultado::DeLaTabla: {
+            const Lugar& l = Lugares[hallado.tabla];
+            const Coordenadas c = CoordenadasDe(l);
+            p.lugar = NombreLugar(hallado.tabla);
+            p.latitud = c.latitud;
+            p.longitud = -c.longitud + 0.0;  // west positive for the search
+            p.zonaDelLugar = QString::fromUtf8(l.Zona.data(), qsizetype(l.Zona.size()));
+            // The name alone, as the window's list shows it: a run at one of the
+            // forty places prints what it printed before the gazetteer.
+            p.nombreCompleto = p.lugar.trimmed();
+            return {};
+        }
+        case LugarPorNombre::Resultado::SinNomenclator:
+            return Rechazo(
+                opcion, nombre, QStringLiteral("no es uno de los 40 lugares"),
+                QStringLiteral("para buscarlo entre los pueblos y ciudades del mundo: ") +
+                    hallado.motivo);
+        case LugarPorNombre::Resultado::Desconocido: {
+            const QString pista = PistaDeLugar(nombre);
+            return Rechazo(opcion, nombre, QStringLiteral("lugar desconocido") + sinPueblos,
+                           pista.isEmpty() ? rangoLugar : pista);
+        }
+        case LugarPorNombre::Resultado::Ambiguo:
+            // Part of several names: which one was meant cannot be told.
+            return Rechazo(opcion, nombre,
+                           QStringLiteral("lugar ambiguo, %1 nombres del nomenclátor lo contienen")
+                               .arg(e.total),
+                           Pista(nombre, e.poblados, e.total - int(e.poblados.size())));
+        case LugarPorNombre::Resultado::FueraDeRango: {
+            const Poblado& t = e.poblados.front();
+            return Rechazo(opcion, nombre,
+                           QStringLiteral("%1 está a %2 grados de latitud: fuera de rango")
+                               .arg(t.NombreCompleto(), QString::number(t.latitud, 'f', 2)),
+                           rangoLat);
+        }
+        case LugarPorNombre::Resultado::DelNomenclator: break;
+    }
+    const Poblado& t = e.poblados.front();
+    p.lugar = t.nombre;
+    p.latitud = t.latitud + 0.0;
+    p.longitud = -t.longitud + 0.0;  // west positive for the search
+    p.zonaDelLugar = t.zona;
+    p.nombreCompleto = t.NombreCompleto();
+    if (e.total > 1) {
+        aviso = QStringLiteral(
+                    "--lugar «%1»: se usó %2 (%3 habitantes), el más poblado de los %4 con ese "
+                    "nombre; hay %5 más (vea --buscar; elija con «Nombre, País» o «Nombre, "
+                    "Región»)")
+                    .arg(nombre, t.NombreCompleto(), QString::number(t.habitantes))
+                    .arg(e.total)
+                    .arg(e.total - 1);
+    } else if (!e.completos) {
+        aviso = QStringLiteral("--lugar «%1»: se usó %2, el único cuyo nombre lo contiene")
+                    .arg(nombre, t.NombreCompleto());
+    }
+    if (!hallado.avisoNomenclator.isEmpty()) {
+        aviso = (aviso.isEmpty() ? QStringLiteral("--lugar «%1»: ").arg(nombre)
+                                 : aviso + QStringLiteral("; ")) +
+                hallado.avisoNomenclator;
+    }
+    return {};
 }
 
 }  // namespace Vespalba::Tabla

@@ -125,23 +125,4 @@ QString RechazoTerminal(const Peticion& peticion, bool destinoEsTerminal);
 // The text of --help.
 QString TextoAyuda();
 
-// ----------------------------------------------------------------- places
-
-// The place of --lugar by name: one of the forty places, compared as
-// NombreComparable does (the gazetteer is not opened then; its full name is
-// its name as the window's list shows it, "Valparaíso"); otherwise a town
-// of the gazetteer, asked for as "Nombre", "Nombre, Región" or "Nombre, País"
-// (see Nomenclator::Busca). Several towns with the whole name: the most
-// populous, and `aviso` says which and how many others there were; a part of
-// one name only: that town, and `aviso` says which. Fills the place's name,
-// coordinates, zone and full name in p, or gives the one-line refusal:
-// unknown (with close names from both sources), a part of several names,
-// a town at 75 degrees of latitude or more, or no gazetteer installed.
-QString LeeNombreDeLugar(const QString& nombre, Peticion& p, QString& aviso);
-
-// Close names of both sources for a refusal ("parecidos: Valparaíso (vea
-// --lugares); en el nomenclátor: «Valparaíso, Chile», ..."); empty when
-// there are none. Opens the gazetteer.
-QString PistaDeLugar(const QString& nombre);
-
 }  // namespace Vespalba::Tabla

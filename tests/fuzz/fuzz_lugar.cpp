@@ -17,6 +17,7 @@
 #include "lugares/lugares.h"
 #include "lugares/nombres.h"
 #include "lugares/nomenclator.h"
+#include "tabla/lugares.h"
 #include "tabla/orden.h"
 
 namespace {
