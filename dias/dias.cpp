@@ -281,7 +281,7 @@ void CalculaDiaConCambio(const Consulta& consulta, DiaCalculado& d, const QTimeZ
     }
     // Order and elapsed daylight from the instants, texts from the clock.
     d.pantalla = ComponeResultados(rejilla, &d.eventos);
-    d.horasLuz = HorasDeLuz(rejilla);
+    d.horasLuz = HorasDeLuz(rejilla, double(civil.Segundos()) / 3600.0);
     const QDate fecha(int(d.fecha.year()), int(unsigned(d.fecha.month())),
                       int(unsigned(d.fecha.day())));
     for (const QTimeZone::OffsetData& cambio : civil.cambios) {

@@ -53,9 +53,15 @@ constexpr CajasClase cajasSol[] = {
 
 std::string_view NombreCaja(Caja caja) { return nombresCaja[static_cast<int>(caja)]; }
 
-std::optional<double> HorasDeLuz(const EventosDia& eventos) {
+std::optional<double> HorasDeLuz(const EventosDia& eventos, double duracionDia) {
     const EventoClase& sol = eventos[ClaseEvento::Sol];
-    if (sol.hayOrto && sol.hayOcaso) return sol.horaOcaso - sol.horaOrto;
+    if (sol.hayOrto && sol.hayOcaso) {
+        const double entre = sol.horaOcaso - sol.horaOrto;
+        // A sunset before the sunrise ends the light of the evening before
+        // and the sunrise starts the light that lasts past midnight: the
+        // day's light is what lies outside the two.
+        return entre < 0.0 ? duracionDia + entre : entre;
+    }
     if (sol.estado == EstadoClase::SiempreSobre) return 24.0;
     if (sol.estado == EstadoClase::SiempreBajo) return 0.0;
     return std::nullopt;

@@ -73,10 +73,17 @@ struct PantallaResultados {
     const CajaResultado& operator[](Caja c) const { return cajas[static_cast<int>(c)]; }
 };
 
-// Hours of daylight of a day: sunset - sunrise (negative when the sunset
-// comes first in the local day), 24 when the Sun stays up, 0 when it stays
-// down; none when only one of sunrise and sunset was found.
-std::optional<double> HorasDeLuz(const ModuloVespalba::EventosDia& eventos);
+// Hours of daylight of a day: the sunlit time within it. Sunset - sunrise
+// when the sunrise comes first; when the sunset comes first (a zone far from
+// the place's longitude: the Sun sets in the morning and rises again in the
+// evening of the local date), the day's length + (sunset - sunrise), the
+// light after the sunrise and before the sunset. 24 when the Sun stays up,
+// 0 when it stays down; none when only one of sunrise and sunset was found.
+//   duracionDia: the local day's length, hours (23 or 25 on a day whose
+//                clock changes, when the events are hours on the grid that
+//                starts at its first instant).
+std::optional<double> HorasDeLuz(const ModuloVespalba::EventosDia& eventos,
+                                 double duracionDia = 24.0);
 
 // Composes the result area for one day's search.
 //   eventos: the day's EventosDia; times in local hours, [0, 24].

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "dias/celdas.h"
 #include "dias/dias.h"
@@ -132,6 +133,34 @@ TEST(FormaDeReloj, MediodiaConSegundos) {
     EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^7:50:\d\d$)")).match(t).hasMatch())
         << t.toStdString();
     EXPECT_EQ(t.mid(4), texto.mid(5));
+}
+
+// A zone far from the place's longitude (30 S, 100 W on a fixed +5.5 h): the
+// Sun sets in the morning and rises in the evening of each local date. The
+// hours of daylight are the light within the day, about 14 h, and their
+// change from one day to the next is the usual half minute, not a day.
+TEST(HorasDeLuz, OcasoAntesDelOrto) {
+    Consulta c;
+    c.latitud = -30.0;
+    c.longitud = 100.0;  // west positive
+    c.zona = 5.5;
+    c.desde = sys_days{2026y / December / 10};
+    c.hasta = sys_days{2026y / December / 12};
+    const std::vector<DiaCalculado> dias = CalculaDias(c);
+    ASSERT_EQ(dias.size(), 3u);
+    const char* esperadas[] = {"14:01", "14:01", "14:02"};
+    for (std::size_t i = 0; i < dias.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(Vespalba::Dias::TextoHorasDeLuz(dias[i]), QString::fromLatin1(esperadas[i]));
+        ASSERT_TRUE(dias[i].horasLuz);
+        EXPECT_GT(*dias[i].horasLuz, 14.0);
+        EXPECT_LT(*dias[i].horasLuz, 14.1);
+        if (i > 0) {
+            ASSERT_TRUE(dias[i].almanaque.cambioLuz);
+            EXPECT_GT(*dias[i].almanaque.cambioLuz, 0);
+            EXPECT_LT(*dias[i].almanaque.cambioLuz, 60);
+        }
+    }
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The display rules: the four worked days through the real search, then
 // synthetic days for each rule (moon ordering, truncated minutes, the ends
-// of the day, polar night and day, twilight without darkness, negative
-// daylight, the status sentence of the last class without events).
+// of the day, polar night and day, twilight without darkness, daylight
+// when the sunset comes first, the status sentence of the last class
+// without events).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -156,7 +157,7 @@ const Sintetico sinteticos[] = {
      {luna, Con(20.0, 14.5), civil, nautico, astro},
      {{" 10: 15", " 20: 45", " 20: 0", " 14: 30", " 7: 15", " 18: 22", " 6: 45", " 18: 52", " 6: 15",
        " 19: 30"},
-      "Orto Luna", "Ocaso Luna", "-6: 30", nullptr, {}}},
+      "Orto Luna", "Ocaso Luna", " 18: 30", nullptr, {}}},
     {"SoloOcasoDeSolSinHorasDeLuz",
      {luna, Con(std::nullopt, 16.25), civil, nautico, astro},
      {{" 10: 15", " 20: 45", "", " 16: 15", " 7: 15", " 18: 22", " 6: 45", " 18: 52", " 6: 15",
@@ -176,6 +177,51 @@ const Sintetico sinteticos[] = {
       "Ocaso Luna", "Orto Luna", " 0: 0", "Siempre Bajo el Horizonte.", {}}},
 };
 // clang-format on
+// The daylight of a day whose sunset comes first is the light outside the
+// two: after the sunrise to the day's end, and from its start to the
+// sunset. The day lasts 23 or 25 hours when its clock changes.
+TEST(HorasDeLuz, ConElOcasoAntesDelOrtoEsLaLuzFueraDeLosDos) {
+    // clang-format off
+    const struct {
+        double orto, ocaso, duracionDia, luz;
+    } casos[] = {
+        {7.75, 17.875, 24.0, 10.125},  // the sunrise first: sunset - sunrise, as always
+        {20.0, 14.5, 24.0, 18.5},
+        {17.0, 7.0, 24.0, 14.0},
+        {20.0, 14.5, 25.0, 19.5},     // the day the clocks go back
+        {20.0, 14.5, 23.0, 17.5},     // the day they go forward
+        {12.0, 12.0, 24.0, 0.0},
+    };
+    // clang-format on
+    for (const auto& c : casos) {
+        EventosDia d;
+        d[ClaseEvento::Sol] = Con(c.orto, c.ocaso);
+        const std::optional<double> luz = HorasDeLuz(d, c.duracionDia);
+        ASSERT_TRUE(luz.has_value());
+        EXPECT_DOUBLE_EQ(*luz, c.luz) << c.orto << " " << c.ocaso << " " << c.duracionDia;
+    }
+}
+
+// A zone far from the place's longitude: at 30 S, 100 W on a fixed +5.5 h
+// the Sun sets at 7:04:07 and rises at 17:02:09 on 2026-12-11; the
+// calculator shows the light within the day, 24 h + (7.0689 - 17.0359) h =
+// 14 h 1.98 min truncated to the minute as every day's is, and no longer
+// "-10: 1".
+TEST(HorasDeLuz, ZonaLejosDeLaLongitudEnLaCalculadora) {
+    Vespalba::ModuloVespalba::DatosCalculo datos;
+    datos.Dia = 11;
+    datos.Mes = 12;
+    datos.Anio = 2026;
+    datos.Latitud = -30.0;
+    datos.Longitud = 100.0;  // west positive
+    datos.Zona = 5.5;
+    const EventosDia e = Vespalba::ModuloVespalba::BuscaEventos(datos);
+    const PantallaResultados p = ComponeResultados(e);
+    EXPECT_EQ(p[Caja::Orto].texto, " 17: 2");
+    EXPECT_EQ(p[Caja::Ocaso].texto, " 7: 4");
+    EXPECT_EQ(p.HorasLuz, " 14: 1");
+}
+
 INSTANTIATE_TEST_SUITE_P(Reglas, DiaSintetico, testing::ValuesIn(sinteticos),
                          [](const auto& info) { return std::string(info.param.nombre); });
 
