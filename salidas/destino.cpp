@@ -196,9 +196,15 @@ bool Destino::Abre(const QString& ruta) {
     do {
         descriptor_ = open(nativa.constData(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
     } while (descriptor_ < 0 && errno == EINTR);
-    if (descriptor_ < 0 && (errno == ENXIO || errno == ENOENT) && clase.descriptor >= 0) {
-        // This process's own descriptor that cannot be opened again (a
-        // socket behind it, or no /proc): written through a copy of it.
+    if (descriptor_ < 0 &&
+        (errno == ENXIO || errno == ENOENT || errno == EACCES || errno == EPERM) &&
+        clase.descriptor >= 0) {
+        // This process's own descriptor that cannot be opened again: a
+        // socket behind it, no /proc, or a pipe or file of another user
+        // (sudo -u, runuser, a service that changes user), which /proc
+        // refuses to reopen. Written through a copy of it, as the shell's
+        // >&1 does: where the descriptor stands, never truncated (a file
+        // opened for appending keeps what it had).
         const int banderas = fcntl(clase.descriptor, F_GETFL);
         if (banderas != -1 && (banderas & O_ACCMODE) != O_RDONLY) {
             descriptor_ = fcntl(clase.descriptor, F_DUPFD_CLOEXEC, 0);

@@ -24,7 +24,9 @@ enum class FormaDestino {
                 // a named pipe, a socket, a link to any of them, and
                 // /dev/stdout, /dev/stderr, /dev/fd/N and /proc/*/fd/N
                 // whatever they point at (replacing them would detach the
-                // file the shell gave the program)
+                // file the shell gave the program); this process's own
+                // descriptor that may not be opened again (another user's
+                // pipe or file, a socket) is written through a copy of it
 };
 
 // The form `ruta` (as typed: relative to the working folder, or absolute)

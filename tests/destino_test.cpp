@@ -199,10 +199,13 @@ enum class Lector {
     Cabeza,          // head -c 10 on the named pipe: reads 10 bytes and goes
     Tuberia,         // the program's standard output is a pipe
     ArchivoAbierto,  // its standard output is <scratch>/abierto, opened for appending
+    SocketAbierto,   // its standard output is a connected Unix socket, read here
 };
 
 // What the reader gets.
-enum class Recibe { Nada, Todo, Diez };
+// What the reader gets: Anadido is the file's earlier content followed by
+// everything (written through a copy of the descriptor, which appends).
+enum class Recibe { Nada, Todo, Diez, Anadido };
 
 struct Caso {
     const char* nombre;
@@ -331,6 +334,19 @@ TEST_P(Salida, EstadoLoLeidoYLoQueQueda) {
         }
         ASSERT_TRUE(lector.waitForStarted());
     }
+    // A connected socket as the program's standard output, read to its end
+    // on a thread of this process.
+    int conexion[2] = {-1, -1};
+    QByteArray delSocket;
+    std::thread lectorSocket;
+    if (c.lector == Lector::SocketAbierto) {
+        ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, conexion), 0);
+        lectorSocket = std::thread([&] {
+            char bloque[1 << 16];
+            ssize_t n;
+            while ((n = read(conexion[0], bloque, sizeof bloque)) > 0) delSocket.append(bloque, n);
+        });
+    }
     const QString ruta = c.ruta != nullptr ? QString::fromLatin1(c.ruta) : destino;
     QProcess programa;
     QStringList argumentos = Pedido + QStringList{"--salida", ruta};
@@ -345,8 +361,17 @@ TEST_P(Salida, EstadoLoLeidoYLoQueQueda) {
     if (c.lector == Lector::ArchivoAbierto) {
         programa.setStandardOutputFile(abierto, QIODevice::Append);
     }
+    if (c.lector == Lector::SocketAbierto) {
+        const int extremo = conexion[1];
+        programa.setChildProcessModifier([extremo] { dup2(extremo, STDOUT_FILENO); });
+    }
     programa.start();
     const Ejecucion e = Espera(programa);
+    if (c.lector == Lector::SocketAbierto) {
+        close(conexion[1]);  // the program's copy is closed: the reader's end of file
+        lectorSocket.join();
+        close(conexion[0]);
+    }
     Ejecucion leido;
     if (c.lector == Lector::Cat || c.lector == Lector::Cabeza) {
         // A reader the program never opened the pipe for gets its end of
@@ -381,8 +406,9 @@ TEST_P(Salida, EstadoLoLeidoYLoQueQueda) {
             break;
         case Lector::Tuberia: recibido = e.salida; break;
         case Lector::ArchivoAbierto: recibido = Lee(abierto); break;
+        case Lector::SocketAbierto: recibido = delSocket; break;
     }
-    if (c.lector != Lector::Tuberia) {
+    if (c.lector != Lector::Tuberia && c.lector != Lector::SocketAbierto) {
         EXPECT_TRUE(e.salida.isEmpty());
     }
     switch (c.recibe) {
@@ -392,6 +418,12 @@ TEST_P(Salida, EstadoLoLeidoYLoQueQueda) {
             EXPECT_TRUE(recibido == Referencia());
             break;
         case Recibe::Diez: EXPECT_EQ(recibido, Referencia().left(10)); break;
+        case Recibe::Anadido: {
+            const QByteArray previo(Referencia().size() * 2, 'x');
+            EXPECT_EQ(recibido.size(), previo.size() + Referencia().size());
+            EXPECT_TRUE(recibido == previo + Referencia());
+            break;
+        }
     }
 
     // What is left on disk: the same entries (no file left beside the
@@ -474,6 +506,18 @@ const Caso Casos[] = {
     {"lleno_como_root", Objeto::Lleno, nullptr, false, Lector::Nadie, 1, Recibe::Nada,
      "no queda espacio en el dispositivo"},
     {"socket", Objeto::Socket, nullptr, false, Lector::Nadie, 1, Recibe::Nada, "es un socket"},
+    // Another user's pipe, file or socket (sudo -u, runuser, a service that
+    // changes user): reopening /proc/self/fd/1 is refused, and the program
+    // writes through a copy of its own descriptor, as the shell's >&1 does;
+    // a file opened for appending keeps its content and gets the days after it.
+    {"dev_stdout_a_una_tuberia_como_nadie", Objeto::Nada, "/dev/stdout", true, Lector::Tuberia, 0,
+     Recibe::Todo, nullptr},
+    {"dev_fd_1_a_un_archivo_abierto_como_nadie", Objeto::Nada, "/dev/fd/1", true,
+     Lector::ArchivoAbierto, 0, Recibe::Anadido, nullptr},
+    {"dev_stdout_a_un_socket", Objeto::Nada, "/dev/stdout", false, Lector::SocketAbierto, 0,
+     Recibe::Todo, nullptr},
+    {"proc_self_fd_1_a_un_socket_como_nadie", Objeto::Nada, "/proc/self/fd/1", true,
+     Lector::SocketAbierto, 0, Recibe::Todo, nullptr},
 };
 
 INSTANTIATE_TEST_SUITE_P(Destinos, Salida, ::testing::ValuesIn(Casos),
