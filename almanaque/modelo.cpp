@@ -384,7 +384,20 @@ QString FechaEnPalabras(QDate fecha) {
 
 // ----------------------------------------------------------------- the day
 
-ResumenDia ResumeDia(const Dias::Consulta& consulta, const Dias::DiaCalculado& d) {
+namespace {
+
+// "sáb 12": a date as a short note beside a time of the next day.
+QString DiaCorto(QDate fecha) {
+    static const char* const dias[] = {"lun", "mar", "mié", "jue", "vie", "sáb", "dom"};
+    return QStringLiteral("%1 %2")
+        .arg(QString::fromUtf8(dias[fecha.dayOfWeek() - 1]))
+        .arg(fecha.day());
+}
+
+}  // namespace
+
+ResumenDia ResumeDia(const Dias::Consulta& consulta, const Dias::DiaCalculado& d,
+                     const Dias::DiaCalculado* siguiente) {
     ResumenDia r;
     const QDate fecha = FechaDe(sys_days{d.fecha});
     r.fecha = FechaEnPalabras(fecha);
@@ -433,15 +446,19 @@ ResumenDia ResumeDia(const Dias::Consulta& consulta, const Dias::DiaCalculado& d
         {"Fin del crepúsculo náutico", ClaseEvento::Nautico, 1},
         {"Fin del crepúsculo astronómico", ClaseEvento::Astronomico, 1},
     };
+    // Each row with its instant (seconds since 1970 UT), none for words.
+    std::vector<std::pair<Suceso, std::optional<qint64>>> filas;
     const auto suceso = [&](const Fila& f) {
         const EventoClase& e = d.eventos[f.clase];
         const std::size_t c = std::size_t(static_cast<int>(f.clase) - 1);  // as EventosDia::clases
         Suceso s;
+        std::optional<qint64> instante;
         s.nombre = QString::fromUtf8(f.nombre);
         const bool hay = f.cual == 0 ? e.hayOrto : e.hayOcaso;
         if (hay) {
             s.hora = Dias::HoraDeReloj(f.cual == 0 ? e.horaOrto : e.horaOcaso);
             s.nota = nota(d.instantes[c][std::size_t(f.cual)]);
+            instante = d.instantes[c][std::size_t(f.cual)].segundos;
         } else if (e.estado == EstadoClase::SiempreSobre) {
             s.hora = f.clase == ClaseEvento::Sol
                          ? QStringLiteral("no hay: el Sol no se pone")
@@ -452,9 +469,9 @@ ResumenDia ResumeDia(const Dias::Consulta& consulta, const Dias::DiaCalculado& d
         } else {
             s.hora = QStringLiteral("no hay este día");
         }
-        return s;
+        filas.emplace_back(s, instante);
     };
-    for (const Fila& f : antes) r.sol.push_back(suceso(f));
+    for (const Fila& f : antes) suceso(f);
     const Dias::AlmanaqueDia& a = d.almanaque;
     Suceso mediodia;
     mediodia.nombre = QStringLiteral("Mediodía solar");
@@ -466,8 +483,62 @@ ResumenDia ResumeDia(const Dias::Consulta& consulta, const Dias::DiaCalculado& d
     } else {
         mediodia.hora = QStringLiteral("no hay este día");
     }
-    r.sol.push_back(mediodia);
-    for (const Fila& f : despues) r.sol.push_back(suceso(f));
+    filas.emplace_back(mediodia,
+                       a.horaMediodia ? std::optional<qint64>(a.mediodia.segundos) : std::nullopt);
+    // The ends: one before the day's noon (or, without a noon, before its
+    // class's own beginning) closed last night; this evening's, when it
+    // falls after midnight, is the next day's end before its noon.
+    for (const Fila& f : despues) {
+        const std::size_t c = std::size_t(static_cast<int>(f.clase) - 1);
+        const EventoClase& e = d.eventos[f.clase];
+        const std::size_t fila = filas.size();
+        suceso(f);
+        const std::optional<qint64> fin = filas[fila].second;
+        bool deAnoche = false;
+        if (fin) {
+            deAnoche = a.horaMediodia ? *fin < a.mediodia.segundos
+                                      : e.hayOrto && *fin < d.instantes[c][0].segundos;
+        }
+        if (deAnoche) {
+            Suceso& s = filas[fila].first;
+            const QString cual = f.clase == ClaseEvento::Sol
+                                     ? QStringLiteral("ocaso de anoche")
+                                     : QStringLiteral("fin del crepúsculo de anoche");
+            s.nota = s.nota.isEmpty() ? cual : s.nota + QStringLiteral(", ") + cual;
+        }
+        if ((fin && !deAnoche) || siguiente == nullptr || !siguiente->existe) continue;
+        const EventoClase& m = siguiente->eventos[f.clase];
+        const Dias::AlmanaqueDia& am = siguiente->almanaque;
+        if (!m.hayOcaso || !am.horaMediodia) continue;
+        const Dias::Instante& t = siguiente->instantes[c][1];
+        if (t.segundos >= am.mediodia.segundos) continue;
+        Suceso s;
+        s.nombre = QString::fromUtf8(f.nombre);
+        s.hora =
+            QStringLiteral("%1 del %2")
+                .arg(Dias::HoraDeReloj(m.horaOcaso), DiaCorto(FechaDe(sys_days{siguiente->fecha})));
+        s.nota = f.clase == ClaseEvento::Sol ? QStringLiteral("ocaso de esta noche")
+                                             : QStringLiteral("fin del crepúsculo de esta noche");
+        if (!fin) {
+            filas[fila] = {s, t.segundos};  // instead of "no hay este día"
+        } else {
+            filas.emplace_back(s, t.segundos);
+        }
+    }
+    // Clock order: the rows with an instant sorted among the places they
+    // hold; the rows in words stay where the fixed order put them.
+    std::vector<std::size_t> porHora;
+    for (std::size_t i = 0; i < filas.size(); ++i) {
+        if (filas[i].second) porHora.push_back(i);
+    }
+    std::stable_sort(porHora.begin(), porHora.end(), [&](std::size_t x, std::size_t y) {
+        return *filas[x].second < *filas[y].second;
+    });
+    std::size_t siguienteConHora = 0;
+    for (std::size_t i = 0; i < filas.size(); ++i) {
+        r.sol.push_back(filas[i].second ? filas[porHora[siguienteConHora++]].first
+                                        : filas[i].first);
+    }
 
     if (d.luzEspecial) {
         using Dias::LimiteLuz;

@@ -124,7 +124,12 @@ struct Suceso {
 struct ResumenDia {
     QString fecha;  // "jueves, 2 de julio de 2003"
     bool existe = true;
-    std::vector<Suceso> sol;   // dawns, sunrise, noon, sunset, ends of twilight, in order
+    // Dawns, sunrise, noon, sunset and ends of twilight in clock order (an
+    // event that does not happen that day keeps its place among them). An
+    // end before the day's noon closed last night ("fin del crepúsculo de
+    // anoche" in its note); when this evening's end falls after midnight,
+    // it follows with its date ("0:21 del sáb 12").
+    std::vector<Suceso> sol;
     QString horasDeLuz;        // "9:59"
     QString cambioDeLuz;       // "+0 m 26 s respecto de ayer"; empty when not known
     std::vector<Suceso> luna;  // moonrise and moonset in their order, or words
@@ -135,7 +140,10 @@ struct ResumenDia {
     QStringList avisos;       // the clock change, polar conditions, a date skipped
     double horasDelDia = 24;  // the civil day's length, hours
 };
-ResumenDia ResumeDia(const Dias::Consulta& consulta, const Dias::DiaCalculado& d);
+//   siguiente: the next civil day, for this evening's ends of twilight that
+//              fall after midnight; none leaves them out.
+ResumenDia ResumeDia(const Dias::Consulta& consulta, const Dias::DiaCalculado& d,
+                     const Dias::DiaCalculado* siguiente = nullptr);
 
 // The Moon on a day: its light and phase at 12:00 on the day's clock.
 struct LunaDelDia {

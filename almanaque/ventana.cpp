@@ -49,6 +49,7 @@
 #include <atomic>
 #include <cmath>
 #include <mutex>
+#include <optional>
 
 #include "almanaque/ahora.h"
 #include "almanaque/anio.h"
@@ -56,6 +57,7 @@
 #include "almanaque/franja.h"
 #include "almanaque/luna.h"
 #include "almanaque/mes.h"
+#include "astro/dominio.h"
 #include "dias/presente.h"
 #include "lugares/nomenclator.h"
 #include "lugares/zonas.h"
@@ -827,7 +829,15 @@ void VentanaAlmanaque::MuestraDia(const Dias::DiaCalculado& d) {
     // day gets them here.
     Dias::DiaCalculado conLuz = d;
     Dias::CompletaLuzEspecial(consulta_, conLuz);
-    const ResumenDia r = ResumeDia(consulta_, conLuz);
+    // The next day, for this evening's ends of twilight after midnight.
+    std::optional<Dias::DiaCalculado> manana;
+    if (fecha_ < QDate(ModuloVespalba::AnioMaximo, 12, 31)) {
+        Dias::Consulta c = consulta_;
+        c.desde = c.hasta = std::chrono::sys_days{d.fecha} + std::chrono::days{1};
+        std::vector<Dias::DiaCalculado> dias = Dias::CalculaDias(c);
+        if (!dias.empty()) manana = std::move(dias.front());
+    }
+    const ResumenDia r = ResumeDia(consulta_, conLuz, manana ? &*manana : nullptr);
     // The place always named with its coordinates, zone and offset in
     // force, so that a wrong place or zone shows at once.
     Dias::Consulta c = consulta_;

@@ -10,6 +10,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -220,16 +221,28 @@ TEST(ResumenDia, LasMismasHorasQueLaTabla) {
             continue;
         }
         ASSERT_EQ(r.sol.size(), 9u);
-        const std::pair<int, std::pair<const char*, const char*>> pares[] = {
-            {0, {"Astronómico", "Aurora"}}, {1, {"Náutico", "Aurora"}}, {2, {"Civil", "Aurora"}},
-            {3, {"Sol", "Orto"}},           {4, {"Sol", "Mediodía"}},   {5, {"Sol", "Ocaso"}},
-            {6, {"Civil", "Fin"}},          {7, {"Náutico", "Fin"}},    {8, {"Astronómico", "Fin"}},
+        // Each row, found by its name (the rows are in clock order), says
+        // what the table's cell says.
+        const std::pair<const char*, std::pair<const char*, const char*>> pares[] = {
+            {"Aurora astronómica", {"Astronómico", "Aurora"}},
+            {"Aurora náutica", {"Náutico", "Aurora"}},
+            {"Aurora civil", {"Civil", "Aurora"}},
+            {"Orto", {"Sol", "Orto"}},
+            {"Mediodía solar", {"Sol", "Mediodía"}},
+            {"Ocaso", {"Sol", "Ocaso"}},
+            {"Fin del crepúsculo civil", {"Civil", "Fin"}},
+            {"Fin del crepúsculo náutico", {"Náutico", "Fin"}},
+            {"Fin del crepúsculo astronómico", {"Astronómico", "Fin"}},
         };
-        for (const auto& [i, columna] : pares) {
+        for (const auto& [nombre, columna] : pares) {
             const QString texto = celda(columna.first, columna.second);
-            const QString hora = r.sol[std::size_t(i)].hora;
+            const auto fila = std::find_if(r.sol.begin(), r.sol.end(), [&](const Suceso& s) {
+                return s.nombre == QString::fromUtf8(nombre);
+            });
+            ASSERT_NE(fila, r.sol.end()) << nombre;
+            const QString hora = fila->hora;
             if (QRegularExpression(QStringLiteral("^\\d+:\\d\\d")).match(texto).hasMatch()) {
-                EXPECT_EQ(hora, texto) << r.sol[std::size_t(i)].nombre.toStdString();
+                EXPECT_EQ(hora, texto) << nombre;
             } else {
                 // A mark or nothing in the table: words here, never a time.
                 EXPECT_FALSE(hora.contains(QRegularExpression(QStringLiteral("\\d:\\d"))))
@@ -255,6 +268,81 @@ TEST(ResumenDia, LasMismasHorasQueLaTabla) {
         for (const Suceso& s : r.sol) {
             EXPECT_FALSE(s.hora.isEmpty()) << s.nombre.toStdString();
             EXPECT_FALSE(s.hora.contains(QStringLiteral("nan"), Qt::CaseInsensitive));
+        }
+    }
+}
+
+// Where the evening twilight ends after midnight (southern Chile in
+// summer, Europe above about 48 N in June), the end before the day's noon
+// closed last night and says so; tonight's end follows with its date, and
+// the rows are in clock order.
+TEST(ResumenDia, LaNocheDespuesDeMedianoche) {
+    const LecturaLugar leido = LeeLugar(QStringLiteral("Punta Arenas"));
+    ASSERT_TRUE(leido.sitio);
+    const Sitio puntaArenas = *leido.sitio;
+    const Sitio paris{QStringLiteral("París"), {}, 48.8566, 2.3522, QStringLiteral("Europe/Paris")};
+    const struct {
+        Sitio sitio;
+        QDate fecha;
+        const char* fin;        // the end of twilight that crosses midnight
+        const char* anoche;     // its time today, last night's
+        const char* estaNoche;  // tonight's, with its date
+    } casos[] = {
+        {puntaArenas, QDate(2026, 12, 11), "Fin del crepúsculo náutico", "0:18", "0:21 del sáb 12"},
+        {paris, QDate(2026, 6, 20), "Fin del crepúsculo astronómico", nullptr, nullptr},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.sitio.nombre.toStdString());
+        const Consulta hoy = ConsultaDe(c.sitio, {}, c.fecha, c.fecha);
+        const Consulta manana = ConsultaDe(c.sitio, {}, c.fecha.addDays(1), c.fecha.addDays(1));
+        const DiaCalculado d = CalculaDias(hoy).front();
+        const DiaCalculado m = CalculaDias(manana).front();
+        const ResumenDia sin = ResumeDia(hoy, d);
+        const ResumenDia r = ResumeDia(hoy, d, &m);
+        std::vector<const Suceso*> fines;
+        for (const Suceso& s : r.sol) {
+            if (s.nombre == QString::fromUtf8(c.fin)) fines.push_back(&s);
+        }
+        if (c.anoche != nullptr) {
+            // Last night's end first, then tonight's.
+            ASSERT_EQ(fines.size(), 2u);
+            EXPECT_EQ(fines[0]->hora, QString::fromUtf8(c.anoche));
+            EXPECT_EQ(fines[0]->nota, QStringLiteral("fin del crepúsculo de anoche"));
+            EXPECT_EQ(fines[1]->hora, QString::fromUtf8(c.estaNoche));
+            EXPECT_EQ(fines[1]->nota, QStringLiteral("fin del crepúsculo de esta noche"));
+            EXPECT_EQ(sin.sol.size() + 1, r.sol.size());
+            // The first and the last of the rows with a time (a row in
+            // words keeps its place: "no hay" of the astronomical twilight).
+            std::vector<const Suceso*> conHora;
+            for (const Suceso& s : r.sol) {
+                if (s.hora.contains(QRegularExpression(QStringLiteral("^\\d+:")))) {
+                    conHora.push_back(&s);
+                }
+            }
+            ASSERT_GE(conHora.size(), 2u);
+            EXPECT_EQ(conHora.front(), fines[0]) << "0:18 is the first event of the day";
+            EXPECT_EQ(conHora.back(), fines[1]);
+        } else {
+            // Paris on 20 June: no astronomical night at all ("////"): the
+            // end is missing both days and nothing is made up.
+            ASSERT_EQ(fines.size(), 1u);
+            EXPECT_FALSE(fines[0]->hora.contains(QRegularExpression(QStringLiteral("\\d:\\d"))));
+        }
+        // Clock order: every time of the day (h:mm at the start), and the
+        // next day's after them.
+        int antes = -1;
+        bool manianaVisto = false;
+        for (const Suceso& s : r.sol) {
+            const QRegularExpressionMatch h =
+                QRegularExpression(QStringLiteral("^(\\d+):(\\d\\d)")).match(s.hora);
+            if (!h.hasMatch()) continue;
+            const bool deManana = s.hora.contains(QStringLiteral(" del "));
+            EXPECT_TRUE(deManana || !manianaVisto) << s.nombre.toStdString();
+            manianaVisto = manianaVisto || deManana;
+            if (deManana) continue;
+            const int minutos = h.captured(1).toInt() * 60 + h.captured(2).toInt();
+            EXPECT_GE(minutos, antes) << s.nombre.toStdString() << " " << s.hora.toStdString();
+            antes = minutos;
         }
     }
 }
