@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "lugares/catalogo_mo.h"
+#include "lugares/lectura.h"
 #include "lugares/lugares.h"
 #include "lugares/nombres.h"
 #include "lugares/nomenclator.h"
