@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "dias/celdas.h"
+#include "dibujo/grafico.h"
 #include "lugares/zonas.h"
 
 namespace Vespalba::Almanaque {
@@ -109,6 +110,25 @@ int NivelEn(const Dias::DiaCalculado& d, double t) {
     return nivel;
 }
 
+// Whether the Sun is above the altitude of AlturasLuzEspecial[u] at t, as
+// SobreUmbral for the day's golden and blue hours' crossings.
+bool SobreUmbralLuz(const Dias::LuzEspecialDia& luz, std::size_t u, double t) {
+    const EventoClase& e = luz.cruces[u];
+    switch (e.estado) {
+        case EstadoClase::SiempreSobre: return true;
+        case EstadoClase::SiempreBajo: return false;
+        case EstadoClase::ConEventos: break;
+    }
+    const double orto = double(luz.instantes[u][0].segundos);
+    const double ocaso = double(luz.instantes[u][1].segundos);
+    if (e.hayOrto && e.hayOcaso) {
+        return orto <= ocaso ? (orto <= t && t < ocaso) : (t < ocaso || orto <= t);
+    }
+    if (e.hayOrto) return orto <= t;
+    if (e.hayOcaso) return t < ocaso;
+    return false;
+}
+
 // "5:12": seconds after the date's 0 h on the wall clock, minutes truncated.
 QString TextoSegundos(qint64 s) {
     return QStringLiteral("%1:%2")
@@ -150,6 +170,46 @@ DatosFranja FranjaDelDia(const Dias::Consulta& consulta, const Dias::DiaCalculad
             datos.tramos.back().hasta = posicion(cortes[i + 1]);
         } else {
             datos.tramos.push_back({posicion(cortes[i]), posicion(cortes[i + 1]), nivel});
+        }
+    }
+
+    // The golden and blue hours: the day cut at every crossing of -6, -4
+    // and +6 degrees; a piece above -6 and below -4 is blue, above -4 and
+    // below +6 golden.
+    if (d.luzEspecial) {
+        const Dias::LuzEspecialDia& luz = *d.luzEspecial;
+        std::vector<qint64> cortesLuz = {inicio, fin};
+        for (std::size_t u = 0; u < luz.cruces.size(); ++u) {
+            const EventoClase& e = luz.cruces[u];
+            if (e.estado != EstadoClase::ConEventos) continue;
+            for (int k = 0; k < 2; ++k) {
+                const qint64 t = luz.instantes[u][std::size_t(k)].segundos;
+                if ((k == 0 ? e.hayOrto : e.hayOcaso) && t > inicio && t < fin) {
+                    cortesLuz.push_back(t);
+                }
+            }
+        }
+        std::sort(cortesLuz.begin(), cortesLuz.end());
+        cortesLuz.erase(std::unique(cortesLuz.begin(), cortesLuz.end()), cortesLuz.end());
+        for (std::size_t i = 0; i + 1 < cortesLuz.size(); ++i) {
+            const double medio = 0.5 * (double(cortesLuz[i]) + double(cortesLuz[i + 1]));
+            const bool sobreMenos6 = SobreUmbralLuz(luz, 0, medio);
+            const bool sobreMenos4 = SobreUmbralLuz(luz, 1, medio);
+            const bool sobreMas6 = SobreUmbralLuz(luz, 2, medio);
+            std::optional<bool> dorada;
+            if (sobreMenos4 && !sobreMas6) {
+                dorada = true;
+            } else if (sobreMenos6 && !sobreMenos4) {
+                dorada = false;
+            }
+            if (!dorada) continue;
+            const double desde = posicion(cortesLuz[i]), hasta = posicion(cortesLuz[i + 1]);
+            if (!datos.luz.empty() && datos.luz.back().dorada == *dorada &&
+                datos.luz.back().hasta == desde) {
+                datos.luz.back().hasta = hasta;
+            } else {
+                datos.luz.push_back({desde, hasta, *dorada});
+            }
         }
     }
 
@@ -199,13 +259,11 @@ QString NombreNivel(int nivel) {
     }
 }
 
-QString DescribeFranja(const DatosFranja& datos) {
+QString DescribeFranja(const DatosFranja& datos, bool conLuz) {
     if (datos.tramos.empty()) return QStringLiteral("Sin datos del día");
     const double horasDia =
         Finito(datos.horasDelDia) && datos.horasDelDia > 0 ? datos.horasDelDia : 24.0;
-    if (datos.tramos.size() == 1) {
-        return NombreNivel(datos.tramos.front().nivel) + QStringLiteral(" todo el día");
-    }
+    const bool unTramo = datos.tramos.size() == 1;
     // The wall-clock reading at a position: the last tick at or before it
     // and the time elapsed since, in whole seconds.
     auto hora = [&](double p) {
@@ -221,12 +279,21 @@ QString DescribeFranja(const DatosFranja& datos) {
         return TextoSegundos(segundosBase + std::llround((p - base) * horasDia * 3600.0));
     };
     QStringList partes;
-    for (const TramoFranja& t : datos.tramos) {
+    if (unTramo) partes << NombreNivel(datos.tramos.front().nivel) + QStringLiteral(" todo el día");
+    for (const TramoFranja& t : unTramo ? std::vector<TramoFranja>{} : datos.tramos) {
         if (!Finito(t.hasta)) continue;
         partes << QStringLiteral("%1 hasta %2")
                       .arg(NombreNivel(t.nivel), hora(std::clamp(t.hasta, 0.0, 1.0)));
     }
-    return partes.join(QStringLiteral(", "));
+    QStringList luz;
+    for (const TramoLuz& t : conLuz ? datos.luz : std::vector<TramoLuz>{}) {
+        if (!Finito(t.desde) || !Finito(t.hasta)) continue;
+        luz << QStringLiteral("%1 de %2 a %3")
+                   .arg(t.dorada ? QStringLiteral("hora dorada") : QStringLiteral("hora azul"),
+                        hora(std::clamp(t.desde, 0.0, 1.0)), hora(std::clamp(t.hasta, 0.0, 1.0)));
+    }
+    return partes.join(QStringLiteral(", ")) +
+           (luz.isEmpty() ? QString() : QStringLiteral("; ") + luz.join(QStringLiteral(", ")));
 }
 
 // ------------------------------------------------------------------ the widget
@@ -282,7 +349,7 @@ Disposicion DisposicionPara(const QFontMetricsF& fm) {
 FranjaDia::FranjaDia(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAccessibleName(QStringLiteral("Franja del día"));
-    setAccessibleDescription(DescribeFranja(datos_));
+    setAccessibleDescription(DescribeFranja(datos_, conLuz_));
 }
 
 void FranjaDia::Muestra(const DatosFranja& datos) {
@@ -306,8 +373,21 @@ void FranjaDia::Muestra(const DatosFranja& datos) {
         h.posicion = std::clamp(h.posicion, 0.0, 1.0);
         limpios.horas.push_back(h);
     }
+    for (TramoLuz t : datos.luz) {
+        if (!Finito(t.desde) || !Finito(t.hasta)) continue;
+        t.desde = std::clamp(t.desde, 0.0, 1.0);
+        t.hasta = std::clamp(t.hasta, 0.0, 1.0);
+        limpios.luz.push_back(t);
+    }
     datos_ = std::move(limpios);
-    setAccessibleDescription(DescribeFranja(datos_));
+    setAccessibleDescription(DescribeFranja(datos_, conLuz_));
+    update();
+}
+
+void FranjaDia::MuestraLuz(bool mostrar) {
+    if (mostrar == conLuz_) return;
+    conLuz_ = mostrar;
+    setAccessibleDescription(DescribeFranja(datos_, conLuz_));
     update();
 }
 
@@ -352,6 +432,15 @@ void FranjaDia::paintEvent(QPaintEvent*) {
         if (x1 <= x0) continue;
         p.setBrush(ColoresNivel[std::size_t(t.nivel)]);
         p.drawRect(QRectF(x0, arriba, x1 - x0, abajo - arriba));
+    }
+    // The blue and golden hours over them, as the year chart draws them.
+    if (conLuz_) {
+        for (const TramoLuz& t : datos_.luz) {
+            const double x0 = x(t.desde), x1 = x(t.hasta);
+            if (x1 <= x0) continue;
+            p.setBrush(t.dorada ? Dibujo::ColorDorada() : Dibujo::ColorAzul());
+            p.drawRect(QRectF(x0, arriba, x1 - x0, abajo - arriba));
+        }
     }
     // The band's outline, inside its edges.
     if (!datos_.tramos.empty()) {

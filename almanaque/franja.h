@@ -38,8 +38,19 @@ struct HoraFranja {
     QString texto;
 };
 
+// A golden or blue hour: from, to as fractions of the civil day [0, 1].
+struct TramoLuz {
+    double desde = 0;
+    double hasta = 0;
+    bool dorada =
+        false;  // the golden hour (the Sun from -4 to +6 degrees); else the blue (-6 to -4)
+};
+
 struct DatosFranja {
     std::vector<TramoFranja> tramos;  // consecutive, covering [0, 1]
+    // The golden and blue hours in time order, when the day was computed
+    // with them (Dias::CompletaLuzEspecial); drawn over the bands.
+    std::vector<TramoLuz> luz;
     std::vector<MarcaFranja> marcas;  // sunrise, sunset, solar noon
     // Every whole hour of the wall clock within the day, [start, end): a
     // clock-change day has 23 or 25, and its ticks follow the clock shown
@@ -64,14 +75,19 @@ DatosFranja FranjaDelDia(const Dias::Consulta& consulta, const Dias::DiaCalculad
 QString NombreNivel(int nivel);
 
 // The stretches in words, for a screen reader: "noche hasta 5:12,
-// crepúsculo astronómico hasta 5:47, ..., noche hasta 24:00". The times are
+// crepúsculo astronómico hasta 5:47, ..., noche hasta 24:00", then, when
+// given and shown, the golden and blue hours ("; hora azul de 6:41 a 7:05,
+// hora dorada de 7:05 a 8:02, ..."). The times are
 // read on the wall clock from the hour ticks (whole hours of the clock in
 // force, so a clock change between them is placed right); without ticks,
 // as hours from the day's start.
-QString DescribeFranja(const DatosFranja& datos);
+QString DescribeFranja(const DatosFranja& datos, bool conLuz = true);
 
 // The strip: bands left to right in five fixed colours, deep blue for night
 // to a pale yellow for day, that read on light and dark desktop themes;
+// over them, unless switched off, the blue and golden hours in the year
+// chart's colours (Dibujo::ColorAzul, ColorDorada: at least 3:1 against the
+// bands beside them and each other);
 // the hours' ticks and numbers below the band in the palette's text colour;
 // the events as thin vertical lines with their texts above the band (or,
 // when they would overlap there, below the hours). Painted as vectors,
@@ -82,6 +98,9 @@ public:
     explicit FranjaDia(QWidget* parent = nullptr);
 
     void Muestra(const DatosFranja& datos);
+    // Whether the golden and blue hours are drawn (and described); on at first.
+    void MuestraLuz(bool mostrar);
+    bool LuzMostrada() const { return conLuz_; }
 
     QSize sizeHint() const override;  // 480 wide, about 64 high
     QSize minimumSizeHint() const override;
@@ -91,6 +110,7 @@ protected:
 
 private:
     DatosFranja datos_;
+    bool conLuz_ = true;
 };
 
 }  // namespace Vespalba::Almanaque

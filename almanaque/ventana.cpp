@@ -384,6 +384,13 @@ QWidget* VentanaAlmanaque::ConstruyeDia() {
     franja_ = new FranjaDia;
     franja_->setObjectName(QStringLiteral("franjaDia"));
     izquierda->addWidget(franja_);
+    doradaDia_ = new QCheckBox(QStringLiteral("Horas dorada y a&zul en la franja"));
+    doradaDia_->setObjectName(QStringLiteral("doradaDia"));
+    doradaDia_->setChecked(true);
+    doradaDia_->setToolTip(
+        QStringLiteral("Hora azul: Sol de −6° a −4°. Hora dorada: Sol de −4° a +6°."));
+    connect(doradaDia_, &QCheckBox::toggled, franja_, &FranjaDia::MuestraLuz);
+    izquierda->addWidget(doradaDia_);
     izquierda->addStretch(1);
     fila->addLayout(izquierda, 3);
 
@@ -875,7 +882,7 @@ void VentanaAlmanaque::MuestraDia(const Dias::DiaCalculado& d) {
     }
     LlenaSucesos(tablaSol_, sol);
     LlenaSucesos(tablaLuna_, r.luna);
-    franja_->Muestra(FranjaDelDia(consulta_, d));
+    franja_->Muestra(FranjaDelDia(consulta_, conLuz));
 
     const LunaDelDia luna = LunaDe(consulta_, d);
     dibujoLuna_->MuestraLuna(luna.fraccion, luna.creciente, luna.hemisferioSur);

@@ -131,6 +131,7 @@ private:
     QTableWidget* tablaSol_ = nullptr;
     QTableWidget* tablaLuna_ = nullptr;
     FranjaDia* franja_ = nullptr;
+    QCheckBox* doradaDia_ = nullptr;  // the golden and blue hours on the strip
     DibujoLuna* dibujoLuna_ = nullptr;
     QLabel* textoLuna_ = nullptr;
     QLabel* fasesLuna_ = nullptr;

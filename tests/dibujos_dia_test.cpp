@@ -18,6 +18,7 @@
 #include <QTimeZone>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <numbers>
@@ -30,6 +31,7 @@
 #include "astro/tiempo.h"
 #include "dias/celdas.h"
 #include "dias/dias.h"
+#include "dibujo/grafico.h"
 
 using namespace Vespalba::Almanaque;
 using Vespalba::Dias::CalculaDias;
@@ -729,6 +731,117 @@ TEST(FranjaDia, Pixeles) {
             EXPECT_GT(cercanos, 20);
         }
     }
+}
+
+// WCAG 2 contrast ratio of two colours.
+double Contraste(const QColor& a, const QColor& b) {
+    auto luminancia = [](const QColor& c) {
+        auto lineal = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * lineal(c.redF()) + 0.7152 * lineal(c.greenF()) + 0.0722 * lineal(c.blueF());
+    };
+    const double la = luminancia(a), lb = luminancia(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The golden and blue hours on the strip: their stretches lie between the
+// day's crossings of -6, -4 and +6 degrees (the table's times), in time
+// order; drawn in the year chart's colours, each at least 3:1 against what
+// lies beside it on the band; switched off, the bands show again; the
+// description names them.
+TEST(FranjaDelDia, HorasDoradaYAzul) {
+    using Vespalba::Dias::LimiteLuz;
+    Consulta c = ConsultaDe(-33.0458, 71.62, "America/Santiago", 0, 2026y / January / 15);
+    c.luzEspecial = true;
+    const DiaCalculado d = CalculaDias(c).front();
+    ASSERT_TRUE(d.luzEspecial);
+    const DatosFranja f = FranjaDelDia(c, d);
+    const auto [inicio, fin] = Limites(c, 2026y / January / 15);
+    auto posicion = [&, inicio = inicio, fin = fin](LimiteLuz l) {
+        const auto m = d.luzEspecial->Limite(l);
+        EXPECT_TRUE(m.has_value());
+        return m ? double(m->instante.segundos - inicio) / double(fin - inicio) : -1.0;
+    };
+    ASSERT_EQ(f.luz.size(), 4u);
+    const struct {
+        bool dorada;
+        LimiteLuz desde, hasta;
+    } esperados[] = {
+        {false, LimiteLuz::InicioAzulManana, LimiteLuz::InicioDoradaManana},
+        {true, LimiteLuz::InicioDoradaManana, LimiteLuz::FinDoradaManana},
+        {true, LimiteLuz::InicioDoradaTarde, LimiteLuz::InicioAzulTarde},
+        {false, LimiteLuz::InicioAzulTarde, LimiteLuz::FinAzulTarde},
+    };
+    for (std::size_t i = 0; i < f.luz.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(f.luz[i].dorada, esperados[i].dorada);
+        EXPECT_NEAR(f.luz[i].desde, posicion(esperados[i].desde), 1e-9);
+        EXPECT_NEAR(f.luz[i].hasta, posicion(esperados[i].hasta), 1e-9);
+    }
+
+    // What lies beside each stretch: another hour's colour, or the band's.
+    const std::array<QColor, 5> niveles = {QColor(0x14, 0x1f, 0x4a), QColor(0x25, 0x3d, 0x78),
+                                           QColor(0x3e, 0x66, 0xa8), QColor(0x86, 0xad, 0xda),
+                                           QColor(0xf7, 0xe4, 0x9a)};
+    auto colorEn = [&](double p) {
+        for (const TramoLuz& t : f.luz) {
+            if (t.desde <= p && p < t.hasta) {
+                return t.dorada ? Vespalba::Dibujo::ColorDorada() : Vespalba::Dibujo::ColorAzul();
+            }
+        }
+        for (const TramoFranja& t : f.tramos) {
+            if (t.desde <= p && p < t.hasta) return niveles[std::size_t(t.nivel)];
+        }
+        return QColor();
+    };
+    for (const TramoLuz& t : f.luz) {
+        const QColor propio =
+            t.dorada ? Vespalba::Dibujo::ColorDorada() : Vespalba::Dibujo::ColorAzul();
+        for (const double p : {t.desde - 1e-6, t.hasta + 1e-6}) {
+            EXPECT_GE(Contraste(propio, colorEn(p)), 3.0)
+                << (t.dorada ? "dorada" : "azul") << " junto a " << colorEn(p).name().toStdString();
+        }
+    }
+
+    // The pixels in the middle of each stretch, on and off.
+    FranjaDia franja;
+    franja.Muestra(f);
+    franja.resize(600, franja.sizeHint().height());
+    for (const bool mostrar : {true, false}) {
+        franja.MuestraLuz(mostrar);
+        EXPECT_EQ(franja.LuzMostrada(), mostrar);
+        const QImage im = Dibuja(franja, 1.0);
+        // The band's row: the one with the most night pixels.
+        int fila = -1, mejor = 0, primero = -1, ultimo = -1;
+        for (int y = 0; y < im.height(); ++y) {
+            int n = 0;
+            for (int x = 0; x < im.width(); ++x) n += im.pixelColor(x, y) == niveles[0];
+            if (n > mejor) mejor = n, fila = y;
+        }
+        ASSERT_GE(fila, 0);
+        for (int x = 0; x < im.width(); ++x) {
+            if (im.pixelColor(x, fila) == niveles[0]) {
+                if (primero < 0) primero = x;
+                ultimo = x;
+            }
+        }
+        for (const TramoLuz& t : f.luz) {
+            const double medio = 0.5 * (t.desde + t.hasta);
+            const QColor px =
+                im.pixelColor(int(std::lround(primero + medio * (ultimo - primero))), fila);
+            const QColor propio =
+                t.dorada ? Vespalba::Dibujo::ColorDorada() : Vespalba::Dibujo::ColorAzul();
+            if (mostrar) {
+                EXPECT_EQ(px, propio) << medio;
+            } else {
+                EXPECT_NE(px, propio) << medio;
+            }
+        }
+        EXPECT_EQ(franja.accessibleDescription().contains(QStringLiteral("hora dorada de ")),
+                  mostrar);
+    }
+    EXPECT_TRUE(DescribeFranja(f).contains(QStringLiteral("; hora azul de ")));
 }
 
 // Events too close for their texts side by side: the ones that would
