@@ -18,6 +18,7 @@
 #include "lugares/catalogo_mo.h"
 #include "lugares/nombres.h"
 #include "lugares/poblados.h"
+#include "lugares/regiones.h"
 #include "lugares/zona_geo.h"
 
 namespace Vespalba {
@@ -250,7 +251,8 @@ struct Nomenclator::Datos {
             const std::string cc = f.codigoPais;
             p.nombre = Utf8(Espanol(f.id, f.nombre));
             p.nombreIngles = Utf8(f.nombre);
-            p.region = Utf8(Espanol(cc + '.' + f.admin1, f.region));
+            const std::string clave = cc + '.' + f.admin1;
+            p.region = Utf8(NombreDeRegion(clave, Espanol(clave, {}), f.region));
             p.pais = Utf8(Espanol(cc, f.pais));
             p.codigoPais = Utf8(cc);
             // GeoNames' data predates tzdata 2025b, which gave the Aysén
@@ -267,7 +269,8 @@ struct Nomenclator::Datos {
         const Ubicacion u = UbicacionDe(r.codigoPais, r.region);
         p.nombre = Utf8(r.nombre);
         p.nombreIngles = p.nombre;
-        p.region = Utf8(Espanol(u.codigoPais + '.' + u.admin1, u.region));
+        const std::string clave = u.codigoPais + '.' + u.admin1;
+        p.region = Utf8(NombreDeRegion(clave, Espanol(clave, {}), u.region));
         p.pais = Utf8(Espanol(u.codigoPais, u.pais.empty() ? r.codigoPais : u.pais));
         p.codigoPais = Utf8(r.codigoPais);
         // The zone of the point in the time-zone boundaries: the index was
@@ -291,6 +294,7 @@ struct Nomenclator::Datos {
         const std::string nombres[] = {
             NombreComparable(u.region),
             NombreComparable(Espanol(u.codigoPais + '.' + u.admin1, {})),
+            NombreComparable(RegionEnEspanol(u.codigoPais + '.' + u.admin1)),
             NombreComparable(u.pais),
             NombreComparable(Espanol(u.codigoPais, {})),
         };

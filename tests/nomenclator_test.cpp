@@ -30,6 +30,7 @@
 #include "lugares/nombres.h"
 #include "lugares/nomenclator.h"
 #include "lugares/poblados.h"
+#include "lugares/regiones.h"
 #include "lugares/zona_geo.h"
 
 using namespace Vespalba;
@@ -319,7 +320,7 @@ const CasoPueblo casosPueblo[] = {
     {"Porvenir, Chile", "Porvenir, Región de Magallanes y de la Antártica Chilena, Chile",
      "America/Punta_Arenas", false},
     // Narrowed by country: found now, nothing before.
-    {"Concepción, Perú", "Concepción, Junín Region, Perú", "America/Lima", false},
+    {"Concepción, Perú", "Concepción, Junín, Perú", "America/Lima", false},
 };
 INSTANTIATE_TEST_SUITE_P(Nomenclator, Pueblo, testing::ValuesIn(casosPueblo));
 
@@ -594,3 +595,108 @@ TEST(CatalogoMo, ElDeLibgeonames) {
 }
 
 }  // namespace
+
+// ------------------------------------------------------------------ regions
+
+// Regions in Spanish: the gazetteer's own catalogue first, then GeoNames'
+// Spanish names (datos/regiones.inc), then the English name without its
+// English generic word.
+TEST(Regiones, SinLaPalabraGenericaInglesa) {
+    const std::pair<const char*, const char*> casos[] = {
+        {"Tumbes Region", "Tumbes"},
+        {"Lima region", "Lima"},
+        {"Lima Province", "Lima"},
+        {"Province of Buenos Aires", "Buenos Aires"},
+        {"Region of Murcia", "Murcia"},
+        {"Lagos State", "Lagos"},
+        {"Madre de Dios Region", "Madre de Dios"},
+        {"Northern Region", "Northern Region"},  // nothing but an adjective left
+        {"Capital District", "Capital District"},
+        {"Greater Accra Region", "Greater Accra"},
+        {"Region", "Region"},  // nothing left at all
+        {"Valparaíso", "Valparaíso"},
+        {"  Ica Region ", "Ica"},
+        {"", ""},
+    };
+    for (const auto& [ingles, esperado] : casos) {
+        EXPECT_EQ(SinGenericoIngles(ingles), esperado) << ingles;
+    }
+    EXPECT_EQ(NombreDeRegion("PE.24", "", "Tumbes Region"), "Tumbes");
+    EXPECT_EQ(NombreDeRegion("PE.02", "Departamento de Áncash", "Ancash Region"),
+              "Departamento de Áncash");  // the catalogue's own first
+    EXPECT_EQ(NombreDeRegion("ES.31", "", "Region of Murcia"), "Región de Murcia");
+    EXPECT_EQ(RegionEnEspanol("XX.99"), "");
+}
+
+// Every line of the data file is found by its key: the table is sorted as
+// the binary search needs, and each key has one name.
+TEST(Regiones, CadaRegionDelArchivoSeHalla) {
+    QFile f(QStringLiteral(VESPALBA_REGIONES_INC));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly | QIODevice::Text));
+    int leidas = 0;
+    std::set<std::string> claves;
+    while (!f.atEnd()) {
+        const QString linea = QString::fromUtf8(f.readLine()).trimmed();
+        if (!linea.startsWith(QLatin1Char('{'))) continue;
+        const QStringList partes = linea.split(QLatin1Char('"'));
+        ASSERT_GE(partes.size(), 5) << linea.toStdString();
+        const std::string clave = partes[1].toStdString(), nombre = partes[3].toStdString();
+        EXPECT_TRUE(claves.insert(clave).second) << clave;
+        EXPECT_EQ(RegionEnEspanol(clave), nombre) << clave;
+        ++leidas;
+    }
+    EXPECT_GT(leidas, 700);
+}
+
+// The regions the data carry no Spanish name for (their English names, as
+// the provenance file lists them): none keeps an English generic word at
+// its end, but where only an adjective would be left.
+TEST(Regiones, NingunaConPalabraGenericaAlFinal) {
+    QFile f(QStringLiteral(VESPALBA_REGIONES_PROCEDENCIA));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly | QIODevice::Text));
+    int vistas = 0, conservadas = 0;
+    while (!f.atEnd()) {
+        const QString linea = QString::fromUtf8(f.readLine()).trimmed();
+        if (!linea.startsWith(QStringLiteral("- ")) || !linea.contains(QStringLiteral("): "))) {
+            continue;
+        }
+        for (const QString& n :
+             linea.section(QStringLiteral("): "), 1).split(QStringLiteral(", "))) {
+            const std::string limpio = SinGenericoIngles(n.toStdString());
+            ++vistas;
+            const QString ultima = QString::fromStdString(limpio).section(QLatin1Char(' '), -1);
+            if (QString::fromStdString(limpio) == n && n.contains(QLatin1Char(' ')) &&
+                QStringList({"Region", "region", "Province", "Department", "Governorate",
+                             "District", "State", "Oblast"})
+                    .contains(ultima)) {
+                ++conservadas;  // kept whole: an adjective before it
+                const QString antes = n.section(QLatin1Char(' '), -2, -2).toLower();
+                EXPECT_TRUE(
+                    QStringList({"capital",   "federal",    "northern", "southern",     "eastern",
+                                 "western",   "central",    "north",    "south",        "east",
+                                 "west",      "upper",      "lower",    "greater",      "national",
+                                 "coastal",   "autonomous", "special",  "metropolitan", "northwest",
+                                 "northeast", "southwest"})
+                        .contains(antes))
+                    << n.toStdString();
+            }
+        }
+    }
+    EXPECT_GT(vistas, 3000);
+    EXPECT_LT(conservadas, vistas / 20);
+}
+
+// The towns of the gazetteer show their regions in Spanish, or without the
+// English word: Tumbes and Huacho, in Peru, whose regions libgeonames'
+// catalogue does not translate.
+TEST(Regiones, PueblosDelPeru) {
+    const std::pair<const char*, const char*> casos[] = {
+        {"Tumbes, Perú", "Tumbes"},
+        {"Huacho, Perú", "Lima"},
+    };
+    for (const auto& [texto, region] : casos) {
+        const Encontrados e = Geonames().Busca(QString::fromUtf8(texto), 1);
+        ASSERT_FALSE(e.poblados.empty()) << texto;
+        EXPECT_EQ(e.poblados.front().region, QString::fromUtf8(region)) << texto;
+    }
+}
