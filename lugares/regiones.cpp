@@ -23,21 +23,20 @@ constexpr NombreRegion Regiones[] = {
 // The English generic words GeoNames' region names carry, after the name
 // ("Tumbes Region") or before it with "of" ("Province of Buenos Aires").
 constexpr std::array<std::string_view, 14> Genericos = {
-    "region",    "province",   "department",   "governorate", "district",
-    "state",     "prefecture", "oblast",       "municipality", "county",
-    "territory", "division",   "parish",       "republic",
+    "region", "province",     "department", "governorate", "district", "state",  "prefecture",
+    "oblast", "municipality", "county",     "territory",   "division", "parish", "republic",
 };
 
 // Words that cannot stand without the generic one: "Northern Region" stays.
 constexpr std::array<std::string_view, 22> Adjetivos = {
-    "capital",  "federal", "northern", "southern",     "eastern", "western", "central", "north",
-    "south",    "east",    "west",     "upper",        "lower",   "greater", "national", "coastal",
-    "autonomous", "special", "metropolitan", "northwest", "northeast", "southwest",
+    "capital",      "federal",   "northern",  "southern",  "eastern",    "western",
+    "central",      "north",     "south",     "east",      "west",       "upper",
+    "lower",        "greater",   "national",  "coastal",   "autonomous", "special",
+    "metropolitan", "northwest", "northeast", "southwest",
 };
 
 bool IgualSinMayusculas(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
                       std::tolower(static_cast<unsigned char>(y));
            });
@@ -57,9 +56,9 @@ std::string_view Recorta(std::string_view s) {
 }  // namespace
 
 std::string_view RegionEnEspanol(std::string_view clave) {
-    const auto it = std::lower_bound(
-        std::begin(Regiones), std::end(Regiones), clave,
-        [](const NombreRegion& r, std::string_view c) { return r.clave < c; });
+    const auto it =
+        std::lower_bound(std::begin(Regiones), std::end(Regiones), clave,
+                         [](const NombreRegion& r, std::string_view c) { return r.clave < c; });
     return it != std::end(Regiones) && it->clave == clave ? it->nombre : std::string_view{};
 }
 
