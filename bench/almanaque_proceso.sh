@@ -5,10 +5,14 @@
 #  1. From exec to the window mapped, and to its first paint: the first
 #     moment the X server holds the painted window (the almanac computes the
 #     day before it shows the window, so its first paint has the day's
-#     results). Alternated with the calculator window (vespalba), started
-#     and timed the same way, so that both meet the same moments of a
-#     machine whose speed drifts. Median, 95th percentile (nearest rank),
-#     mean and minimum over RUNS runs of each, after two warm-up runs.
+#     results). Alternated with the yardstick, a bare Qt Widgets window
+#     (bench/ventana_vacia.cpp: a menu bar, three boxes, three tabs, a table
+#     of 14 rows, nothing of Vespalba), and with the calculator window
+#     (vespalba), each started and timed the same way, so that all meet the
+#     same moments of a machine whose speed drifts. Median, 95th percentile
+#     (nearest rank), mean and minimum over RUNS runs of each, after two
+#     warm-up runs; then the almanac's medians over the yardstick's (the
+#     goal: the almanac painted within 1.25 times the bare window's time).
 #  2. Resident memory (VmRSS, and its peak VmHWM, from /proc/PID/status) of
 #     the almanac with its window painted, and again after typing a search
 #     in the place box (Ctrl+F, "concep") has loaded the world gazetteer
@@ -23,8 +27,12 @@
 # MARCO=file.ppm.
 #
 # Usage: bench/almanaque_proceso.sh [BUILD_DIR] [RUNS]
-#   BUILD_DIR  where vespalba-almanaque and vespalba were built (default build)
+#   BUILD_DIR  where vespalba-almanaque, vespalba and bench/ventana_vacia
+#              were built (default build)
 #   RUNS       runs of each program (default 30)
+# VENTANA_VACIA=program takes the yardstick from elsewhere (one compiled by
+# hand: g++ -std=c++20 -O2 -fPIC bench/ventana_vacia.cpp -o ventana_vacia
+# $(pkg-config --cflags --libs Qt6Widgets)).
 # Every process started here is ended by its pid.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,7 +40,8 @@ build=${1:-build}
 corridas=${2:-30}
 almanaque="$build/almanaque/vespalba-almanaque"
 calculadora="$build/calculadora/vespalba"
-for programa in "$almanaque" "$calculadora"; do
+vacia=${VENTANA_VACIA:-$build/bench/ventana_vacia}
+for programa in "$almanaque" "$calculadora" "$vacia"; do
     if [ ! -x "$programa" ]; then
         echo "almanaque_proceso.sh: no está $programa; compile antes (scripts/build $build)" >&2
         exit 1
@@ -97,10 +106,10 @@ fi
 DISPLAY=":$(head -n 1 "$dir/pantalla")"
 export DISPLAY
 
-python3 - "$almanaque" "$calculadora" "$corridas" <<'EOF'
+python3 - "$almanaque" "$calculadora" "$vacia" "$corridas" <<'EOF'
 import ctypes, os, select, signal, statistics, struct, subprocess, sys, time
 
-almanaque, calculadora, corridas = sys.argv[1], sys.argv[2], int(sys.argv[3])
+almanaque, calculadora, vacia, corridas = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
 c = ctypes
 x11 = c.CDLL("libX11.so.6")
 dano = c.CDLL("libXdamage.so.1")
@@ -278,6 +287,7 @@ def termina(proceso):
 
 programas = {
     "vespalba-almanaque": (almanaque, lambda t: t.endswith("— Vespalba: almanaque")),
+    "ventana vacía (vara)": (vacia, lambda t: t.startswith("Ventana vacía")),
     "vespalba (calculadora)": (calculadora, lambda t: t.startswith("Vespalba del Sol")),
 }
 medidas = {nombre: ([], []) for nombre in programas}
@@ -311,6 +321,12 @@ for nombre, (mapeos, pinturas) in medidas.items():
         ms = lambda v: f"{v:.1f} ms"
         print(f"| {nombre:<22} | {hasta:<9} | {ms(statistics.median(xs)):>9} | {ms(p95(xs)):>9} "
               f"| {ms(statistics.mean(xs)):>9} | {ms(min(xs)):>9} |")
+print()
+for indice, hasta in ((0, "mapeada"), (1, "pintada")):
+    propia = statistics.median(medidas["vespalba-almanaque"][indice])
+    vara = statistics.median(medidas["ventana vacía (vara)"][indice])
+    print(f"Almanaque / ventana vacía, medianas hasta {hasta}: {propia:.1f} / {vara:.1f} ms "
+          f"= {propia / vara:.2f}" + (" (meta: ≤ 1.25)" if hasta == "pintada" else ""))
 
 
 def memoria(pid):
