@@ -3,6 +3,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 #include "astro/dominio.h"
@@ -154,13 +155,20 @@ LugarPorNombre BuscaPorNombre(const QString& nombre, int maximo) {
     }
     r.motivo.clear();
     r.avisoNomenclator = mundo->Aviso();
-    r.encontrados = mundo->Busca(nombre, maximo);
+    // Only a name that is part of several needs more than the first town
+    // (to list them): the first is the same whatever the number asked for
+    // (the most populous, then the first in the gazetteer's order), and
+    // each town given costs its region, country and zone.
+    r.encontrados = mundo->Busca(nombre, std::min(maximo, 1));
     const Encontrados& e = r.encontrados;
     if (e.total == 0 || e.poblados.empty()) {
         r.resultado = LugarPorNombre::Resultado::Desconocido;
     } else if (!e.completos && e.total > 1) {
         // Part of several names: which one was meant cannot be told.
         r.resultado = LugarPorNombre::Resultado::Ambiguo;
+        if (maximo > 1) {
+            r.encontrados = mundo->Busca(nombre, maximo);
+        }
     } else if (std::fabs(e.poblados.front().latitud) >= LatitudMaxima) {
         r.resultado = LugarPorNombre::Resultado::FueraDeRango;
     } else {

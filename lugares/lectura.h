@@ -68,8 +68,9 @@ struct LugarPorNombre {
     };
     Resultado resultado = Resultado::Desconocido;
     int tabla = 0;
-    // The gazetteer's answer (up to `maximo` towns, best first, and how many
-    // matched); empty for one of the forty.
+    // The gazetteer's answer (how many matched, and the towns best first:
+    // up to `maximo` for Ambiguo, the first alone otherwise); empty for one
+    // of the forty.
     Encontrados encontrados;
     QString motivo;  // SinNomenclator: why the gazetteer cannot be opened
     // Why the gazetteer's places of 1,000 people or more are missing, when

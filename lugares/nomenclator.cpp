@@ -3,18 +3,22 @@
 
 #include <dlfcn.h>
 #include <geonames.h>
+#include <link.h>
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
+#include "lugares/cache_nomenclator.h"
 #include "lugares/catalogo_mo.h"
 #include "lugares/nombres.h"
 #include "lugares/poblados.h"
@@ -32,27 +36,85 @@ struct ApiGeonames {
     decltype(&geonames_city_free) libera = nullptr;
 };
 
-// The fields of a record: GeoNames' "(sssssssudd)", in this order.
-enum Campo : gsize {
-    CampoId,          // geonameid, the key of the town's name in the catalogue
-    CampoNombre,      // English name
-    CampoAdmin1,      // code of the region in its country
-    CampoRegion,      // English name of the region
-    CampoCodigoPais,  // ISO 3166
-    CampoPais,        // English name of the country
-    CampoZona,        // IANA zone
-    CampoHabitantes,  // guint32
-    CampoLatitud,     // double, north positive
-    CampoLongitud,    // double, east positive
-};
+// GeoNames' records: "(sssssssudd)", id (the key of the town's name in the
+// catalogue), English name, region code in its country, English name of
+// the region, ISO 3166 code, English name of the country, IANA zone,
+// population, latitude (north positive) and longitude (east positive).
 constexpr char TipoRegistro[] = "(sssssssudd)";
 
-// Text of a string field. It points into the library's unpacked data,
-// which lives as long as the library: the library is never closed.
-const char* Texto(GVariant* registro, Campo campo) {
-    GVariant* v = g_variant_get_child_value(registro, campo);
-    const char* s = g_variant_get_string(v, nullptr);
-    g_variant_unref(v);
+// The key of libgeonames' cache: what the cached towns were made from and
+// by. `rutaSo` is the library file the dynamic linker found; a file that
+// cannot be looked at makes no key.
+std::optional<std::string> ClaveGeonames(const char* biblioteca, const char* catalogo,
+                                         const std::string& rutaSo) {
+    auto sello = [](const std::optional<SelloArchivo>& s) {
+        return s ? std::to_string(s->dispositivo) + ':' + std::to_string(s->nodo) + ':' +
+                       std::to_string(s->largo) + ':' + std::to_string(s->modificado) + ':' +
+                       std::to_string(s->cambiado)
+                 : std::string("no");
+    };
+    const std::optional<SelloArchivo> so = SelloDeRuta(QString::fromStdString(rutaSo));
+    if (rutaSo.empty() || !so) {
+        return std::nullopt;
+    }
+    // Where dlopen looks before ld.so.cache: the folders of LD_LIBRARY_PATH
+    // (an empty one is the current folder), whose times change when a file
+    // is added to them.
+    const QString ruta = qEnvironmentVariable("LD_LIBRARY_PATH");
+    std::string carpetas = ";ld_library_path " + ruta.toStdString();
+    if (!ruta.isEmpty()) {
+        for (const QString& c : ruta.split(QRegularExpression(QStringLiteral("[:;]")))) {
+            carpetas += '|' + sello(SelloDeRuta(c.isEmpty() ? QStringLiteral(".") : c));
+        }
+    }
+    return std::string("nomenclator 1;programa " VESPALBA_VERSION ";qt ") + qVersion() + carpetas +
+           ";biblioteca " + biblioteca + ";so=" + std::to_string(rutaSo.size()) + ':' + rutaSo +
+           '|' + sello(so) + ";ld.so.cache " +
+           sello(SelloDeRuta(QStringLiteral("/etc/ld.so.cache"))) + ";catalogo " + catalogo + '|' +
+           sello(SelloDeRuta(QString::fromUtf8(catalogo)));
+}
+
+// The library file named in a stored key ("so=<length>:<path>|").
+std::string RutaSoDeClave(std::string_view clave) {
+    const std::size_t so = clave.find(";so=");
+    if (so == std::string_view::npos) {
+        return {};
+    }
+    std::size_t largo = 0, i = so + 4;
+    for (; i < clave.size() && clave[i] >= '0' && clave[i] <= '9' && largo < 4096; ++i) {
+        largo = largo * 10 + std::size_t(clave[i] - '0');
+    }
+    if (i >= clave.size() || clave[i] != ':' || largo > clave.size() - i - 1) {
+        return {};
+    }
+    return std::string(clave.substr(i + 1, largo));
+}
+
+// The key of the places file's cache (its stamp is stored beside it).
+std::string ClavePoblados(const QString& ruta) {
+    return std::string("poblados 1;programa " VESPALBA_VERSION ";qt ") + qVersion() + ";ruta " +
+           ruta.toStdString();
+}
+
+std::string BytesDeSello(const SelloArchivo& s) {
+    std::string b(40, '\0');
+    std::memcpy(b.data(), &s.dispositivo, 8);
+    std::memcpy(b.data() + 8, &s.nodo, 8);
+    std::memcpy(b.data() + 16, &s.largo, 8);
+    std::memcpy(b.data() + 24, &s.modificado, 8);
+    std::memcpy(b.data() + 32, &s.cambiado, 8);
+    return b;
+}
+std::optional<SelloArchivo> SelloDeBytes(std::string_view b) {
+    if (b.size() != 40) {
+        return std::nullopt;
+    }
+    SelloArchivo s;
+    std::memcpy(&s.dispositivo, b.data(), 8);
+    std::memcpy(&s.nodo, b.data() + 8, 8);
+    std::memcpy(&s.largo, b.data() + 16, 8);
+    std::memcpy(&s.modificado, b.data() + 24, 8);
+    std::memcpy(&s.cambiado, b.data() + 32, 8);
     return s;
 }
 
@@ -75,15 +137,16 @@ bool ContienePalabras(std::string_view nombre, std::string_view partes) {
 QString Utf8(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
 // The names of a block of reduced names, laid out as "\nname\nname\n"
-// (`inicios`: where each name starts), that hold `q`: f(k, completo) for
-// name k, once per name, `completo` when q is the whole name. With
-// `desdePalabra`, only names where q starts one of their words ("montt" in
-// "puerto montt", not "ontt"); otherwise anywhere. q holds no "\n", so an
-// occurrence never spans two names.
-template <class F>
-void Recorre(std::string_view bloque, const std::vector<std::uint32_t>& inicios, std::string_view q,
+// (`numNombres` of them, name k starting at inicio(k)), that hold `q`: f(k,
+// completo) for name k, once per name, `completo` when q is the whole name.
+// With `desdePalabra`, only names where q starts one of their words
+// ("montt" in "puerto montt", not "ontt"); otherwise anywhere. q holds no
+// "\n", so an occurrence never spans two names. Whatever the starts given,
+// every read stays inside the block and each step moves forward.
+template <class Inicio, class F>
+void Recorre(std::string_view bloque, std::size_t numNombres, Inicio&& inicio, std::string_view q,
              bool desdePalabra, F&& f) {
-    if (q.empty() || inicios.empty()) {
+    if (q.empty() || numNombres == 0 || bloque.empty()) {
         return;
     }
     const char* const base = bloque.data();
@@ -94,130 +157,105 @@ void Recorre(std::string_view bloque, const std::vector<std::uint32_t>& inicios,
             break;
         }
         const std::size_t pos = std::size_t(static_cast<const char*>(hallado) - base);
-        const auto it = std::upper_bound(inicios.begin(), inicios.end(), pos);
-        if (it == inicios.begin()) {  // before the first name: not a block
+        // The first name that starts after pos (an upper bound): the one
+        // before it holds pos.
+        std::size_t a = 0, b = numNombres;
+        while (a < b) {
+            const std::size_t m = a + (b - a) / 2;
+            if (std::size_t(inicio(m)) <= pos) {
+                a = m + 1;
+            } else {
+                b = m;
+            }
+        }
+        if (a == 0) {  // before the first name: not a block
             break;
         }
-        const std::size_t k = std::size_t(it - inicios.begin()) - 1;
-        const std::size_t inicio = inicios[k];
-        const std::size_t final = it == inicios.end() ? bloque.size() - 1 : *it - 1;
-        if (!desdePalabra || pos == inicio || base[pos - 1] == ' ') {
+        const std::size_t k = a - 1;
+        const std::size_t primero = inicio(k);
+        const std::size_t final = std::min(
+            a == numNombres ? bloque.size() - 1 : std::size_t(inicio(a)) - 1, bloque.size() - 1);
+        if (!desdePalabra || pos == primero || base[pos - 1] == ' ') {
             // The leftmost occurrence is the whole name if any is.
-            f(k, pos == inicio && pos + q.size() == final);
-            p = base + final;
+            f(k, pos == primero && pos + q.size() == final);
+            p = base + std::max(final, pos + 1);
         } else {
             p = base + pos + 1;  // a later occurrence may start a word
         }
     }
 }
 
+// The name from `inicio` to `fin` (its "\n") of a block; empty when the
+// two do not make a name inside the block.
+std::string_view NombreEnBloque(std::string_view bloque, std::size_t inicio, std::size_t fin) {
+    fin = std::min(fin, bloque.size());
+    return inicio >= fin ? std::string_view() : bloque.substr(inicio, fin - inicio);
+}
+
 }  // namespace
 
 struct Nomenclator::Datos {
-    ApiGeonames api;
-    std::string catalogo;  // the .mo file's bytes, which `es` points into
-    std::unordered_map<std::string_view, std::string_view> es;
-
-    // libgeonames' towns are records 0 to numGeo - 1. Their reduced names
-    // (the English one, and the Spanish one when it differs), gathered once
-    // in the layout of the places file's: "\nname\nname\n", name k starting
-    // at iniciosGeo[k] and belonging to town duenoGeo[k].
+    // libgeonames' towns are records 0 to numGeo - 1, read from an image of
+    // them (cache_nomenclator.h): the user's cache mapped, or one made here
+    // from the library.
+    std::unique_ptr<CacheMapeada> cacheGeo;
+    std::string imagenPropia;
+    ImagenGeonames geo;
+    bool geoDeCache = false;
     int numGeo = 0;
-    std::string plegadosGeo;
-    std::vector<std::uint32_t> iniciosGeo;
-    std::vector<int> duenoGeo;
-    std::vector<std::uint32_t> idsGeo;  // GeoNames' ids, in increasing order
 
     // The places of 1,000 people or more: record numGeo + j is the file's
-    // place j, unless libgeonames has it (repetidos[j]), when no record is.
+    // place j, unless libgeonames has it (Repetido(j)), when no record is.
     std::unique_ptr<ArchivoPoblados> poblados;
-    std::vector<bool> repetidos;
-    int numRepetidos = 0;
+    // The index of their names' words: the user's cache mapped, or made
+    // here; empty when there is none (the searches then pass over the
+    // names).
+    std::unique_ptr<CacheMapeada> cachePoblados;
+    std::string indicePropio;
+    std::string_view indicePoblados;
+    bool pobladosDeCache = false;
+    mutable std::once_flag hayRepetidos;
+    mutable int numRepetidos = 0;
     QString aviso;  // why the file's places are missing; empty when they are there
 
-    // A town of libgeonames in each region ("CL.01") and country ("CL"),
-    // whose English names the file's places there take; gathered on first
-    // use, which only the file's places make.
-    mutable std::once_flag hayUbicaciones;
-    mutable std::unordered_map<std::string, int> regionGeo;
-    mutable std::unordered_map<std::string, int> paisGeo;
-    void Ubicaciones() const {
-        std::call_once(hayUbicaciones, [this] {
-            for (int i = 0; i < numGeo; ++i) {
-                GVariant* r = api.ciudad(i);
-                const std::string cc = Texto(r, CampoCodigoPais);
-                regionGeo.try_emplace(cc + '.' + Texto(r, CampoAdmin1), i);
-                paisGeo.try_emplace(cc, i);
-                api.libera(r);
+    bool Repetido(int j) const { return geo.TieneId(poblados->Id(j)); }
+    int NumRepetidos() const {
+        std::call_once(hayRepetidos, [this] {
+            // Both lists in increasing order of id, walked together.
+            const int n = poblados->NumPoblados();
+            int g = 0;
+            for (int j = 0; j < n && g < geo.NumIds(); ++j) {
+                const std::uint32_t id = poblados->Id(j);
+                while (g < geo.NumIds() && geo.IdOrdenado(g) < id) {
+                    ++g;
+                }
+                if (g < geo.NumIds() && geo.IdOrdenado(g) == id) {
+                    ++numRepetidos;
+                }
             }
         });
+        return numRepetidos;
     }
 
     int NumPoblados() const {
-        return numGeo + (poblados ? poblados->NumPoblados() - numRepetidos : 0);
+        return numGeo + (poblados ? poblados->NumPoblados() - NumRepetidos() : 0);
     }
     bool DeLibgeonames(int i) const { return i < numGeo; }
 
-    // The whole of libgeonames' record i.
-    struct Ficha {
-        const char* id;
-        const char* nombre;
-        const char* admin1;
-        const char* region;
-        const char* codigoPais;
-        const char* pais;
-        const char* zona;
-        unsigned habitantes;
-        double latitud;
-        double longitud;
-    };
-    Ficha Lee(int i) const {
-        GVariant* r = api.ciudad(i);
-        Ficha f{Texto(r, CampoId),
-                Texto(r, CampoNombre),
-                Texto(r, CampoAdmin1),
-                Texto(r, CampoRegion),
-                Texto(r, CampoCodigoPais),
-                Texto(r, CampoPais),
-                Texto(r, CampoZona),
-                0u,
-                0.0,
-                0.0};
-        GVariant* v = g_variant_get_child_value(r, CampoHabitantes);
-        f.habitantes = g_variant_get_uint32(v);
-        g_variant_unref(v);
-        v = g_variant_get_child_value(r, CampoLatitud);
-        f.latitud = g_variant_get_double(v);
-        g_variant_unref(v);
-        v = g_variant_get_child_value(r, CampoLongitud);
-        f.longitud = g_variant_get_double(v);
-        g_variant_unref(v);
-        api.libera(r);
-        return f;
-    }
-
     unsigned Habitantes(int i) const {
-        if (!DeLibgeonames(i)) {
-            return poblados->Habitantes(i - numGeo);
-        }
-        GVariant* r = api.ciudad(i);
-        GVariant* v = g_variant_get_child_value(r, CampoHabitantes);
-        const unsigned h = g_variant_get_uint32(v);
-        g_variant_unref(v);
-        api.libera(r);
-        return h;
+        return DeLibgeonames(i) ? geo.Habitantes(i) : poblados->Habitantes(i - numGeo);
     }
 
     // The Spanish text of a catalogue key, or `ingles` when it has none.
     std::string_view Espanol(std::string_view clave, std::string_view ingles) const {
-        const auto it = es.find(clave);
-        return it == es.end() || it->second.empty() ? ingles : it->second;
+        const std::optional<std::string_view> t = geo.Catalogo(clave);
+        return !t || t->empty() ? ingles : *t;
     }
 
     // Where a record lies: country and region codes, and the English names
     // of the region and country (libgeonames' own for its towns; for the
-    // file's places, those of a libgeonames town of the same region or
-    // country, empty when it has none there).
+    // file's places, those of the first libgeonames town of the same region
+    // or country, empty when it has none there).
     struct Ubicacion {
         std::string codigoPais;
         std::string admin1;
@@ -226,19 +264,18 @@ struct Nomenclator::Datos {
     };
     Ubicacion UbicacionDe(std::string_view codigoPais, std::string_view admin1) const {
         Ubicacion u{std::string(codigoPais), std::string(admin1), {}, {}};
-        Ubicaciones();
-        if (const auto r = regionGeo.find(u.codigoPais + '.' + u.admin1); r != regionGeo.end()) {
-            u.region = Lee(r->second).region;
+        if (const int r = geo.CiudadDeRegion(u.codigoPais + '.' + u.admin1); r >= 0) {
+            u.region = geo.Ciudad(r).region;
         }
-        if (const auto p = paisGeo.find(u.codigoPais); p != paisGeo.end()) {
-            u.pais = Lee(p->second).pais;
+        if (const int p = geo.CiudadDePais(u.codigoPais); p >= 0) {
+            u.pais = geo.Ciudad(p).pais;
         }
         return u;
     }
     Ubicacion UbicacionDe(int i) const {
         if (DeLibgeonames(i)) {
-            const Ficha f = Lee(i);
-            return {f.codigoPais, f.admin1, f.region, f.pais};
+            const ImagenGeonames::Ficha f = geo.Ciudad(i);
+            return {std::string(f.codigoPais), std::string(f.admin1), f.region, f.pais};
         }
         const ArchivoPoblados::Registro r = poblados->Poblado(i - numGeo);
         return UbicacionDe(r.codigoPais, r.region);
@@ -247,19 +284,18 @@ struct Nomenclator::Datos {
     Poblado PobladoDe(int i) const {
         Poblado p;
         if (DeLibgeonames(i)) {
-            const Ficha f = Lee(i);
-            const std::string cc = f.codigoPais;
+            const ImagenGeonames::Ficha f = geo.Ciudad(i);
+            const std::string cc(f.codigoPais);
             p.nombre = Utf8(Espanol(f.id, f.nombre));
             p.nombreIngles = Utf8(f.nombre);
-            const std::string clave = cc + '.' + f.admin1;
+            const std::string clave = cc + '.' + std::string(f.admin1);
             p.region = Utf8(NombreDeRegion(clave, Espanol(clave, {}), f.region));
             p.pais = Utf8(Espanol(cc, f.pais));
             p.codigoPais = Utf8(cc);
             // GeoNames' data predates tzdata 2025b, which gave the Aysén
             // Region (admin1 02) its own zone.
-            p.zona = (cc == "CL" && std::strcmp(f.admin1, "02") == 0)
-                         ? QStringLiteral("America/Coyhaique")
-                         : Utf8(f.zona);
+            p.zona = (cc == "CL" && f.admin1 == "02") ? QStringLiteral("America/Coyhaique")
+                                                      : Utf8(f.zona);
             p.latitud = f.latitud;
             p.longitud = f.longitud;
             p.habitantes = f.habitantes;
@@ -284,7 +320,6 @@ struct Nomenclator::Datos {
         p.habitantes = r.habitantes;
         return p;
     }
-
     // Whether every narrowing part matches the region or country of `u`.
     bool Cumple(const Ubicacion& u, const std::vector<std::string>& calificadores) const {
         std::string codigo = u.codigoPais;
@@ -334,12 +369,47 @@ struct Nomenclator::Datos {
         }
     }
 
+    // libgeonames' towns from the image in `bytes`.
+    bool TomaImagen(std::string_view bytes, std::string_view clave) {
+        std::optional<ImagenGeonames> g = ImagenGeonames::Lee(bytes, clave);
+        if (!g) {
+            return false;
+        }
+        geo = *g;
+        numGeo = geo.NumCiudades();
+        return true;
+    }
+    // The image in the user's cache folder `carpeta`, when it is whole and
+    // of this library and catalogue.
+    bool LeeCacheGeonames(const QString& carpeta, const char* biblioteca, const char* catalogo);
     // Joins the places of the file at `ruta` that libgeonames lacks; when
-    // they cannot be had, says why in `aviso`.
-    void Junta(const QString& ruta);
+    // they cannot be had, says why in `aviso`. With the index of their
+    // words in the cache folder `carpeta`, when given.
+    void Junta(const QString& ruta, const QString& carpeta);
 };
 
-void Nomenclator::Datos::Junta(const QString& ruta) {
+bool Nomenclator::Datos::LeeCacheGeonames(const QString& carpeta, const char* biblioteca,
+                                          const char* catalogo) {
+    std::unique_ptr<CacheMapeada> cache =
+        CacheMapeada::Abre(carpeta, QStringLiteral("libgeonames.cache"));
+    if (!cache) {
+        return false;
+    }
+    const std::optional<std::string_view> guardada = ClaveDeContenedorCache(cache->Bytes(), 'G');
+    if (!guardada) {
+        return false;
+    }
+    const std::optional<std::string> clave =
+        ClaveGeonames(biblioteca, catalogo, RutaSoDeClave(*guardada));
+    if (!clave || *clave != *guardada || !TomaImagen(cache->Bytes(), *clave)) {
+        return false;
+    }
+    cacheGeo = std::move(cache);
+    geoDeCache = true;
+    return true;
+}
+
+void Nomenclator::Datos::Junta(const QString& ruta, const QString& carpeta) {
     const QString sinEllos = QStringLiteral(
         "los pueblos de 1000 habitantes o más no están: %1; se busca solo entre "
         "las ciudades de libgeonames");
@@ -347,8 +417,20 @@ void Nomenclator::Datos::Junta(const QString& ruta) {
         aviso = sinEllos.arg(QStringLiteral("no se encontró el archivo poblados.idx"));
         return;
     }
+    // The stamp of the file last checked whole, and its words' index.
+    const QString nombreCache = QStringLiteral("poblados.cache");
+    const std::string clave = ClavePoblados(ruta);
+    std::unique_ptr<CacheMapeada> cache = CacheMapeada::Abre(carpeta, nombreCache);
+    std::optional<SelloArchivo> revisado;
+    std::string_view indice;
+    if (cache) {
+        if (const auto s = LeeContenedorCache(cache->Bytes(), 'P', clave, 2)) {
+            revisado = SelloDeBytes((*s)[0]);
+            indice = (*s)[1];
+        }
+    }
     QString problema;
-    std::unique_ptr<ArchivoPoblados> archivo = ArchivoPoblados::Abre(ruta, &problema);
+    std::unique_ptr<ArchivoPoblados> archivo = ArchivoPoblados::Abre(ruta, &problema, revisado);
     if (!archivo) {
         aviso = sinEllos.arg(problema);
         return;
@@ -358,20 +440,16 @@ void Nomenclator::Datos::Junta(const QString& ruta) {
         aviso = sinEllos.arg(problema);
         return;
     }
-    // libgeonames' towns win: the file's places with their ids are left out.
-    // Both lists in increasing order of id, walked together.
-    const int n = archivo->NumPoblados();
-    repetidos.assign(std::size_t(n), false);
-    std::size_t g = 0;
-    for (int j = 0; j < n && g < idsGeo.size(); ++j) {
-        const std::uint32_t id = archivo->Id(j);
-        while (g < idsGeo.size() && idsGeo[g] < id) {
-            ++g;
-        }
-        if (g < idsGeo.size() && idsGeo[g] == id) {
-            repetidos[std::size_t(j)] = true;
-            ++numRepetidos;
-        }
+    if (!archivo->RevisadoEntero()) {
+        cachePoblados = std::move(cache);
+        indicePoblados = indice;
+        pobladosDeCache = true;
+    } else if (archivo->Sello() && CarpetaEscribible(carpeta)) {
+        indicePropio = IndicePalabras(archivo->Plegados(), archivo->Inicios());
+        indicePoblados = indicePropio;
+        GuardaCache(
+            carpeta, nombreCache,
+            EscribeContenedorCache('P', clave, {BytesDeSello(*archivo->Sello()), indicePropio}));
     }
     poblados = std::move(archivo);
 }
@@ -382,13 +460,9 @@ Nomenclator::~Nomenclator() = default;
 
 const Nomenclator* Nomenclator::Mundial(QString* problema) {
     static QString motivo;
-    static const std::unique_ptr<Nomenclator> mundial = [] {
-        std::unique_ptr<Nomenclator> n = Abre(BibliotecaGeonames, CatalogoGeonames, &motivo);
-        if (n) {
-            n->d_->Junta(ArchivoPoblados::RutaDelPrograma());
-        }
-        return n;
-    }();
+    static const std::unique_ptr<Nomenclator> mundial =
+        AbreConCache(BibliotecaGeonames, CatalogoGeonames, &motivo,
+                     ArchivoPoblados::RutaDelPrograma(), CarpetaCacheNomenclator());
     if (!mundial && problema != nullptr) {
         *problema = motivo;
     }
@@ -397,13 +471,40 @@ const Nomenclator* Nomenclator::Mundial(QString* problema) {
 
 std::unique_ptr<Nomenclator> Nomenclator::Abre(const char* biblioteca, const char* catalogo,
                                                QString* problema, const QString& poblados) {
+    auto datos = std::make_unique<Datos>();
+    if (!DeLaBiblioteca(*datos, biblioteca, catalogo, problema, QString())) {
+        return nullptr;
+    }
+    if (!poblados.isEmpty()) {
+        datos->Junta(poblados, QString());
+    }
+    return std::unique_ptr<Nomenclator>(new Nomenclator(std::move(datos)));
+}
+
+std::unique_ptr<Nomenclator> Nomenclator::AbreConCache(const char* biblioteca, const char* catalogo,
+                                                       QString* problema, const QString& poblados,
+                                                       const QString& carpeta) {
+    auto datos = std::make_unique<Datos>();
+    if (!datos->LeeCacheGeonames(carpeta, biblioteca, catalogo)) {
+        datos = std::make_unique<Datos>();
+        if (!DeLaBiblioteca(*datos, biblioteca, catalogo, problema, carpeta)) {
+            return nullptr;
+        }
+    }
+    datos->Junta(poblados, carpeta);
+    return std::unique_ptr<Nomenclator>(new Nomenclator(std::move(datos)));
+}
+
+bool Nomenclator::DeLaBiblioteca(Datos& datos, const char* biblioteca, const char* catalogo,
+                                 QString* problema, const QString& carpeta) {
     auto falla = [&](const QString& motivo) {
         if (problema != nullptr) {
             *problema = motivo;
         }
-        return nullptr;
+        return false;
     };
-    // Never closed: the records' texts point into its data.
+    // Never closed: it is not needed after this, but closing a library
+    // that pulled in GIO is not safe.
     void* so = dlopen(biblioteca, RTLD_NOW | RTLD_LOCAL);
     if (so == nullptr) {
         const char* error = dlerror();
@@ -412,18 +513,24 @@ std::unique_ptr<Nomenclator> Nomenclator::Abre(const char* biblioteca, const cha
                          .arg(QString::fromUtf8(biblioteca),
                               QString::fromUtf8(error != nullptr ? error : "")));
     }
-    auto datos = std::make_unique<Datos>();
-    datos->api.numero =
+    ApiGeonames api;
+    api.numero =
         reinterpret_cast<decltype(&geonames_get_n_cities)>(dlsym(so, "geonames_get_n_cities"));
-    datos->api.ciudad =
-        reinterpret_cast<decltype(&geonames_get_city)>(dlsym(so, "geonames_get_city"));
-    datos->api.libera =
-        reinterpret_cast<decltype(&geonames_city_free)>(dlsym(so, "geonames_city_free"));
-    const ApiGeonames& api = datos->api;
+    api.ciudad = reinterpret_cast<decltype(&geonames_get_city)>(dlsym(so, "geonames_get_city"));
+    api.libera = reinterpret_cast<decltype(&geonames_city_free)>(dlsym(so, "geonames_city_free"));
     if (api.numero == nullptr || api.ciudad == nullptr || api.libera == nullptr) {
         return falla(QStringLiteral("%1 no es la biblioteca libgeonames esperada; "
                                     "instale el paquete libgeonames0")
                          .arg(QString::fromUtf8(biblioteca)));
+    }
+    // The key of the cache, from the files as they are before they are read
+    // (a file changed meanwhile makes a key that the next run refuses).
+    std::optional<std::string> clave;
+    if (CarpetaEscribible(carpeta)) {
+        link_map* mapa = nullptr;
+        if (dlinfo(so, RTLD_DI_LINKMAP, &mapa) == 0 && mapa != nullptr && mapa->l_name != nullptr) {
+            clave = ClaveGeonames(biblioteca, catalogo, mapa->l_name);
+        }
     }
     // The first call unpacks the records.
     const int n = api.numero();
@@ -431,6 +538,12 @@ std::unique_ptr<Nomenclator> Nomenclator::Abre(const char* biblioteca, const cha
         return falla(QStringLiteral("el nomenclátor mundial de %1 está vacío")
                          .arg(QString::fromUtf8(biblioteca)));
     }
+    auto malaForma = [&] {
+        return falla(QStringLiteral("los registros de %1 no tienen la forma esperada %2")
+                         .arg(QString::fromUtf8(biblioteca), QLatin1String(TipoRegistro)));
+    };
+    // Every record has the type of the first: they are the items of one
+    // array.
     {
         GVariant* r = api.ciudad(0);
         const bool forma = r != nullptr && g_variant_is_of_type(r, G_VARIANT_TYPE(TipoRegistro));
@@ -438,53 +551,52 @@ std::unique_ptr<Nomenclator> Nomenclator::Abre(const char* biblioteca, const cha
             api.libera(r);
         }
         if (!forma) {
-            return falla(QStringLiteral("los registros de %1 no tienen la forma esperada %2")
-                             .arg(QString::fromUtf8(biblioteca), QLatin1String(TipoRegistro)));
+            return malaForma();
         }
     }
-
-    QFile mo(QString::fromUtf8(catalogo));
-    if (mo.open(QIODevice::ReadOnly)) {
-        datos->catalogo = mo.readAll().toStdString();
-        datos->es = LeeCatalogoMo(datos->catalogo);
-    }
-
-    // The names, reduced once: the searches compare them many times. The
-    // populations and ids, and a town of each region and country.
-    datos->numGeo = n;
-    datos->idsGeo.resize(std::size_t(n));
-    datos->plegadosGeo.reserve(std::size_t(n) * 12);
-    datos->plegadosGeo.push_back('\n');
-    auto agregaNombre = [&](int i, const std::string& plegado) {
-        datos->iniciosGeo.push_back(std::uint32_t(datos->plegadosGeo.size()));
-        datos->duenoGeo.push_back(i);
-        datos->plegadosGeo += plegado;
-        datos->plegadosGeo.push_back('\n');
-    };
+    // Each field taken alone: cheaper than g_variant_get, which reads its
+    // format string at every call.
+    std::vector<CiudadGeonames> ciudades(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         GVariant* r = api.ciudad(i);
-        const char* id = Texto(r, CampoId);
-        const std::string plegado = NombreComparable(std::string_view(Texto(r, CampoNombre)));
-        // A reduced name is never empty in the layout: an empty one matches
-        // nothing anyway.
-        if (!plegado.empty()) {
-            agregaNombre(i, plegado);
+        CiudadGeonames& c = ciudades[std::size_t(i)];
+        std::string* textos[] = {&c.id,         &c.nombre, &c.admin1, &c.region,
+                                 &c.codigoPais, &c.pais,   &c.zona};
+        for (gsize campo = 0; campo < std::size(textos); ++campo) {
+            GVariant* v = g_variant_get_child_value(r, campo);
+            *textos[campo] = g_variant_get_string(v, nullptr);
+            g_variant_unref(v);
         }
-        const auto es = datos->es.find(id);
-        if (es != datos->es.end() && !es->second.empty()) {
-            const std::string plegadoEs = NombreComparable(es->second);
-            if (!plegadoEs.empty() && plegadoEs != plegado) {
-                agregaNombre(i, plegadoEs);
-            }
-        }
-        datos->idsGeo[std::size_t(i)] = std::uint32_t(std::strtoul(id, nullptr, 10));
+        GVariant* v = g_variant_get_child_value(r, 7);
+        c.habitantes = g_variant_get_uint32(v);
+        g_variant_unref(v);
+        v = g_variant_get_child_value(r, 8);
+        c.latitud = g_variant_get_double(v);
+        g_variant_unref(v);
+        v = g_variant_get_child_value(r, 9);
+        c.longitud = g_variant_get_double(v);
+        g_variant_unref(v);
         api.libera(r);
     }
-    std::sort(datos->idsGeo.begin(), datos->idsGeo.end());
-    if (!poblados.isEmpty()) {
-        datos->Junta(poblados);
+
+    std::string bytesCatalogo;
+    QFile mo(QString::fromUtf8(catalogo));
+    if (mo.open(QIODevice::ReadOnly)) {
+        bytesCatalogo = mo.readAll().toStdString();
     }
-    return std::unique_ptr<Nomenclator>(new Nomenclator(std::move(datos)));
+    // The names reduced once, the ids in order, a town of each region and
+    // country, the catalogue: an image of what the searches read, kept in
+    // the cache for the next runs.
+    datos.imagenPropia = ImagenGeonames::Construye(ciudades, LeeCatalogoMo(bytesCatalogo),
+                                                   clave.value_or(""), clave.has_value());
+    if (!datos.TomaImagen(datos.imagenPropia, clave.value_or(""))) {
+        return falla(QStringLiteral("el nomenclátor mundial de %1 está vacío")
+                         .arg(QString::fromUtf8(biblioteca)));
+    }
+    if (clave) {
+        GuardaCache(carpeta, QStringLiteral("libgeonames.cache"), datos.imagenPropia);
+    }
+    return true;
 }
 
 int Nomenclator::NumPoblados() const { return d_->NumPoblados(); }
@@ -493,9 +605,12 @@ int Nomenclator::NumPobladosLibgeonames() const { return d_->numGeo; }
 
 const QString& Nomenclator::Aviso() const { return d_->aviso; }
 
+bool Nomenclator::GeonamesDeLaCache() const { return d_->geoDeCache; }
+
+bool Nomenclator::PobladosDeLaCache() const { return d_->pobladosDeCache; }
+
 void Nomenclator::Prepara() const {
     if (d_->poblados) {
-        d_->Ubicaciones();
         d_->PobladoDe(d_->numGeo);
     }
 }
@@ -517,21 +632,42 @@ void Nomenclator::Coincidencias(const QString& texto, bool desdePalabra,
         return;
     }
     const Datos& d = *d_;
+    // The names of a block that hold the name asked for, in the block's
+    // order: from the index of its words when there is one and the name
+    // must start a word; otherwise in a pass over the block.
+    std::vector<NombreHallado> hallados;
+    auto recorre = [&](std::string_view bloque, std::string_view indice, std::size_t numNombres,
+                       auto&& inicio, auto&& f) {
+        if (desdePalabra && !indice.empty()) {
+            BuscaPalabras(bloque, indice, numNombres, q.nombre, hallados);
+            for (const NombreHallado& h : hallados) {
+                f(std::size_t(h.nombre), h.completo);
+            }
+        } else {
+            Recorre(bloque, numNombres, inicio, q.nombre, desdePalabra, f);
+        }
+    };
     // libgeonames' towns: a town's two names are next to each other, so its
     // matches come together; the whole name wins over a part.
     int ultimo = -1;
-    Recorre(d.plegadosGeo, d.iniciosGeo, q.nombre, desdePalabra, [&](std::size_t k, bool completo) {
-        const int i = d.duenoGeo[k];
-        if (i == ultimo) {
-            if (completo && !parciales.empty() && parciales.back() == i) {
-                parciales.pop_back();
-                completos.push_back(i);
+    recorre(
+        d.geo.Plegados(), d.geo.IndicePalabras(), std::size_t(d.geo.NumNombres()),
+        [&](std::size_t k) { return d.geo.Inicio(int(k)); },
+        [&](std::size_t k, bool completo) {
+            const int i = d.geo.Dueno(int(k));
+            if (i < 0) {
+                return;
             }
-            return;
-        }
-        ultimo = i;
-        (completo ? completos : parciales).push_back(i);
-    });
+            if (i == ultimo) {
+                if (completo && !parciales.empty() && parciales.back() == i) {
+                    parciales.pop_back();
+                    completos.push_back(i);
+                }
+                return;
+            }
+            ultimo = i;
+            (completo ? completos : parciales).push_back(i);
+        });
     if (!q.calificadores.empty()) {
         for (std::vector<int>* v : {&completos, &parciales}) {
             std::erase_if(*v, [&](int i) { return !d.Cumple(d.UbicacionDe(i), q.calificadores); });
@@ -557,11 +693,14 @@ void Nomenclator::Coincidencias(const QString& texto, bool desdePalabra,
         }
         return c == 1;
     };
-    Recorre(a.Plegados(), a.Inicios(), q.nombre, desdePalabra, [&](std::size_t j, bool completo) {
-        if (!d.repetidos[j] && cumple(int(j))) {
-            (completo ? completos : parciales).push_back(d.numGeo + int(j));
-        }
-    });
+    recorre(
+        a.Plegados(), d.indicePoblados, std::size_t(a.NumPoblados()),
+        [&](std::size_t j) { return a.Inicios()[j]; },
+        [&](std::size_t j, bool completo) {
+            if (!d.Repetido(int(j)) && cumple(int(j))) {
+                (completo ? completos : parciales).push_back(d.numGeo + int(j));
+            }
+        });
 }
 
 Encontrados Nomenclator::Busca(const QString& texto, int maximo) const {
@@ -625,37 +764,40 @@ std::vector<Poblado> Nomenclator::Parecidos(const QString& texto, int maximo) co
     std::vector<Candidato> candidatos;
     // Each name of a block of reduced names laid out as "\nname\nname\n",
     // given its number.
-    auto recorre = [&](std::string_view bloque, const std::vector<std::uint32_t>& inicios,
-                       auto&& f) {
-        for (std::size_t k = 0; k < inicios.size(); ++k) {
-            const std::size_t fin = k + 1 < inicios.size() ? inicios[k + 1] - 1 : bloque.size() - 1;
-            f(k, bloque.substr(inicios[k], fin - inicios[k]));
+    auto recorre = [&](std::string_view bloque, std::size_t numNombres, auto&& inicio, auto&& f) {
+        for (std::size_t k = 0; k < numNombres; ++k) {
+            const std::size_t siguiente = k + 1 < numNombres ? inicio(k + 1) : bloque.size();
+            f(k, NombreEnBloque(bloque, inicio(k), siguiente == 0 ? 0 : siguiente - 1));
         }
     };
     const Datos& d = *d_;
     // A town's two names are next to each other: the closer counts.
-    recorre(d.plegadosGeo, d.iniciosGeo, [&](std::size_t k, std::string_view n) {
-        const int c = cercania(n);
-        if (c < 0) {
-            return;
-        }
-        const int i = d.duenoGeo[k];
-        if (!candidatos.empty() && candidatos.back().indice == i) {
-            candidatos.back().cercania = std::min(candidatos.back().cercania, c);
-        } else {
-            candidatos.push_back({c, d.Habitantes(i), i});
-        }
-    });
+    recorre(
+        d.geo.Plegados(), std::size_t(d.geo.NumNombres()),
+        [&](std::size_t k) { return std::size_t(d.geo.Inicio(int(k))); },
+        [&](std::size_t k, std::string_view n) {
+            const int c = cercania(n);
+            const int i = d.geo.Dueno(int(k));
+            if (c < 0 || i < 0) {
+                return;
+            }
+            if (!candidatos.empty() && candidatos.back().indice == i) {
+                candidatos.back().cercania = std::min(candidatos.back().cercania, c);
+            } else {
+                candidatos.push_back({c, d.Habitantes(i), i});
+            }
+        });
     if (d.poblados) {
-        recorre(d.poblados->Plegados(), d.poblados->Inicios(),
-                [&](std::size_t j, std::string_view n) {
-                    if (!d.repetidos[j]) {
-                        if (const int c = cercania(n); c >= 0) {
-                            const int i = d.numGeo + int(j);
-                            candidatos.push_back({c, d.Habitantes(i), i});
-                        }
-                    }
-                });
+        const std::vector<std::uint32_t>& inicios = d.poblados->Inicios();
+        recorre(
+            d.poblados->Plegados(), inicios.size(),
+            [&](std::size_t j) { return std::size_t(inicios[j]); },
+            [&](std::size_t j, std::string_view n) {
+                if (const int c = cercania(n); c >= 0 && !d.Repetido(int(j))) {
+                    const int i = d.numGeo + int(j);
+                    candidatos.push_back({c, d.Habitantes(i), i});
+                }
+            });
     }
     const std::size_t cuantos = std::min(std::size_t(std::max(maximo, 0)), candidatos.size());
     std::partial_sort(candidatos.begin(), candidatos.begin() + std::ptrdiff_t(cuantos),

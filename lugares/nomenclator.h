@@ -9,7 +9,10 @@
 // boundaries (zona_geo.h). Where both have a place (the same GeoNames id),
 // libgeonames' town is the one kept. The library and the file are opened at
 // run time on first use: a program that never asks for a town loads neither
-// (nor GIO, which the library pulls in). Nothing outside lugares/ sees GLib.
+// (nor GIO, which the library pulls in). The program's gazetteer keeps what
+// it derives from both in the user's cache folder (cache_nomenclator.h):
+// later runs read that instead of loading the library and unpacking its
+// records. Nothing outside lugares/ sees GLib.
 #pragma once
 
 #include <QString>
@@ -50,10 +53,10 @@ class Nomenclator {
 public:
     // The gazetteer of the installed libgeonames and the program's places
     // file (ArchivoPoblados::RutaDelPrograma), opened on the first call
-    // (thread-safe) and kept for the life of the process. Null when the
-    // library cannot be opened, with the reason, in Spanish, in *problema; a
-    // missing or damaged places file leaves libgeonames' towns alone, and
-    // Aviso() says why.
+    // (thread-safe) and kept for the life of the process, with the cache in
+    // CarpetaCacheNomenclator(). Null when the library cannot be opened,
+    // with the reason, in Spanish, in *problema; a missing or damaged places
+    // file leaves libgeonames' towns alone, and Aviso() says why.
     static const Nomenclator* Mundial(QString* problema = nullptr);
 
     // A gazetteer from the given library (a name dlopen searches for, or a
@@ -65,6 +68,18 @@ public:
                                              QString* problema,
                                              const QString& poblados = QString());
 
+    // As Mundial opens its gazetteer: libgeonames' towns from the cache in
+    // `carpeta` when it holds them for this library and catalogue (the
+    // library is then not loaded), else from the library, written to the
+    // cache for the next time (when the folder can be written); the places
+    // of the file `poblados` joined (an empty path: Aviso() says it is
+    // missing), checked whole only when the cache does not show this very
+    // file checked before. An empty `carpeta`: no cache. The results, the
+    // reasons and the notes are those of a gazetteer opened without a cache.
+    static std::unique_ptr<Nomenclator> AbreConCache(const char* biblioteca, const char* catalogo,
+                                                     QString* problema, const QString& poblados,
+                                                     const QString& carpeta);
+
     ~Nomenclator();
     Nomenclator(const Nomenclator&) = delete;
     Nomenclator& operator=(const Nomenclator&) = delete;
@@ -75,6 +90,11 @@ public:
     // Spanish, empty when all is well: why the places file's places are not
     // in the gazetteer (the file or the zones' index missing or damaged).
     const QString& Aviso() const;
+    // Whether libgeonames' towns were read from the cache (the library was
+    // not loaded), and whether the places file was taken as checked before
+    // on the cache's word (its words' index from there too). For the tests.
+    bool GeonamesDeLaCache() const;
+    bool PobladosDeLaCache() const;
 
     // Does now, once, what the first search that gives a place of the file
     // would otherwise do: gathers the names of their regions from
@@ -107,6 +127,11 @@ public:
 private:
     struct Datos;
     explicit Nomenclator(std::unique_ptr<Datos> datos);
+    // libgeonames' towns from the library itself into `datos`; false, with
+    // the reason in *problema, when it cannot be loaded or is not the
+    // expected one. With a cache folder, they are written there.
+    static bool DeLaBiblioteca(Datos& datos, const char* biblioteca, const char* catalogo,
+                               QString* problema, const QString& carpeta);
     // The records whose name (English or Spanish, reduced) is `texto`'s
     // whole name, and those that contain it (from a word's start when
     // `desdePalabra`, anywhere otherwise), each narrowed by its region and

@@ -30,12 +30,37 @@ struct ArchivoPoblados::Datos {
     std::string_view bytes;
     std::uint32_t numPoblados = 0, registros = 0, numRegiones = 0, tablaRegiones = 0;
     std::string_view textos, plegados;
-    std::vector<std::uint32_t> inicios;  // start of each place's reduced name in `plegados`
+    std::optional<SelloArchivo> sello;
+    bool entera = false;  // checked whole on opening
+    // Start of each place's reduced name in `plegados`: found by the whole
+    // check, or on first use after a check of the header alone.
+    mutable std::vector<std::uint32_t> inicios;
+    mutable std::once_flag hayInicios;
+    bool iniciosListos = false;
 
     const char* Registro(int i) const { return bytes.data() + registros + kRegistro * unsigned(i); }
-    // The NUL-ended text at `pos` of the names section (checked on opening).
+    // The NUL-ended text at `pos` of the names section (the section ends in
+    // a NUL; an offset outside it, which the whole check refuses, reads as
+    // empty).
     std::string_view Texto(std::uint32_t pos) const {
-        return std::string_view(textos.data() + pos);
+        return pos < textos.size() ? std::string_view(textos.data() + pos) : std::string_view();
+    }
+    const std::vector<std::uint32_t>& Inicios() const {
+        if (!iniciosListos) {
+            std::call_once(hayInicios, [this] {
+                // The layout passed the whole check before: one name per
+                // place. Bounded whatever the bytes.
+                inicios.reserve(numPoblados);
+                for (std::size_t pos = 1; pos < plegados.size() && inicios.size() < numPoblados;) {
+                    std::size_t fin = plegados.find('\n', pos);
+                    if (fin == std::string_view::npos) fin = plegados.size();
+                    inicios.push_back(std::uint32_t(pos));
+                    pos = fin + 1;
+                }
+                inicios.resize(numPoblados, std::uint32_t(plegados.size() - 1));
+            });
+        }
+        return inicios;
     }
 };
 
@@ -43,6 +68,11 @@ ArchivoPoblados::ArchivoPoblados(std::unique_ptr<Datos> datos) : d_(std::move(da
 ArchivoPoblados::~ArchivoPoblados() = default;
 
 std::unique_ptr<ArchivoPoblados> ArchivoPoblados::Abre(const QString& ruta, QString* problema) {
+    return Abre(ruta, problema, std::nullopt);
+}
+
+std::unique_ptr<ArchivoPoblados> ArchivoPoblados::Abre(
+    const QString& ruta, QString* problema, const std::optional<SelloArchivo>& revisado) {
     auto falla = [&](const QString& por) {
         if (problema) *problema = QStringLiteral("%1: %2").arg(ruta, por);
         return nullptr;
@@ -56,8 +86,10 @@ std::unique_ptr<ArchivoPoblados> ArchivoPoblados::Abre(const QString& ruta, QStr
     const uchar* base = d->archivo->map(0, largo);
     if (!base) return falla(d->archivo->errorString());
     d->bytes = std::string_view(reinterpret_cast<const char*>(base), std::size_t(largo));
+    d->sello = SelloDeDescriptor(d->archivo->handle());
+    const bool entera = !revisado || !d->sello || *d->sello != *revisado;
     QString por;
-    auto archivo = Valida(std::move(d), &por);
+    auto archivo = Valida(std::move(d), &por, entera);
     if (!archivo) return falla(por);
     return archivo;
 }
@@ -65,11 +97,11 @@ std::unique_ptr<ArchivoPoblados> ArchivoPoblados::Abre(const QString& ruta, QStr
 std::unique_ptr<ArchivoPoblados> ArchivoPoblados::Lee(std::string_view datos, QString* problema) {
     auto d = std::make_unique<Datos>();
     d->bytes = datos;
-    return Valida(std::move(d), problema);
+    return Valida(std::move(d), problema, true);
 }
 
 std::unique_ptr<ArchivoPoblados> ArchivoPoblados::Valida(std::unique_ptr<Datos> d,
-                                                         QString* problema) {
+                                                         QString* problema, bool entera) {
     auto falla = [&](const char* por) {
         if (problema) *problema = QString::fromUtf8(por);
         return nullptr;
@@ -107,6 +139,8 @@ std::unique_ptr<ArchivoPoblados> ArchivoPoblados::Valida(std::unique_ptr<Datos> 
     // empty.
     if (d->plegados.front() != '\n' || d->plegados.back() != '\n')
         return falla("archivo de poblados dañado (nombres reducidos)");
+    d->entera = entera;
+    if (!entera) return std::unique_ptr<ArchivoPoblados>(new ArchivoPoblados(std::move(d)));
     d->inicios.reserve(d->numPoblados);
     for (std::size_t pos = 1; pos < d->plegados.size();) {
         const std::size_t fin = d->plegados.find('\n', pos);
@@ -129,6 +163,7 @@ std::unique_ptr<ArchivoPoblados> ArchivoPoblados::Valida(std::unique_ptr<Datos> 
             return falla("archivo de poblados dañado (registros)");
         anterior = id;
     }
+    d->iniciosListos = true;
     return std::unique_ptr<ArchivoPoblados>(new ArchivoPoblados(std::move(d)));
 }
 
@@ -150,7 +185,8 @@ int ArchivoPoblados::NumPoblados() const { return int(d_->numPoblados); }
 
 ArchivoPoblados::Registro ArchivoPoblados::Poblado(int i) const {
     const char* r = d_->Registro(i);
-    const int indiceRegion = U16(r + 20);
+    // In range after the whole check; kept so after a check of the header.
+    const int indiceRegion = std::min<int>(U16(r + 20), int(d_->numRegiones) - 1);
     const char* region = d_->bytes.data() + d_->tablaRegiones + kRegion * unsigned(indiceRegion);
     Registro p;
     p.id = U32(r);
@@ -175,10 +211,10 @@ ArchivoPoblados::Region ArchivoPoblados::RegionNumero(int r) const {
 
 std::string_view ArchivoPoblados::Plegados() const { return d_->plegados; }
 
-const std::vector<std::uint32_t>& ArchivoPoblados::Inicios() const { return d_->inicios; }
+const std::vector<std::uint32_t>& ArchivoPoblados::Inicios() const { return d_->Inicios(); }
 
 std::string_view ArchivoPoblados::Plegado(int i) const {
-    const std::size_t inicio = d_->inicios[std::size_t(i)];
+    const std::size_t inicio = d_->Inicios()[std::size_t(i)];
     return d_->plegados.substr(inicio, d_->plegados.find('\n', inicio) - inicio);
 }
 
@@ -198,5 +234,9 @@ int ArchivoPoblados::BuscaId(std::uint32_t id) const {
 }
 
 QString ArchivoPoblados::Ruta() const { return d_->archivo ? d_->archivo->fileName() : QString(); }
+
+std::optional<SelloArchivo> ArchivoPoblados::Sello() const { return d_->sello; }
+
+bool ArchivoPoblados::RevisadoEntero() const { return d_->entera; }
 
 }  // namespace Vespalba

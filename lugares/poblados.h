@@ -9,15 +9,21 @@
 // The file is checked whole when it is opened: offsets, lengths, the order
 // of the ids, the ranges of the coordinates and the reduced names' layout.
 // A file that fails any check is refused with the reason, never read past
-// its end.
+// its end. The gazetteer may skip the checks of every place and name for
+// the very file it saw pass them before (its stamp, cache_nomenclator.h):
+// the header and sections are checked still.
 #pragma once
 
 #include <QString>
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string_view>
 #include <vector>
+
+#include "lugares/cache_nomenclator.h"
 
 namespace Vespalba {
 
@@ -43,6 +49,12 @@ public:
     // The file at `ruta`, mapped; null, with the reason in Spanish in
     // *problema, when it cannot be opened or is not a valid file.
     static std::unique_ptr<ArchivoPoblados> Abre(const QString& ruta, QString* problema);
+    // The same, but when the file opened has the stamp `revisado` (one
+    // whose whole check passed before), only its header and sections are
+    // checked: not each place and name. The reduced names' starts
+    // (Inicios) are then found on first use.
+    static std::unique_ptr<ArchivoPoblados> Abre(const QString& ruta, QString* problema,
+                                                 const std::optional<SelloArchivo>& revisado);
 
     // The same checks over bytes in memory, which must outlive the result
     // (for the fuzz target and the tests).
@@ -78,11 +90,17 @@ public:
     int BuscaId(std::uint32_t id) const;
     // The file mapped, or empty for bytes given to Lee.
     QString Ruta() const;
+    // The stamp of the file mapped, taken from the open file; none for
+    // bytes given to Lee.
+    std::optional<SelloArchivo> Sello() const;
+    // Whether this opening checked the whole file (not only its header).
+    bool RevisadoEntero() const;
 
 private:
     struct Datos;
     explicit ArchivoPoblados(std::unique_ptr<Datos> datos);
-    static std::unique_ptr<ArchivoPoblados> Valida(std::unique_ptr<Datos> d, QString* problema);
+    static std::unique_ptr<ArchivoPoblados> Valida(std::unique_ptr<Datos> d, QString* problema,
+                                                   bool entera);
     std::unique_ptr<Datos> d_;
 };
 

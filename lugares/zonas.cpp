@@ -80,8 +80,49 @@ QString Reloj(qint64 minutos) {
 
 }  // namespace
 
+namespace {
+
+// Whether one line of tzdata.zi names `nombre`, read as NombresDeZonas
+// reads every line.
+bool LineaNombra(const QByteArray& lineaDada, const QString& nombre) {
+    const QByteArray linea = lineaDada.trimmed();
+    const QList<QByteArray> partes = linea.split(' ');
+    if (linea.startsWith("Z ") && partes.size() >= 2) {
+        return QString::fromLatin1(partes[1]) == nombre;
+    }
+    if (linea.startsWith("L ") && partes.size() >= 3) {
+        return QString::fromLatin1(partes[2]) == nombre;
+    }
+    return false;
+}
+
+// Whether NombresDeZonas() has `nombre`, looking at the lines of tzdata.zi
+// that hold it rather than reading every name (a program that asks for one
+// zone pays for one search of the file). When no line names it, or the
+// file cannot be read, the whole list answers, with its fallback to Qt's.
+bool EnLosNombresDeZonas(const QString& nombre) {
+    if (nombre.isEmpty() || nombre == QStringLiteral("Factory")) {
+        return false;
+    }
+    QFile zi(QStringLiteral("/usr/share/zoneinfo/tzdata.zi"));
+    if (zi.open(QIODevice::ReadOnly)) {
+        const QByteArray todo = zi.readAll();
+        const QByteArray buscado = nombre.toLatin1();
+        for (qsizetype i = todo.indexOf(buscado); i >= 0; i = todo.indexOf(buscado, i + 1)) {
+            const qsizetype inicio = todo.lastIndexOf('\n', i) + 1;
+            qsizetype fin = todo.indexOf('\n', i);
+            if (fin < 0) fin = todo.size();
+            if (LineaNombra(todo.mid(inicio, fin - inicio), nombre)) return true;
+            i = fin;
+        }
+    }
+    return NombresDeZonas().count(nombre) > 0;
+}
+
+}  // namespace
+
 bool ZonaConocida(const QString& nombre) {
-    return NombresDeZonas().count(nombre) > 0 && QTimeZone(nombre.toLatin1()).isValid();
+    return EnLosNombresDeZonas(nombre) && QTimeZone(nombre.toLatin1()).isValid();
 }
 
 QStringList ZonasParecidas(const QString& nombre, int maximo) {

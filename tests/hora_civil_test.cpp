@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QFile>
 #include <QRegularExpression>
 #include <QTimeZone>
 
@@ -496,6 +497,36 @@ TEST(DiaCivil, HoyEnLaZonaPedida) {
         ASSERT_EQ(o.accion, Vespalba::Tabla::Accion::Calcular) << o.mensaje.toStdString();
         EXPECT_EQ(o.peticion.desde, c.hoy) << c.zona.join(' ').toStdString();
     }
+}
+
+// ZonaConocida looks only at the lines of tzdata.zi that hold the name:
+// every zone and link that file names is known (but "Factory"), whatever
+// QTimeZone makes of it aside; names that are parts of others, other
+// cases, abbreviations and rules are not.
+TEST(ZonaConocida, CadaNombreDeTzdataYNadaMas) {
+    QFile zi(QStringLiteral("/usr/share/zoneinfo/tzdata.zi"));
+    ASSERT_TRUE(zi.open(QIODevice::ReadOnly));
+    int nombres = 0;
+    while (!zi.atEnd()) {
+        const QByteArray linea = zi.readLine().trimmed();
+        const QList<QByteArray> partes = linea.split(' ');
+        QString nombre;
+        if (linea.startsWith("Z ") && partes.size() >= 2) nombre = QString::fromLatin1(partes[1]);
+        if (linea.startsWith("L ") && partes.size() >= 3) nombre = QString::fromLatin1(partes[2]);
+        if (nombre.isEmpty()) continue;
+        ++nombres;
+        EXPECT_EQ(Vespalba::ZonaConocida(nombre),
+                  nombre != "Factory" && QTimeZone(nombre.toLatin1()).isValid())
+            << nombre.toStdString();
+    }
+    EXPECT_GT(nombres, 500);
+    for (const char* nombre : {"America/Santiag", "merica/Santiago", "america/santiago", "Santiago",
+                               "Santiago ", " America/Santiago", "America", "CLT", "UTC+3", "Z",
+                               "L", "", "Factory", "America/Sant*"}) {
+        EXPECT_FALSE(Vespalba::ZonaConocida(QString::fromLatin1(nombre))) << nombre;
+    }
+    EXPECT_TRUE(Vespalba::ZonaConocida(QStringLiteral("America/Santiago")));
+    EXPECT_TRUE(Vespalba::ZonaConocida(QStringLiteral("US/Pacific")));  // a link
 }
 
 }  // namespace

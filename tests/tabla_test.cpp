@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -21,6 +22,7 @@
 
 #include <array>
 #include <cmath>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -1317,9 +1319,78 @@ TEST(Programa, UnLugarDeLaTablaNoCargaElNomenclator) {
     EXPECT_EQ(tabla.estado, 0);
     EXPECT_TRUE(tabla.errores.contains("libQt6Core")) << "the log is there";
     EXPECT_FALSE(tabla.errores.contains("libgeonames"));
-    const Ejecucion pueblo = Ejecuta(QStringList{"--lugar", "Coyhaique"} + resto, registro);
+    // A town loads it when the gazetteer's cache does not hold it yet (an
+    // empty cache folder); then the cache spares it, with the same days.
+    QTemporaryDir cache;
+    ASSERT_TRUE(cache.isValid());
+    const QProcessEnvironment conCache =
+        Entorno({{"LD_DEBUG", "libs"}, {"XDG_CACHE_HOME", cache.path()}});
+    const Ejecucion pueblo = Ejecuta(QStringList{"--lugar", "Coyhaique"} + resto, conCache);
     EXPECT_EQ(pueblo.estado, 0);
     EXPECT_TRUE(pueblo.errores.contains("libgeonames.so.0"));
+    const Ejecucion otra = Ejecuta(QStringList{"--lugar", "Coyhaique"} + resto, conCache);
+    EXPECT_EQ(otra.estado, 0);
+    EXPECT_TRUE(otra.errores.contains("libQt6Core")) << "the log is there";
+    EXPECT_FALSE(otra.errores.contains("libgeonames"));
+    EXPECT_FALSE(otra.errores.contains("libgio"));
+    EXPECT_EQ(otra.salida, pueblo.salida);
+}
+
+// The gazetteer's cache damaged, truncated, emptied, replaced by a folder, or
+// its folder unwritable: the same output, notes and status as a run that
+// never had one, and no line more.
+TEST(Programa, CacheDanadaLaMismaSalida) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString carpeta = dir.filePath("cache");
+    const QString vespalba = carpeta + "/vespalba";
+    const QStringList resto = {"--zona", "-4", "--fecha", "2026-01-01"};
+    const QList<QStringList> corridas = {
+        QStringList{"--lugar", "Concepción"} + resto,
+        QStringList{"--lugar", "Hanga Roa"} + resto,
+        QStringList{"--lugar", "puerto"} + resto,
+        QStringList{"--lugar", "Xqzwv"} + resto,
+        QStringList{"--buscar", "concep"},
+    };
+    // Without a cache: an unwritable folder (a file in its place).
+    QFile(dir.filePath("archivo")).open(QIODevice::WriteOnly);
+    const QProcessEnvironment sinCache = Entorno({{"XDG_CACHE_HOME", dir.filePath("archivo")}});
+    std::vector<Ejecucion> esperadas;
+    for (const QStringList& a : corridas) {
+        esperadas.push_back(Ejecuta(a, sinCache));
+    }
+    const QProcessEnvironment conCache = Entorno({{"XDG_CACHE_HOME", carpeta}});
+    auto igual = [&](const char* como) {
+        for (std::size_t k = 0; k < std::size_t(corridas.size()); ++k) {
+            SCOPED_TRACE(std::string(como) + ": " + corridas[qsizetype(k)].join(' ').toStdString());
+            const Ejecucion e = Ejecuta(corridas[qsizetype(k)], conCache);
+            EXPECT_EQ(e.estado, esperadas[k].estado);
+            EXPECT_EQ(e.salida, esperadas[k].salida);
+            EXPECT_EQ(e.errores, esperadas[k].errores);
+        }
+    };
+    igual("sin cache todavía");
+    ASSERT_TRUE(QFileInfo::exists(vespalba + "/libgeonames.cache"));
+    igual("con la cache");
+    auto dana = [&](const QString& nombre, const std::function<void(QByteArray&)>& f) {
+        QFile a(vespalba + '/' + nombre);
+        ASSERT_TRUE(a.open(QIODevice::ReadOnly));
+        QByteArray b = a.readAll();
+        a.close();
+        f(b);
+        QFile::remove(a.fileName());
+        ASSERT_TRUE(a.open(QIODevice::WriteOnly));
+        a.write(b);
+    };
+    dana("libgeonames.cache", [](QByteArray& b) { b.truncate(b.size() / 2); });
+    dana("poblados.cache", [](QByteArray& b) { b[0] = 'X'; });
+    igual("truncada");
+    dana("libgeonames.cache", [](QByteArray& b) { b.fill('\xa5'); });
+    dana("poblados.cache", [](QByteArray& b) { b.clear(); });
+    igual("basura");
+    QFile::remove(vespalba + "/libgeonames.cache");
+    ASSERT_TRUE(QDir(vespalba).mkdir("libgeonames.cache"));
+    igual("una carpeta en su lugar");
 }
 
 // Whether a run of the program opens `archivo`: inotify reports every open
