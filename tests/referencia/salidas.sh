@@ -11,7 +11,8 @@
 # The PDF's creation date is masked; the present instant is fixed with
 # faketime (2026-12-11 15:30 UT) and the calendar's stamp with
 # SOURCE_DATE_EPOCH; the stored default place is read from an empty
-# configuration folder.
+# configuration folder, and the gazetteer's cache is made in one of its own
+# (the first run that opens the gazetteer writes it, the later ones read it).
 set -euo pipefail
 programa=$(realpath "${1:?uso: salidas.sh VESPALBA-TABLA CARPETA}")
 carpeta=${2:?uso: salidas.sh VESPALBA-TABLA CARPETA}
@@ -19,6 +20,7 @@ mkdir -p "$carpeta"
 configuracion=$(mktemp -d)
 trap 'rm -rf "$configuracion"' EXIT
 export XDG_CONFIG_HOME=$configuracion
+export XDG_CACHE_HOME=$configuracion/cache
 export SOURCE_DATE_EPOCH=1765400000
 export LC_ALL=C.UTF-8
 export TZ=UTC
