@@ -6,6 +6,9 @@
 #   <p>/lib/<arch>/vespalba/vespalba-tabla-dibujo.so (vespalba-tabla's drawings, by dlopen)
 #   <p>/share/applications/vespalba.desktop        (Exec=vespalba, Icon=vespalba)
 #   <p>/share/applications/vespalba-almanaque.desktop (the same for the almanac)
+#   <p>/share/metainfo/org.example.vespalba.metainfo.xml,
+#   org.example.vespalba-almanaque.metainfo.xml (the two windows' AppStream
+#   metadata, which software centres list)
 #   <p>/share/icons/hicolor/scalable/apps/vespalba.svg, .../64x64/apps/vespalba.png
 #   (and vespalba-almanaque.svg, .png)
 #   <p>/share/man/es/man1/vespalba.1.gz, vespalba-tabla.1.gz, vespalba-almanaque.1.gz
@@ -33,6 +36,18 @@ install(TARGETS vespalba-tabla-dibujo LIBRARY DESTINATION ${VESPALBA_MODULO_DIR}
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/vespalba.desktop
               ${PROJECT_SOURCE_DIR}/packaging/vespalba-almanaque.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The windows' AppStream metadata: the version and date of the newest
+# release filled in, as in the changelog. Their ids are reverse-DNS names
+# under the domain of the package's contact address, example.org (AppStream
+# warns of any other form); the desktop entries keep their names, which each
+# file's launchable gives.
+# tests/paquete/metadatos_test.sh validates the filled-in files.
+foreach(_id org.example.vespalba org.example.vespalba-almanaque)
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/${_id}.metainfo.xml.in
+                   ${PROJECT_BINARY_DIR}/packaging/${_id}.metainfo.xml @ONLY)
+    install(FILES ${PROJECT_BINARY_DIR}/packaging/${_id}.metainfo.xml
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/calculadora/iconos/vespalba.svg
               ${PROJECT_SOURCE_DIR}/almanaque/iconos/vespalba-almanaque.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

@@ -4,14 +4,14 @@
 # Builds the Debian package with scripts/paquete, unpacks it into a scratch
 # root with dpkg-deb -x and checks it as an installed program: the control
 # fields, the file list, that the desktop entry's program and icon and the
-# manual pages are where their names say, and that the installed programs
-# run on the machine's own Qt (LD_LIBRARY_PATH untouched). The installed
-# vespalba-tabla must print exactly what the freshly built one in BUILD
-# (default build/) prints, and the installed window must open and close as in
-# the end-to-end test. Ends with lintian, failing on any error. Every check
-# runs; the script fails if any did. Output is captured before grep -q reads
-# it: grep -q stops at the first match, and under pipefail the writer's
-# SIGPIPE would count as a failure.
+# manual pages are where their names say, the AppStream metadata, and that
+# the installed programs run on the machine's own Qt (LD_LIBRARY_PATH
+# untouched). The installed vespalba-tabla must print exactly what the
+# freshly built one in BUILD (default build/) prints, and the installed
+# window must open and close as in the end-to-end test. Ends with lintian,
+# failing on any error. Every check runs; the script fails if any did.
+# Output is captured before grep -q reads it: grep -q stops at the first
+# match, and under pipefail the writer's SIGPIPE would count as a failure.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 referencia=${1:-build}
@@ -88,6 +88,8 @@ esperados="./usr/bin/vespalba
 ./usr/share/man/es/man1/vespalba-almanaque.1.gz
 ./usr/share/man/es/man1/vespalba-tabla.1.gz
 ./usr/share/man/es/man1/vespalba.1.gz
+./usr/share/metainfo/org.example.vespalba-almanaque.metainfo.xml
+./usr/share/metainfo/org.example.vespalba.metainfo.xml
 ./usr/share/vespalba/poblados.idx
 ./usr/share/vespalba/zonas.idx"
 hay=$(cd "$raiz" && find . -type f -o -type l | LC_ALL=C sort)
@@ -118,6 +120,19 @@ for entrada in vespalba:calculadora/iconos:Vespalba "vespalba-almanaque:almanaqu
     [ -f "$raiz/usr/share/icons/hicolor/64x64/apps/$icono.png" ] || falla "Icon=$icono: falta hicolor/64x64/apps/$icono.png"
     [ "$(clave Name)" = "$titulo" ] || falla "Name=$(clave Name)"
 done
+
+# --- AppStream: the installed metadata and the desktop entries it launches ---
+# (the same files as the metadatos_escritorio test checks; here as packaged,
+# with the icons beside them).
+if command -v appstreamcli >/dev/null; then
+    if arbol=$(appstreamcli validate-tree --no-net "$raiz" 2>&1); then
+        bien "appstreamcli validate-tree: $(tail -n 1 <<<"$arbol")"
+    else
+        falla "appstreamcli validate-tree:"$'\n'"$arbol"
+    fi
+else
+    falla "appstreamcli no está instalado (scripts/deps instala appstream)"
+fi
 
 # --- Manual pages: one per program, named after it, readable by man ----------
 for prog in vespalba vespalba-tabla vespalba-almanaque; do
