@@ -2,9 +2,11 @@
 #include "almanaque/preferencias.h"
 
 #include <QFile>
+#include <QLockFile>
 #include <QRegularExpression>
 #include <QVariant>
 
+#include <algorithm>
 #include <cmath>
 
 #include "lugares/guardado.h"
@@ -99,7 +101,30 @@ Preferencias LeePreferencias(QSettings& almanaque, QSettings& comun) {
     return p;
 }
 
-void GuardaPreferencias(const Preferencias& p, QSettings& almanaque, QSettings& comun) {
+namespace {
+
+// The favourites and the default place, written whole.
+void EscribeFavoritos(const Preferencias& p, QSettings& almanaque, QSettings& comun) {
+    almanaque.remove(QStringLiteral("favoritos"));
+    almanaque.beginWriteArray(QStringLiteral("favoritos"), int(p.favoritos.size()));
+    for (int i = 0; i < int(p.favoritos.size()); ++i) {
+        almanaque.setArrayIndex(i);
+        GuardaSitio(almanaque, p.favoritos[std::size_t(i)]);
+    }
+    almanaque.endArray();
+    almanaque.sync();
+
+    std::optional<LugarGuardado> omision;
+    if (p.porOmision >= 0 && p.porOmision < int(p.favoritos.size())) {
+        omision = Guardado(p.favoritos[std::size_t(p.porOmision)]);
+    }
+    GuardaLugarPorOmision(comun, omision);
+    comun.sync();
+}
+
+}  // namespace
+
+void GuardaEstado(const Preferencias& p, QSettings& almanaque) {
     almanaque.remove(QStringLiteral("ultimo"));
     if (p.ultimo) {
         almanaque.beginGroup(QStringLiteral("ultimo"));
@@ -124,21 +149,57 @@ void GuardaPreferencias(const Preferencias& p, QSettings& almanaque, QSettings& 
     if (!p.geometria.isEmpty()) {
         almanaque.setValue(QStringLiteral("ventana/geometria"), p.geometria);
     }
-    almanaque.remove(QStringLiteral("favoritos"));
-    almanaque.beginWriteArray(QStringLiteral("favoritos"), int(p.favoritos.size()));
-    for (int i = 0; i < int(p.favoritos.size()); ++i) {
-        almanaque.setArrayIndex(i);
-        GuardaSitio(almanaque, p.favoritos[std::size_t(i)]);
-    }
-    almanaque.endArray();
     almanaque.sync();
+}
 
-    std::optional<LugarGuardado> omision;
-    if (p.porOmision >= 0 && p.porOmision < int(p.favoritos.size())) {
-        omision = Guardado(p.favoritos[std::size_t(p.porOmision)]);
-    }
-    GuardaLugarPorOmision(comun, omision);
+void GuardaPreferencias(const Preferencias& p, QSettings& almanaque, QSettings& comun) {
+    GuardaEstado(p, almanaque);
+    EscribeFavoritos(p, almanaque, comun);
+}
+
+Preferencias RecargaPreferencias(QSettings& almanaque, QSettings& comun) {
+    almanaque.sync();
     comun.sync();
+    return LeePreferencias(almanaque, comun);
+}
+
+Preferencias CambiaFavoritos(QSettings& almanaque, QSettings& comun, CambioFavorito cambio,
+                             const Sitio& sitio) {
+    // Held while the files are read, changed and written; a lock left by a
+    // program that died is taken over after 10 s. Without the lock (a
+    // folder that cannot hold it) the change is still made: losing the
+    // user's action would be worse than the rare race.
+    QLockFile candado(almanaque.fileName() + QStringLiteral(".favoritos.lock"));
+    candado.setStaleLockTime(10000);
+    const bool cerrado = candado.tryLock(5000);
+    Preferencias p = RecargaPreferencias(almanaque, comun);
+    auto& f = p.favoritos;
+    auto it = std::find(f.begin(), f.end(), sitio);
+    switch (cambio) {
+        case CambioFavorito::Anade:
+            if (it == f.end()) f.push_back(sitio);
+            break;
+        case CambioFavorito::Quita:
+            if (it != f.end()) {
+                const int i = int(it - f.begin());
+                f.erase(it);
+                if (p.porOmision == i) p.porOmision = -1;
+                if (p.porOmision > i) --p.porOmision;
+            }
+            break;
+        case CambioFavorito::PorOmision: {
+            if (it == f.end()) {
+                f.push_back(sitio);
+                it = f.end() - 1;
+            }
+            const int i = int(it - f.begin());
+            p.porOmision = p.porOmision == i ? -1 : i;
+            break;
+        }
+    }
+    EscribeFavoritos(p, almanaque, comun);
+    if (cerrado) candado.unlock();
+    return p;
 }
 
 namespace {

@@ -32,6 +32,33 @@ struct Preferencias {
 Preferencias LeePreferencias(QSettings& almanaque, QSettings& comun);
 void GuardaPreferencias(const Preferencias& p, QSettings& almanaque, QSettings& comun);
 
+// Writes only what belongs to one window: the last place, the zone and the
+// geometry. The favourites and the default place are shared by every
+// window and program that opens the same files, and change only through
+// CambiaFavoritos.
+void GuardaEstado(const Preferencias& p, QSettings& almanaque);
+
+// A change to the favourites, for the shown place.
+enum class CambioFavorito {
+    Anade,       // added at the end when not there yet
+    Quita,       // removed (and no longer the default when it was)
+    PorOmision,  // made the default place (added when not a favourite), or no longer the default
+};
+
+// Applies `cambio` for `sitio` to the favourites and the default place as
+// the files hold them now, not to a copy read earlier: under a lock beside
+// the almanac's file that every window takes for this, both files are read
+// again (QSettings::sync), changed and written back. So what another window
+// or program added or removed meanwhile is kept. Gives the favourites and
+// the default place as written (the other members of the result are as
+// read, and may be ignored).
+Preferencias CambiaFavoritos(QSettings& almanaque, QSettings& comun, CambioFavorito cambio,
+                             const Sitio& sitio);
+
+// The favourites and the default place as the files hold them now (read
+// again from disk), for a window whose files another one changed.
+Preferencias RecargaPreferencias(QSettings& almanaque, QSettings& comun);
+
 // The default place stored in the shared settings, if any valid one is.
 std::optional<Sitio> LeeLugarPorOmision(QSettings& comun);
 

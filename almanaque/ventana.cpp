@@ -15,6 +15,7 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -229,6 +230,18 @@ VentanaAlmanaque::VentanaAlmanaque(std::unique_ptr<QSettings> almanaque,
     }
     cajaLugar_->setText(sitio_.Nombre());
     ActualizaFavoritos();
+    // Another window (or vespalba-tabla --guardar-lugar) may change the
+    // favourites and the default place: the menu follows the files.
+    vigilancia_ = new QFileSystemWatcher(this);
+    for (const QString& archivo : {ajustesAlmanaque_->fileName(), ajustesComunes_->fileName()}) {
+        const QFileInfo info(archivo);
+        QDir().mkpath(info.absolutePath());
+        vigilancia_->addPath(info.absolutePath());
+        if (info.exists()) vigilancia_->addPath(archivo);
+    }
+    connect(vigilancia_, &QFileSystemWatcher::fileChanged, this, [this] { RecargaFavoritos(); });
+    connect(vigilancia_, &QFileSystemWatcher::directoryChanged, this,
+            [this] { RecargaFavoritos(); });
     Recalcula();
 }
 
@@ -936,43 +949,17 @@ void VentanaAlmanaque::CopiaFilas() {
 void VentanaAlmanaque::ActualizaFavoritos() {
     menuFavoritos_->clear();
     menuFavoritos_->addAction(QStringLiteral("&Añadir el lugar mostrado"),
-                              QKeySequence(Qt::CTRL | Qt::Key_D), this, [this] {
-                                  auto& f = preferencias_.favoritos;
-                                  if (std::find(f.begin(), f.end(), sitio_) == f.end()) {
-                                      f.push_back(sitio_);
-                                  }
-                                  ActualizaFavoritos();
-                                  Guarda();
-                              });
+                              QKeySequence(Qt::CTRL | Qt::Key_D), this,
+                              [this] { CambiaFavorito(CambioFavorito::Anade); });
     const auto actual =
         std::find(preferencias_.favoritos.begin(), preferencias_.favoritos.end(), sitio_);
     const bool esFavorito = actual != preferencias_.favoritos.end();
-    QAction* quitar =
-        menuFavoritos_->addAction(QStringLiteral("&Quitar el lugar mostrado"), this, [this] {
-            auto& f = preferencias_.favoritos;
-            const auto it = std::find(f.begin(), f.end(), sitio_);
-            if (it == f.end()) return;
-            const int i = int(it - f.begin());
-            f.erase(it);
-            if (preferencias_.porOmision == i) preferencias_.porOmision = -1;
-            if (preferencias_.porOmision > i) --preferencias_.porOmision;
-            ActualizaFavoritos();
-            Guarda();
-        });
+    QAction* quitar = menuFavoritos_->addAction(QStringLiteral("&Quitar el lugar mostrado"), this,
+                                                [this] { CambiaFavorito(CambioFavorito::Quita); });
     quitar->setEnabled(esFavorito);
     QAction* omision =
-        menuFavoritos_->addAction(QStringLiteral("&Lugar por omisión"), this, [this] {
-            auto& f = preferencias_.favoritos;
-            auto it = std::find(f.begin(), f.end(), sitio_);
-            if (it == f.end()) {
-                f.push_back(sitio_);
-                it = f.end() - 1;
-            }
-            const int i = int(it - f.begin());
-            preferencias_.porOmision = preferencias_.porOmision == i ? -1 : i;
-            ActualizaFavoritos();
-            Guarda();
-        });
+        menuFavoritos_->addAction(QStringLiteral("&Lugar por omisión"), this,
+                                  [this] { CambiaFavorito(CambioFavorito::PorOmision); });
     omision->setCheckable(true);
     omision->setChecked(esFavorito &&
                         preferencias_.porOmision == int(actual - preferencias_.favoritos.begin()));
@@ -992,7 +979,32 @@ void VentanaAlmanaque::Guarda() {
     preferencias_.ultimo = sitio_;
     preferencias_.zona = zona_;
     preferencias_.geometria = saveGeometry();
-    GuardaPreferencias(preferencias_, *ajustesAlmanaque_, *ajustesComunes_);
+    // Only this window's own state: the favourites and the default place
+    // are written by CambiaFavorito, on the files' current content.
+    GuardaEstado(preferencias_, *ajustesAlmanaque_);
+}
+
+void VentanaAlmanaque::CambiaFavorito(CambioFavorito cambio) {
+    const Preferencias p = CambiaFavoritos(*ajustesAlmanaque_, *ajustesComunes_, cambio, sitio_);
+    preferencias_.favoritos = p.favoritos;
+    preferencias_.porOmision = p.porOmision;
+    ActualizaFavoritos();
+    Guarda();
+}
+
+void VentanaAlmanaque::RecargaFavoritos() {
+    // A settings file is replaced whole when written (a new file renamed
+    // over it): the watch follows the name again.
+    for (const QString& archivo : {ajustesAlmanaque_->fileName(), ajustesComunes_->fileName()}) {
+        if (QFileInfo::exists(archivo) && !vigilancia_->files().contains(archivo)) {
+            vigilancia_->addPath(archivo);
+        }
+    }
+    const Preferencias p = RecargaPreferencias(*ajustesAlmanaque_, *ajustesComunes_);
+    if (p.favoritos == preferencias_.favoritos && p.porOmision == preferencias_.porOmision) return;
+    preferencias_.favoritos = p.favoritos;
+    preferencias_.porOmision = p.porOmision;
+    ActualizaFavoritos();
 }
 
 void VentanaAlmanaque::showEvent(QShowEvent* evento) {

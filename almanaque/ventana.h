@@ -20,6 +20,7 @@
 
 class QAction;
 class QCheckBox;
+class QFileSystemWatcher;
 class QComboBox;
 class QCompleter;
 class QDateEdit;
@@ -99,9 +100,16 @@ private:
     void CopiaFilas();
     void ActualizaFavoritos();
     void Guarda();
+    // A change of the favourites, made on the files' current content
+    // (CambiaFavoritos), then the menu.
+    void CambiaFavorito(CambioFavorito cambio);
+    // The favourites again from the files, when another window or program
+    // changed them (the watch below), and the menu with them.
+    void RecargaFavoritos();
 
     std::unique_ptr<QSettings> ajustesAlmanaque_;
     std::unique_ptr<QSettings> ajustesComunes_;
+    QFileSystemWatcher* vigilancia_ = nullptr;  // both settings files and their folders
     std::function<qint64()> ahora_;
     Preferencias preferencias_;
 

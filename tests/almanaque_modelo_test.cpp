@@ -372,6 +372,71 @@ TEST(ResumenDia, LunaYEstaciones) {
 
 // ------------------------------------------------------------ settings
 
+// Two windows on the same files, each with its own QSettings: what one adds
+// or removes is made on the files' current content, never on a copy read
+// earlier, so nothing the other did is lost (before, each wrote its own
+// stale list: Arica vanished when Punta Arenas was added, and Punta Arenas
+// when Tromsø was removed). The window's own state no longer writes the
+// favourites at all.
+TEST(Preferencias, DosVentanasNoPierdenFavoritos) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const Sitio tromso{QStringLiteral("Tromsø"), {}, 69.65, 18.96, QStringLiteral("Europe/Oslo")};
+    const Sitio arica{
+        QStringLiteral("Arica"), {}, -18.48, -70.33, QStringLiteral("America/Santiago")};
+    const Sitio puntaArenas{
+        QStringLiteral("Punta Arenas"), {}, -53.16, -70.91, QStringLiteral("America/Punta_Arenas")};
+    {
+        Preferencias p;
+        p.favoritos = {tromso};
+        QSettings a(dir.filePath("a.conf"), QSettings::IniFormat);
+        QSettings c(dir.filePath("c.conf"), QSettings::IniFormat);
+        GuardaPreferencias(p, a, c);
+    }
+    QSettings a1(dir.filePath("a.conf"), QSettings::IniFormat);
+    QSettings c1(dir.filePath("c.conf"), QSettings::IniFormat);
+    QSettings a2(dir.filePath("a.conf"), QSettings::IniFormat);
+    QSettings c2(dir.filePath("c.conf"), QSettings::IniFormat);
+    Preferencias ventana1 = LeePreferencias(a1, c1);
+    Preferencias ventana2 = LeePreferencias(a2, c2);
+    const auto enElArchivo = [&] {
+        QSettings a(dir.filePath("a.conf"), QSettings::IniFormat);
+        QSettings c(dir.filePath("c.conf"), QSettings::IniFormat);
+        return LeePreferencias(a, c);
+    };
+
+    const auto nombres = [](const std::vector<Sitio>& v) {
+        QStringList n;
+        for (const Sitio& x : v) n << x.Nombre();
+        return n.join(QStringLiteral(", ")).toStdString();
+    };
+    CambiaFavoritos(a1, c1, CambioFavorito::Anade, arica);
+    ventana1.ultimo = arica;
+    GuardaEstado(ventana1, a1);  // window 1's own state, its stale list aside
+    CambiaFavoritos(a2, c2, CambioFavorito::Anade, puntaArenas);
+    EXPECT_EQ(enElArchivo().favoritos, (std::vector<Sitio>{tromso, arica, puntaArenas}))
+        << nombres(enElArchivo().favoritos);
+
+    const Preferencias tras = CambiaFavoritos(a1, c1, CambioFavorito::Quita, tromso);
+    EXPECT_EQ(tras.favoritos, (std::vector<Sitio>{arica, puntaArenas}));
+    EXPECT_EQ(enElArchivo().favoritos, tras.favoritos);
+
+    // The default place follows the same rule, in the shared file.
+    CambiaFavoritos(a2, c2, CambioFavorito::PorOmision, puntaArenas);
+    CambiaFavoritos(a1, c1, CambioFavorito::Anade, tromso);
+    const Preferencias fin = enElArchivo();
+    EXPECT_EQ(fin.favoritos, (std::vector<Sitio>{arica, puntaArenas, tromso}));
+    EXPECT_EQ(fin.porOmision, 1);
+    QSettings c(dir.filePath("c.conf"), QSettings::IniFormat);
+    ASSERT_TRUE(LeeLugarPorOmision(c));
+    EXPECT_EQ(*LeeLugarPorOmision(c), puntaArenas);
+
+    // Window 2 sees it all again without reopening.
+    ventana2 = RecargaPreferencias(a2, c2);
+    EXPECT_EQ(ventana2.favoritos, fin.favoritos);
+    EXPECT_EQ(ventana2.porOmision, 1);
+}
+
 TEST(Preferencias, VuelvenComoSeGuardaron) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());

@@ -7,6 +7,7 @@
 
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -24,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
+#include <QToolButton>
 #include <QWidget>
 
 #include <memory>
@@ -355,6 +358,57 @@ TEST_F(VentanaAlmanaqueTest, RecuerdaLugarZonaYFavoritos) {
     const Preferencias p = LeePreferencias(a, c);
     ASSERT_EQ(p.favoritos.size(), 1u);
     EXPECT_EQ(p.favoritos[0], *l.sitio);
+}
+
+// Two almanac windows on the same settings: what each adds with Ctrl+D is
+// kept, a removal in one keeps what the other added, and the other's menu
+// follows the file without reopening.
+TEST_F(VentanaAlmanaqueTest, DosVentanasNoPierdenFavoritos) {
+    auto otra = PruebasAlmanaque::AbreAlmanaque(Archivo(), Comun(), [] { return Ahora; });
+    ASSERT_NE(otra, nullptr);
+    const LecturaLugar arica = LeeLugar(QStringLiteral("Arica"));
+    const LecturaLugar puntaArenas = LeeLugar(QStringLiteral("Punta Arenas"));
+    ASSERT_TRUE(arica.sitio && puntaArenas.sitio);
+    // Each window's own menu action (a key goes to the active window's).
+    // (Triggered after the search: the menu is rebuilt by the action.)
+    const auto accion = [](VentanaAlmanaque& v, const QString& texto) {
+        QAction* elegida = nullptr;
+        for (QAction* a :
+             v.findChild<QToolButton*>(QStringLiteral("botonFavoritos"))->menu()->actions()) {
+            if (a->text() == texto) elegida = a;
+        }
+        ASSERT_NE(elegida, nullptr) << texto.toStdString();
+        elegida->trigger();
+    };
+    ventana_->EligeSitio(*arica.sitio);
+    accion(*ventana_, QStringLiteral("&Añadir el lugar mostrado"));
+    otra->EligeSitio(*puntaArenas.sitio);
+    accion(*otra, QStringLiteral("&Añadir el lugar mostrado"));
+    const auto enElArchivo = [&] {
+        QSettings a(Archivo(), QSettings::IniFormat);
+        QSettings c(Comun(), QSettings::IniFormat);
+        return LeePreferencias(a, c).favoritos;
+    };
+    EXPECT_EQ(enElArchivo(), (std::vector<Sitio>{*arica.sitio, *puntaArenas.sitio}));
+    // The first window's menu lists Punta Arenas once the file's change
+    // reaches it.
+    const auto enElMenu = [&](VentanaAlmanaque& v, const QString& nombre) {
+        for (QAction* a :
+             v.findChild<QToolButton*>(QStringLiteral("botonFavoritos"))->menu()->actions()) {
+            if (a->text().startsWith(nombre)) return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return enElMenu(*ventana_, QStringLiteral("Punta Arenas")); }, 5000));
+    // A removal in the second window keeps the first one's Arica.
+    accion(*otra, QStringLiteral("&Quitar el lugar mostrado"));
+    EXPECT_EQ(enElArchivo(), (std::vector<Sitio>{*arica.sitio}));
+    ventana_->close();  // its own state written on closing, not its list
+    otra->close();
+    EXPECT_EQ(enElArchivo(), (std::vector<Sitio>{*arica.sitio}));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !enElMenu(*ventana_, QStringLiteral("Punta Arenas")); }, 5000));
 }
 
 // Tab reaches every control of the day's view and the month's, and each one
