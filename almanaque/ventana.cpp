@@ -941,7 +941,10 @@ void VentanaAlmanaque::CopiaFilas() {
     std::sort(filas.begin(), filas.end());
     if (filas.empty()) return;
     QApplication::clipboard()->setText(modeloMes_->TextoDeFilas(filas));
-    statusBar()->showMessage(QStringLiteral("%1 filas copiadas").arg(filas.size()), 4000);
+    statusBar()->showMessage(filas.size() == 1
+                                 ? QStringLiteral("1 fila copiada")
+                                 : QStringLiteral("%1 filas copiadas").arg(filas.size()),
+                             4000);
 }
 
 // ------------------------------------------------------------- favourites
@@ -971,7 +974,12 @@ void VentanaAlmanaque::ActualizaFavoritos() {
         QString texto = s.Nombre();
         texto.replace(QLatin1Char('&'), QStringLiteral("&&"));
         if (i == preferencias_.porOmision) texto += QStringLiteral("  (por omisión)");
-        menuFavoritos_->addAction(texto, this, [this, s] { EligeSitio(s); });
+        // A favourite comes with its own zone ("Zona del lugar": the zone it
+        // was saved with), not with the zone chosen for another place.
+        menuFavoritos_->addAction(texto, this, [this, s] {
+            zona_ = EleccionZona{};
+            EligeSitio(s);
+        });
     }
 }
 

@@ -20,6 +20,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -337,6 +338,12 @@ TEST_F(VentanaAlmanaqueTest, MesIgualALaLineaDeOrdenesYCopiaDeFilas) {
     EXPECT_TRUE(copiadas[0].startsWith("Día\tFecha\tDesf.\t")) << copiadas[0].toStdString();
     EXPECT_TRUE(copiadas[1].contains("\t2026-04-10\t"));
     EXPECT_TRUE(copiadas[2].contains("\t2026-04-11\t"));
+    EXPECT_EQ(ventana_->statusBar()->currentMessage(), QStringLiteral("2 filas copiadas"));
+    // One row: the singular.
+    tabla->clearSelection();
+    tabla->selectRow(3);
+    QTest::keyClick(tabla, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(ventana_->statusBar()->currentMessage(), QStringLiteral("1 fila copiada"));
 }
 
 TEST_F(VentanaAlmanaqueTest, RecuerdaLugarZonaYFavoritos) {
@@ -409,6 +416,36 @@ TEST_F(VentanaAlmanaqueTest, DosVentanasNoPierdenFavoritos) {
     EXPECT_EQ(enElArchivo(), (std::vector<Sitio>{*arica.sitio}));
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return !enElMenu(*ventana_, QStringLiteral("Punta Arenas")); }, 5000));
+}
+
+// A favourite restores its own zone: after a fixed +5.5 h chosen for
+// another place, picking the favourite Valparaíso (saved with
+// America/Santiago) shows it in its zone again.
+TEST_F(VentanaAlmanaqueTest, UnFavoritoTraeSuZona) {
+    ventana_->EligeSitio(Valparaiso());
+    QAction* anadir = nullptr;
+    for (QAction* a : Hijo<QToolButton>("botonFavoritos")->menu()->actions()) {
+        if (a->text() == QStringLiteral("&Añadir el lugar mostrado")) anadir = a;
+    }
+    ASSERT_NE(anadir, nullptr);
+    anadir->trigger();
+    const LecturaLugar otro = LeeLugar(QStringLiteral("Arica"));
+    ASSERT_TRUE(otro.sitio);
+    ventana_->EligeSitio(*otro.sitio);
+    EleccionZona fija;
+    fija.tipo = EleccionZona::Tipo::Fija;
+    fija.horas = 5.5;
+    ventana_->EligeZona(fija);
+    QAction* favorito = nullptr;
+    for (QAction* a : Hijo<QToolButton>("botonFavoritos")->menu()->actions()) {
+        if (a->text().startsWith(Valparaiso().Nombre())) favorito = a;
+    }
+    ASSERT_NE(favorito, nullptr);
+    favorito->trigger();
+    EXPECT_EQ(ventana_->SitioActual(), Valparaiso());
+    EXPECT_EQ(ventana_->ZonaActual(), EleccionZona{});
+    EXPECT_TRUE(Hijo<QComboBox>("cajaZona")->currentText().contains("America/Santiago"))
+        << Hijo<QComboBox>("cajaZona")->currentText().toStdString();
 }
 
 // Tab reaches every control of the day's view and the month's, and each one
