@@ -242,6 +242,10 @@ std::vector<Sugerencia> Sugerencias(const QString& textoDado, int maximo) {
             for (const Poblado& p : e.poblados) {
                 Sugerencia s;
                 s.sitio = SitioDe(p);
+                // A town the almanac does not compute (at 75 degrees of
+                // latitude or more) is not offered: Return on its name
+                // says why (LeeLugar).
+                if (!SitioValido(s.sitio)) continue;
                 s.texto = s.sitio.nombreCompleto;
                 s.detalle = QStringLiteral("%1 · %2").arg(TextoCoordenadasDe(s.sitio), p.zona);
                 if (p.habitantes > 0) {

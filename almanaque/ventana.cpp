@@ -718,6 +718,13 @@ void VentanaAlmanaque::SugerenciaElegida(int fila) {
     if (fila < 0 || fila >= int(sugerencias_.size())) return;
     const Sitio s = sugerencias_[std::size_t(fila)].sitio;
     completador_->popup()->hide();
+    if (!SitioValido(s)) {
+        // Never offered (Sugerencias), but never chosen in silence either.
+        MuestraAvisoLugar(QStringLiteral("%1 queda fuera de lo que calcula el almanaque (hasta "
+                                         "los 75° de latitud). Se sigue mostrando %2.")
+                              .arg(s.Nombre(), sitio_.Nombre()));
+        return;
+    }
     EligeSitio(s);
 }
 

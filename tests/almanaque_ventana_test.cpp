@@ -30,6 +30,7 @@
 #include <QToolButton>
 #include <QWidget>
 
+#include <cmath>
 #include <memory>
 #include <random>
 
@@ -190,6 +191,30 @@ TEST_F(VentanaAlmanaqueTest, UnNombreDesconocidoDejaLosResultados) {
     EXPECT_FALSE(aviso->isVisible());
     EXPECT_NEAR(ventana_->SitioActual().longitud, -80.5, 1e-12);
     EXPECT_TRUE(Hijo<QLabel>("lineaLugar")->text().contains(QStringLiteral("-5 h (zona náutica)")));
+}
+
+// A town beyond 75 degrees (Longyearbyen, 78 N) is not offered in the
+// list; Return on its name says why under the box, in place of an older
+// message.
+TEST_F(VentanaAlmanaqueTest, UnLugarFueraDelAlcanceDicePorQue) {
+    for (const Sugerencia& s : Sugerencias(QStringLiteral("Longyearbyen"), 8)) {
+        EXPECT_LT(std::fabs(s.sitio.latitud), 75.0) << s.texto.toStdString();
+    }
+    QLabel* aviso = Hijo<QLabel>("avisoLugar");
+    Lugar()->setFocus();
+    Lugar()->selectAll();
+    QTest::keyClicks(Lugar(), QStringLiteral("xqzwv"));
+    QTest::keyClick(Lugar(), Qt::Key_Return);
+    EXPECT_TRUE(aviso->text().contains(QStringLiteral("xqzwv"))) << aviso->text().toStdString();
+    Lugar()->selectAll();
+    QTest::keyClicks(Lugar(), QStringLiteral("Longyearbyen"));
+    QTest::keyClick(Lugar(), Qt::Key_Return);
+    EXPECT_TRUE(aviso->isVisible());
+    EXPECT_TRUE(aviso->text().contains(QStringLiteral("Longyearbyen")) &&
+                aviso->text().contains(QStringLiteral("75°")) &&
+                !aviso->text().contains(QStringLiteral("xqzwv")))
+        << aviso->text().toStdString();
+    EXPECT_EQ(ventana_->SitioActual(), Valparaiso());
 }
 
 TEST_F(VentanaAlmanaqueTest, TeclasDeDiasMesesYHoy) {
