@@ -81,52 +81,49 @@ std::optional<RelojFranja> RelojDelDia(const Dias::Consulta& consulta,
     return r;
 }
 
-// Whether the Sun is above a class's threshold at instant t (seconds since
-// 1970 UT) according to the day's search: a class that stays up or down
-// does so all day; with events, the rise and the set in their time order
-// decide (one rise alone: above after it; one set alone: above before it).
-bool SobreUmbral(const Dias::DiaCalculado& d, ClaseEvento c, double t) {
-    const EventoClase& e = d.eventos[c];
+// Whether the Sun is above a threshold at instant t (seconds since 1970 UT)
+// according to the day's search of its crossings (`e`, with their instants
+// `cruces`: rise, set): a threshold the Sun stays above or below does so
+// all day; with events, the rise and the set in their time order decide
+// (one rise alone: above after it; one set alone: above before it).
+bool Sobre(const EventoClase& e, const std::array<Dias::Instante, 2>& cruces, double t) {
     switch (e.estado) {
         case EstadoClase::SiempreSobre: return true;
         case EstadoClase::SiempreBajo: return false;
         case EstadoClase::ConEventos: break;
     }
-    const double orto = double(d.instantes[Indice(c)][0].segundos);
-    const double ocaso = double(d.instantes[Indice(c)][1].segundos);
+    const double orto = double(cruces[0].segundos);
+    const double ocaso = double(cruces[1].segundos);
     if (e.hayOrto && e.hayOcaso) {
         return orto <= ocaso ? (orto <= t && t < ocaso) : (t < ocaso || orto <= t);
     }
     if (e.hayOrto) return orto <= t;
     if (e.hayOcaso) return t < ocaso;
     return false;
+}
+
+// The crossings of a threshold within (inicio, fin), added to `cortes`.
+void AnadeCortes(const EventoClase& e, const std::array<Dias::Instante, 2>& cruces, qint64 inicio,
+                 qint64 fin, std::vector<qint64>& cortes) {
+    if (e.estado != EstadoClase::ConEventos) return;
+    for (int k = 0; k < 2; ++k) {
+        const qint64 t = cruces[std::size_t(k)].segundos;
+        if ((k == 0 ? e.hayOrto : e.hayOcaso) && t > inicio && t < fin) cortes.push_back(t);
+    }
+}
+
+// Sorted, each instant once.
+void Ordena(std::vector<qint64>& cortes) {
+    std::sort(cortes.begin(), cortes.end());
+    cortes.erase(std::unique(cortes.begin(), cortes.end()), cortes.end());
 }
 
 int NivelEn(const Dias::DiaCalculado& d, double t) {
     int nivel = 0;
     for (const ClaseEvento c : ClasesDelSol) {
-        if (SobreUmbral(d, c, t)) ++nivel;
+        if (Sobre(d.eventos[c], d.instantes[std::size_t(Indice(c))], t)) ++nivel;
     }
     return nivel;
-}
-
-// Whether the Sun is above the altitude of AlturasLuzEspecial[u] at t, as
-// SobreUmbral for the day's golden and blue hours' crossings.
-bool SobreUmbralLuz(const Dias::LuzEspecialDia& luz, std::size_t u, double t) {
-    const EventoClase& e = luz.cruces[u];
-    switch (e.estado) {
-        case EstadoClase::SiempreSobre: return true;
-        case EstadoClase::SiempreBajo: return false;
-        case EstadoClase::ConEventos: break;
-    }
-    const double orto = double(luz.instantes[u][0].segundos);
-    const double ocaso = double(luz.instantes[u][1].segundos);
-    if (e.hayOrto && e.hayOcaso) {
-        return orto <= ocaso ? (orto <= t && t < ocaso) : (t < ocaso || orto <= t);
-    }
-    if (e.hayOrto) return orto <= t;
-    if (e.hayOcaso) return t < ocaso;
-    return false;
 }
 
 // "5:12": seconds after the date's 0 h on the wall clock, minutes truncated.
@@ -154,15 +151,9 @@ DatosFranja FranjaDelDia(const Dias::Consulta& consulta, const Dias::DiaCalculad
     // The day cut at every rise and set of the four classes.
     std::vector<qint64> cortes = {inicio, fin};
     for (const ClaseEvento c : ClasesDelSol) {
-        const EventoClase& e = d.eventos[c];
-        if (e.estado != EstadoClase::ConEventos) continue;
-        for (int k = 0; k < 2; ++k) {
-            const qint64 t = d.instantes[Indice(c)][k].segundos;
-            if ((k == 0 ? e.hayOrto : e.hayOcaso) && t > inicio && t < fin) cortes.push_back(t);
-        }
+        AnadeCortes(d.eventos[c], d.instantes[std::size_t(Indice(c))], inicio, fin, cortes);
     }
-    std::sort(cortes.begin(), cortes.end());
-    cortes.erase(std::unique(cortes.begin(), cortes.end()), cortes.end());
+    Ordena(cortes);
     for (std::size_t i = 0; i + 1 < cortes.size(); ++i) {
         // No event inside the piece: its middle tells the level of all of it.
         const int nivel = NivelEn(d, 0.5 * (double(cortes[i]) + double(cortes[i + 1])));
@@ -180,22 +171,14 @@ DatosFranja FranjaDelDia(const Dias::Consulta& consulta, const Dias::DiaCalculad
         const Dias::LuzEspecialDia& luz = *d.luzEspecial;
         std::vector<qint64> cortesLuz = {inicio, fin};
         for (std::size_t u = 0; u < luz.cruces.size(); ++u) {
-            const EventoClase& e = luz.cruces[u];
-            if (e.estado != EstadoClase::ConEventos) continue;
-            for (int k = 0; k < 2; ++k) {
-                const qint64 t = luz.instantes[u][std::size_t(k)].segundos;
-                if ((k == 0 ? e.hayOrto : e.hayOcaso) && t > inicio && t < fin) {
-                    cortesLuz.push_back(t);
-                }
-            }
+            AnadeCortes(luz.cruces[u], luz.instantes[u], inicio, fin, cortesLuz);
         }
-        std::sort(cortesLuz.begin(), cortesLuz.end());
-        cortesLuz.erase(std::unique(cortesLuz.begin(), cortesLuz.end()), cortesLuz.end());
+        Ordena(cortesLuz);
         for (std::size_t i = 0; i + 1 < cortesLuz.size(); ++i) {
             const double medio = 0.5 * (double(cortesLuz[i]) + double(cortesLuz[i + 1]));
-            const bool sobreMenos6 = SobreUmbralLuz(luz, 0, medio);
-            const bool sobreMenos4 = SobreUmbralLuz(luz, 1, medio);
-            const bool sobreMas6 = SobreUmbralLuz(luz, 2, medio);
+            const bool sobreMenos6 = Sobre(luz.cruces[0], luz.instantes[0], medio);
+            const bool sobreMenos4 = Sobre(luz.cruces[1], luz.instantes[1], medio);
+            const bool sobreMas6 = Sobre(luz.cruces[2], luz.instantes[2], medio);
             std::optional<bool> dorada;
             if (sobreMenos4 && !sobreMas6) {
                 dorada = true;

@@ -872,25 +872,31 @@ void VentanaAlmanaque::Recalcula() {
             }
         }
     }
-    if (!dias.empty()) MuestraDia(dias[std::size_t(fila)]);
+    if (!dias.empty()) {
+        // The next day from the month already computed, but at its end.
+        const std::size_t siguiente = std::size_t(fila) + 1;
+        MuestraDia(dias[std::size_t(fila)], siguiente < dias.size() ? &dias[siguiente] : nullptr);
+    }
     panelAhora_->Muestra(consulta_);
     ActualizaAnio();
 }
 
-void VentanaAlmanaque::MuestraDia(const Dias::DiaCalculado& d) {
+void VentanaAlmanaque::MuestraDia(const Dias::DiaCalculado& d,
+                                  const Dias::DiaCalculado* siguiente) {
     // The month is computed without the golden and blue hours; the shown
     // day gets them here.
     Dias::DiaCalculado conLuz = d;
     Dias::CompletaLuzEspecial(consulta_, conLuz);
-    // The next day, for this evening's ends of twilight after midnight.
-    std::optional<Dias::DiaCalculado> manana;
-    if (fecha_ < QDate(ModuloVespalba::AnioMaximo, 12, 31)) {
+    // The next day, for this evening's ends of twilight after midnight:
+    // computed here only when the month did not hold it (its last day).
+    std::vector<Dias::DiaCalculado> calculado;
+    if (siguiente == nullptr && fecha_ < QDate(ModuloVespalba::AnioMaximo, 12, 31)) {
         Dias::Consulta c = consulta_;
         c.desde = c.hasta = std::chrono::sys_days{d.fecha} + std::chrono::days{1};
-        std::vector<Dias::DiaCalculado> dias = Dias::CalculaDias(c);
-        if (!dias.empty()) manana = std::move(dias.front());
+        calculado = Dias::CalculaDias(c);
+        if (!calculado.empty()) siguiente = &calculado.front();
     }
-    const ResumenDia r = ResumeDia(consulta_, conLuz, manana ? &*manana : nullptr);
+    const ResumenDia r = ResumeDia(consulta_, conLuz, siguiente);
     // The place always named with its coordinates, zone and offset in
     // force, so that a wrong place or zone shows at once.
     Dias::Consulta c = consulta_;

@@ -96,7 +96,9 @@ private:
     void MueveMeses(int meses);
     void Hoy();
     void Recalcula();
-    void MuestraDia(const Dias::DiaCalculado& d);
+    // The day `d`, with `siguiente` (the next day, or none to compute it)
+    // for this evening's ends of twilight after midnight.
+    void MuestraDia(const Dias::DiaCalculado& d, const Dias::DiaCalculado* siguiente);
     void CopiaFilas();
     void ActualizaFavoritos();
     void Guarda();
